@@ -1,0 +1,10 @@
+// Advancing the frame clock once per frame.
+#pragma once
+
+#include <cstdint>
+
+#include "game/shared_state.h"
+
+// ticks is SDL_GetTicks() of this frame. The step is 1 on the first frame and never more than 100, so a
+// stall cannot make every animation jump.
+void AdvanceFrameClock(FrameClockValues& clock, uint32_t ticks);

@@ -1,0 +1,11 @@
+// The one frame loop of the program, and the full-screen toggle.
+#pragma once
+
+// Runs frames until AppMode is Quit after a frame.
+void RunMainLoop();
+// One frame: keys, frame clock, the menu or game step, the flip. Returns false once AppMode is Quit.
+bool RunMainLoopFrame();
+// Switches between full screen and a window; keeps the current mode when the new one cannot be set.
+void ToggleFullScreen();
+// Releases the Menu or Game the loop still owns (shut-down).
+void ReleaseMainLoopObjects();

@@ -1,0 +1,88 @@
+// Start-up and shut-down (see startup.h).
+#include "app/startup.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "app/language.h"
+#include "app/main_loop.h"
+#include "game/shared_state.h"
+#include "platform/data_dir.h"
+#include "platform/profile.h"
+#include "platform/window_icon.h"
+
+unsigned int StartupVideoFlags(bool full) {
+    unsigned int flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
+    return full ? flags | SDL_FULLSCREEN : flags;
+}
+
+bool FullScreenFromArguments(int argc, char** argv) {
+    return !(argc > 1 && argv[1] != nullptr && strcmp(argv[1], "-windowed") == 0);
+}
+
+namespace {
+
+// Starts SDL with every subsystem. A machine without a sound device must still run the game silently,
+// so when only audio is missing SDL is started without it (the audio layer then stays off).
+bool StartSdl() {
+    if (SDL_Init(SDL_INIT_EVERYTHING) == 0) {
+        return true;
+    }
+    return SDL_Init(SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) == 0;
+}
+
+void ShutDown() {
+    ReleaseMainLoopObjects();
+    SDL_Quit();
+    TTF_Quit();
+}
+
+}  // namespace
+
+int RunQuz(int argc, char** argv) {
+    fullScreen = FullScreenFromArguments(argc, argv);
+    EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
+    // Under the 1.2 API on SDL2 a flip only waits for the display with this set; without it the loop,
+    // which has no frame limiter by design, would burn a whole core.
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+
+    if (!StartSdl()) {
+        fprintf(stderr, "Init Error: %s\n", SDL_GetError());
+        return 1;
+    }
+    if (TTF_Init() < 0) {
+        fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 0;
+    }
+    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
+    if (screen == nullptr) {
+        TTF_Quit();
+        SDL_Quit();
+        return 0;
+    }
+    if ((screen->flags & SDL_HWSURFACE) != 0) {
+        printf("Screen in VRAM\n");
+    }
+    if ((screen->flags & SDL_DOUBLEBUF) != 0) {
+        printf("Screen can Flip\n");
+    }
+    SDL_ShowCursor(0);
+    SDL_WM_SetCaption(kWindowCaption, nullptr);
+    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
+    SetWindowIcon(kWindowCaption, "data/icon.bmp");
+    AppMode = AppModeKind::InMenu;
+    SDL_EnableUNICODE(1);
+    srand(static_cast<unsigned int>(time(nullptr)));
+    ReadLanguageTexts(languageCode, languageTexts);
+
+    RunMainLoop();
+
+    ShutDown();
+    return 0;
+}

@@ -1,0 +1,14 @@
+// The program's entry: start-up in its fixed order, the main loop, and shut-down in its fixed order.
+#pragma once
+
+// The window caption; also the name by which the window is found to set its icon.
+inline constexpr const char kWindowCaption[] = "  -=-  Quz v1.1  -=-   made by the Quz team";
+
+// Video mode flags of start-up: a double-buffered hardware surface, full screen unless windowed.
+unsigned int StartupVideoFlags(bool full);
+
+// Applies the command line to fullScreen: only a first argument of exactly "-windowed" clears it.
+bool FullScreenFromArguments(int argc, char** argv);
+
+// Runs the whole program and returns its exit status: 1 when SDL cannot start, else 0.
+int RunQuz(int argc, char** argv);

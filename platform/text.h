@@ -1,0 +1,20 @@
+// Bounded copies and formatting into fixed buffers: every fixed-size name, path and text of the game
+// goes through these so that an over-long input is cut, never written past its buffer.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+
+// Copies src into dst (capacity `size`, including the terminator), cutting it if needed.
+// Returns false when the text was cut. A null src gives an empty text.
+bool CopyText(char* dst, size_t size, const char* src);
+
+// snprintf into dst; returns false when the result was cut (or on a format error, which leaves "").
+bool FormatText(char* dst, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+bool FormatTextV(char* dst, size_t size, const char* format, va_list args);
+
+// The same for arrays, so the capacity cannot be given wrong.
+template <size_t N>
+bool CopyText(char (&dst)[N], const char* src) {
+    return CopyText(dst, N, src);
+}
