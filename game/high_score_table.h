@@ -1,0 +1,17 @@
+// The table of the nine best scores, kept in memory for the run. Its bytes are exactly those of the
+// scores file: nine 40-byte entries, integers little-endian.
+#pragma once
+
+#include <cstdint>
+
+struct HighScoreEntry {
+    char name[32];   // NUL-terminated when written by the game; a loaded file may fill all 32 bytes
+    int32_t score;
+    int32_t marked;  // nonzero: a "-" is drawn before the name
+};
+static_assert(sizeof(HighScoreEntry) == 40, "the scores file holds 40-byte entries");
+
+inline constexpr int kHighScoreCount = 9;
+inline constexpr int kHighScoreFileSize = kHighScoreCount * static_cast<int>(sizeof(HighScoreEntry));
+
+extern HighScoreEntry HighScoreTable[kHighScoreCount];
