@@ -4,16 +4,28 @@
 #include <SDL.h>
 
 #include "app/frame_clock.h"
+#include "app/menu.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
 
 namespace {
 
 SDL_Cursor* blankCursor = nullptr;
+Menu* currentMenu = nullptr;
 
-// Until the menu and the game take their places, each frame shows a black Screen.
+void RunMenuStep() {
+    EnsureMenu();
+    if (!MenuStep(currentMenu)) {
+        // The Menu faded out with an action and released itself.
+        currentMenu = nullptr;
+    }
+}
+
+// Until the game takes its place, each game frame shows a black Screen.
 void RunModeStep(AppModeKind mode) {
-    if (mode == AppModeKind::InMenu || mode == AppModeKind::InGame) {
+    if (mode == AppModeKind::InMenu) {
+        RunMenuStep();
+    } else if (mode == AppModeKind::InGame) {
         SDL_FillRect(screen, nullptr, 0);
     }
 }
@@ -21,6 +33,13 @@ void RunModeStep(AppModeKind mode) {
 }  // namespace
 
 void ToggleFullScreen() {
+    // The Menu's images and drawing surface belong to the old Screen (it may draw straight into it), so
+    // it goes before the mode changes and comes back built for the new Screen.
+    bool rebuildMenu = AppMode == AppModeKind::InMenu && currentMenu != nullptr;
+    if (rebuildMenu) {
+        ReleaseMenu(currentMenu);
+        currentMenu = nullptr;
+    }
     SDL_Surface* next = nullptr;
     if (fullScreen) {
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_ANYFORMAT);
@@ -33,12 +52,18 @@ void ToggleFullScreen() {
         Uint32 flags = fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, fullScreen ? 32 : 0, flags);
         if (next == nullptr) {
+            if (rebuildMenu) {
+                currentMenu = CreateMenu();
+            }
             return;
         }
     } else {
         fullScreen = !fullScreen;
     }
     screen = next;
+    if (rebuildMenu) {
+        currentMenu = CreateMenu();
+    }
     // A blank system cursor avoids a flash of the desktop pointer before the next frame hides it.
     static Uint8 blank[8] = {};
     if (blankCursor == nullptr) {
@@ -74,7 +99,19 @@ void RunMainLoop() {
     }
 }
 
+void EnsureMenu() {
+    if (currentMenu == nullptr) {
+        currentMenu = CreateMenu();
+    }
+}
+
+Menu* CurrentMenu() { return currentMenu; }
+
 void ReleaseMainLoopObjects() {
+    if (currentMenu != nullptr) {
+        ReleaseMenu(currentMenu);
+        currentMenu = nullptr;
+    }
     if (blankCursor != nullptr) {
         SDL_FreeCursor(blankCursor);
         blankCursor = nullptr;
