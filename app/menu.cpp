@@ -77,7 +77,8 @@ void DrawLowerHalf(Menu* menu) {
             break;
         default:
             for (int i = 0; i < kMenuButtonCount; ++i) {
-                SDL_Surface* image = menu->hoveredButton == i + 1 ? menu->buttonLitImages[i] : menu->buttonImages[i];
+                SDL_Surface* image =
+                    menu->hoveredButton == i + 1 ? menu->buttonLitImages[i] : menu->buttonImages[i];
                 Blit(image, kScreenWidth, kBandTops[i + 1] - kBandTops[i], target, 0, kBandTops[i]);
             }
             Blit(menu->footerImage, kScreenWidth, kFooterHeight, target, 0, kBandTops[kMenuButtonCount]);
@@ -89,7 +90,7 @@ void MoveAndDrawStars(Menu* menu) {
     SDL_Surface* target = menu->backBuffer;
     Uint32 yellow = SDL_MapRGB(target->format, 255, 255, 0);
     for (MenuStar& star : menu->stars) {
-        star.y = static_cast<float>(star.y - FrameClock.deltaMs * star.speed * 0.02);
+        star.y = static_cast<float>(star.y - static_cast<double>(FrameClock.deltaMs) * star.speed * 0.02);
         if (star.y < -star.size) {
             star.y = kStarReturnY;
             star.x = static_cast<float>(rand() % kScreenWidth);
@@ -228,12 +229,18 @@ void LoadMenuResources(Menu* menu) {
         bool colourKey;
     };
     const ImageSlot slots[] = {
-        {&menu->fontImage, "font", false, true},           {&menu->titleImage, "title", false, false},
-        {&menu->buttonImages[0], "play", true, false},     {&menu->buttonImages[1], "scores", true, false},
-        {&menu->buttonImages[2], "about", true, false},    {&menu->buttonImages[3], "exit", true, false},
-        {&menu->buttonLitImages[0], "splay", true, false}, {&menu->buttonLitImages[1], "sscores", true, false},
-        {&menu->buttonLitImages[2], "sabout", true, false}, {&menu->buttonLitImages[3], "sexit", true, false},
-        {&menu->footerImage, "copyright", true, false},    {&menu->scoresBackImage, "bottom", true, false},
+        {&menu->fontImage, "font", false, true},
+        {&menu->titleImage, "title", false, false},
+        {&menu->buttonImages[0], "play", true, false},
+        {&menu->buttonImages[1], "scores", true, false},
+        {&menu->buttonImages[2], "about", true, false},
+        {&menu->buttonImages[3], "exit", true, false},
+        {&menu->buttonLitImages[0], "splay", true, false},
+        {&menu->buttonLitImages[1], "sscores", true, false},
+        {&menu->buttonLitImages[2], "sabout", true, false},
+        {&menu->buttonLitImages[3], "sexit", true, false},
+        {&menu->footerImage, "copyright", true, false},
+        {&menu->scoresBackImage, "bottom", true, false},
         {&menu->creditsImage, "credits", true, false},
     };
     for (const ImageSlot& slot : slots) {

@@ -16,7 +16,7 @@ extern MenuScreen menuScreen;
 enum class MenuAction : int { None = 0, Play = 1, Exit = 2 };
 
 struct MenuStar {
-    float x = 0;      // centre
+    float x = 0;  // centre
     float y = 0;
     float size = 0;   // outer radius
     float angle = 0;  // degrees, recomputed every frame from the clock
@@ -40,8 +40,8 @@ struct Menu {
     Uint8 wipeMap[kWipeMapSize] = {};
     MenuAction action = MenuAction::None;
     VEKModule music;
-    float fadeLevel = 0;    // wipe level of the fades; the music volume is half of it
-    int hoveredButton = 0;  // 0 none, 1 play, 2 scores, 3 about, 4 exit
+    float fadeLevel = 0;                // wipe level of the fades; the music volume is half of it
+    int hoveredButton = 0;              // 0 none, 1 play, 2 scores, 3 about, 4 exit
     SDL_Surface* backBuffer = nullptr;  // where the menu draws: the Screen, or its own copy of it
 };
 
