@@ -21,5 +21,6 @@ class ScratchDirectory {
     std::string path_;
 };
 
-// Starts SDL's video (dummy driver under CTest) with a 640 by 480 software Screen.
+// Starts SDL's video (dummy driver under CTest) with a 640 by 480 software Screen, or keeps the one a
+// previous test left open. Tests leave it open.
 bool OpenTestScreen();

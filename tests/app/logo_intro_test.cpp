@@ -59,7 +59,6 @@ TEST(LogoIntroTest, AMissingLogoIsReportedAndSkipped) {
     EXPECT_LT(SDL_GetTicks() - start, 500u);
     EXPECT_EQ(said.rfind("file not found : data/no_such_logo.png\n", 0), 0u) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2);
-    SDL_Quit();
 }
 
 TEST(LogoIntroTest, AMissingWipeMapSkipsTheIntroSilently) {
@@ -73,7 +72,6 @@ TEST(LogoIntroTest, AMissingWipeMapSkipsTheIntroSilently) {
         EXPECT_LT(SDL_GetTicks() - start, 500u);
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     }
-    SDL_Quit();
 }
 
 }  // namespace

@@ -39,7 +39,6 @@ class MenuTest : public ::testing::Test {
         ReleaseMainLoopObjects();
         ReleaseAllKeys();
         SetErrorsFatal(&menuTestFatal);
-        SDL_Quit();
     }
     static void Drain() {
         SDL_Event event;
@@ -269,7 +268,6 @@ TEST(MenuResourcesTest, LoadingStopsAtTheFirstMissingImage) {
         ReleaseMenu(menu);
     }
     SetErrorsFatal(&menuTestFatal);
-    SDL_Quit();
 }
 
 TEST_F(MenuTest, TheMainLoopRebuildsTheMenuAtF9AndDropsItWhenItHandsOver) {
