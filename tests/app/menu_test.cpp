@@ -99,6 +99,35 @@ TEST_F(MenuTest, ANewMenuFadesInOverTheSoftwareScreen) {
     EXPECT_EQ(AppMode, AppModeKind::InMenu);
 }
 
+TEST_F(MenuTest, AScreenInVideoMemoryGetsASeparateDrawingSurfaceCopiedOncePerFrame) {
+    ReleaseMenu(menu_);
+    // The dummy driver never grants video memory, so the flag is set by hand for this one creation.
+    screen->flags |= SDL_HWSURFACE;
+    menu_ = CreateMenu();
+    screen->flags &= ~SDL_HWSURFACE;
+    ASSERT_NE(menu_->backBuffer, screen);
+    EXPECT_EQ(menu_->backBuffer->w, 640);
+    EXPECT_EQ(menu_->backBuffer->h, 480);
+    EXPECT_EQ(menu_->backBuffer->format->BitsPerPixel, screen->format->BitsPerPixel);
+    EXPECT_EQ(menu_->backBuffer->format->Rmask, screen->format->Rmask);
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 255, 0, 255));
+    SDL_FillRect(menu_->backBuffer, nullptr, 0);
+    menuScreen = MenuScreen::Main;
+    Step();
+    // The copy covers the whole Screen: no magenta is left anywhere.
+    SDL_LockSurface(screen);
+    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
+    Uint32 magenta = SDL_MapRGB(screen->format, 255, 0, 255);
+    int left = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            left += pixels[y * screen->pitch / 4 + x] == magenta ? 1 : 0;
+        }
+    }
+    SDL_UnlockSurface(screen);
+    EXPECT_EQ(left, 0);
+}
+
 TEST_F(MenuTest, ClicksAcrossTheWholeWidthOfBandOneStartTheGame) {
     for (int x : {0, 639}) {
         ShowButtons();
