@@ -5,8 +5,9 @@ std::unique_ptr<uint8_t[]> ScrambleMessage(const char* text, size_t length) {
     auto bytes = std::make_unique<uint8_t[]>(length + kChecksumSize + 1);
     uint32_t sum = 0;
     for (size_t i = 0; i < length; ++i) {
-        uint8_t scrambled = static_cast<uint8_t>(static_cast<unsigned char>(text[i]) +
-                                                 static_cast<unsigned char>(kMessageKey[i % kMessageKeyLength]));
+        uint8_t scrambled =
+            static_cast<uint8_t>(static_cast<unsigned char>(text[i]) +
+                                 static_cast<unsigned char>(kMessageKey[i % kMessageKeyLength]));
         bytes[i] = scrambled;
         sum += scrambled;
     }

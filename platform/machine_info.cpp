@@ -15,7 +15,9 @@ uint32_t VolumeSerialNumber() {
 }
 
 // Drives A: to D: present.
-uint32_t MachineStableBits() { return GetLogicalDrives() & 0xFu; }
+uint32_t MachineStableBits() {
+    return GetLogicalDrives() & 0xFu;
+}
 
 void ReadComputerName(char* name, size_t size) {
     if (size == 0) {
@@ -29,9 +31,9 @@ void ReadComputerName(char* name, size_t size) {
 }
 
 #else
-#include <cstdio>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <cstdio>
 
 // The filesystem id of the working directory's filesystem stands in for the volume serial number:
 // like it, it names the disk the game runs from. Both halves of the 64-bit id are folded together.

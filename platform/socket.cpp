@@ -28,7 +28,9 @@ Clock::time_point DeadlineAfter(int timeoutMs) {
 
 namespace {
 
-SOCKET Native(SocketHandle socket) { return static_cast<SOCKET>(socket); }
+SOCKET Native(SocketHandle socket) {
+    return static_cast<SOCKET>(socket);
+}
 
 timeval ToTimeval(int ms) {
     timeval tv;
@@ -59,9 +61,13 @@ void StopSocketLibrary() {
     }
 }
 
-uint16_t PortToNetworkOrder(uint16_t port) { return htons(port); }
+uint16_t PortToNetworkOrder(uint16_t port) {
+    return htons(port);
+}
 
-uint32_t ParseDottedAddress(const char* text) { return inet_addr(text); }
+uint32_t ParseDottedAddress(const char* text) {
+    return inet_addr(text);
+}
 
 bool LookUpHostName(const char* name, uint32_t* address) {
     const hostent* entry = gethostbyname(name);
@@ -70,7 +76,8 @@ bool LookUpHostName(const char* name, uint32_t* address) {
     }
     // Never more than the four bytes an IPv4 address holds, whatever length the entry claims.
     uint32_t value = kNoAddress;
-    memcpy(&value, entry->h_addr_list[0], std::min<size_t>(static_cast<size_t>(entry->h_length), sizeof value));
+    memcpy(&value, entry->h_addr_list[0],
+           std::min<size_t>(static_cast<size_t>(entry->h_length), sizeof value));
     *address = value;
     return true;
 }
@@ -110,8 +117,8 @@ bool ConnectSocket(SocketHandle socket, const SocketAddressIPv4& address, int ti
 
 bool SetSocketNoDelay(SocketHandle socket) {
     BOOL on = TRUE;
-    return setsockopt(Native(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) ==
-           0;
+    return setsockopt(Native(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on),
+                      sizeof on) == 0;
 }
 
 long SendSomeBytes(SocketHandle socket, const void* bytes, size_t count, int timeoutMs) {
@@ -142,11 +149,12 @@ long SendSomeBytes(SocketHandle socket, const void* bytes, size_t count, int tim
     }
 }
 
-void CloseSocket(SocketHandle socket) { closesocket(Native(socket)); }
+void CloseSocket(SocketHandle socket) {
+    closesocket(Native(socket));
+}
 
 #else
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -154,10 +162,13 @@ void CloseSocket(SocketHandle socket) { closesocket(Native(socket)); }
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 
-int Native(SocketHandle socket) { return static_cast<int>(socket); }
+int Native(SocketHandle socket) {
+    return static_cast<int>(socket);
+}
 
 // Waits for the events until the deadline; false on time-out or error. Signals do not cut the wait short.
 bool WaitFor(int fd, short events, Clock::time_point deadline, short* revents) {
@@ -183,13 +194,19 @@ constexpr int kSendFlags = MSG_DONTWAIT;
 
 }  // namespace
 
-bool StartSocketLibrary() { return true; }
+bool StartSocketLibrary() {
+    return true;
+}
 
 void StopSocketLibrary() {}
 
-uint16_t PortToNetworkOrder(uint16_t port) { return htons(port); }
+uint16_t PortToNetworkOrder(uint16_t port) {
+    return htons(port);
+}
 
-uint32_t ParseDottedAddress(const char* text) { return inet_addr(text); }
+uint32_t ParseDottedAddress(const char* text) {
+    return inet_addr(text);
+}
 
 bool LookUpHostName(const char* name, uint32_t* address) {
     addrinfo hints = {};
@@ -277,6 +294,8 @@ long SendSomeBytes(SocketHandle socket, const void* bytes, size_t count, int tim
     }
 }
 
-void CloseSocket(SocketHandle socket) { close(Native(socket)); }
+void CloseSocket(SocketHandle socket) {
+    close(Native(socket));
+}
 
 #endif
