@@ -44,7 +44,8 @@ int StartConnect(uint16_t port) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
-    connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    // In progress (or already refused): either way the caller only watches what becomes of it.
+    (void)connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     return fd;
 }
 
@@ -132,16 +133,14 @@ void ScorePeer::Serve(int connection) {
     std::vector<uint8_t> wire;
     auto giveUp = std::chrono::steady_clock::now() + kConnectionLimit;
     uint8_t chunk[4096];
-    bool closedByClient = false;
-    while (!stopping && !closedByClient && std::chrono::steady_clock::now() < giveUp) {
+    while (!stopping && std::chrono::steady_clock::now() < giveUp) {
         pollfd entry = {connection, POLLIN, 0};
         if (poll(&entry, 1, kPollMs) <= 0) {
             continue;
         }
         ssize_t got = read(connection, chunk, sizeof chunk);
         if (got <= 0) {
-            closedByClient = true;
-            break;
+            break;  // closed by the client (or reset)
         }
         wire.insert(wire.end(), chunk, chunk + got);
         if (behaviour == Behaviour::ResetAfterFirstBytes) {
