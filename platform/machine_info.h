@@ -1,6 +1,6 @@
-// The machine-specific numbers the score client's machine identity is built from. On Windows they are
-// the current drive's volume serial number, the logical drive mask and the computer name; elsewhere the
-// nearest stable equivalents (see machine_info.cpp).
+// The numbers particular to one machine that the score client's machine identity is built from. On Windows
+// they are the current drive's volume serial number, the logical drive mask and the computer name; elsewhere
+// the nearest stable equivalents (see machine_info.cpp).
 #pragma once
 
 #include <cstddef>
