@@ -30,52 +30,106 @@ unsigned ChunkMaskPlain(const Uint8* map, Uint8 threshold) {
 }
 
 #ifdef QUZ_WIPE_SSE2
-unsigned ChunkMaskVector(const Uint8* map, __m128i threshold) {
+// 0xFF in each byte whose block turns black.
+__m128i ChunkBlackBytes(const Uint8* map, __m128i threshold) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(map));
     // max(byte, t) == byte exactly when byte >= t, unsigned.
-    const __m128i atOrAbove = _mm_cmpeq_epi8(_mm_max_epu8(bytes, threshold), bytes);
-    return static_cast<unsigned>(_mm_movemask_epi8(atOrAbove));
+    return _mm_cmpeq_epi8(_mm_max_epu8(bytes, threshold), bytes);
+}
+
+// A mixed chunk without a branch per block: each map byte is widened to cover its block's bytes in a
+// pixel row, and those bytes are cleared with one AND-NOT per 16 bytes.
+template <int kBytes>
+void ClearMixedChunkVector(Uint8* chunk0, Uint8* chunk1, __m128i black) {
+    constexpr int kVectors = 2 * kBytes;  // 16 blocks of 2 * kBytes bytes each
+    __m128i masks[kVectors];
+    masks[0] = _mm_unpacklo_epi8(black, black);
+    masks[1] = _mm_unpackhi_epi8(black, black);
+    if constexpr (kBytes >= 2) {
+        for (int i = 1; i >= 0; --i) {
+            const __m128i mask = masks[i];
+            masks[2 * i] = _mm_unpacklo_epi16(mask, mask);
+            masks[2 * i + 1] = _mm_unpackhi_epi16(mask, mask);
+        }
+    }
+    if constexpr (kBytes == 4) {
+        for (int i = 3; i >= 0; --i) {
+            const __m128i mask = masks[i];
+            masks[2 * i] = _mm_unpacklo_epi32(mask, mask);
+            masks[2 * i + 1] = _mm_unpackhi_epi32(mask, mask);
+        }
+    }
+    auto* row0 = reinterpret_cast<__m128i*>(chunk0);
+    auto* row1 = reinterpret_cast<__m128i*>(chunk1);
+    for (int k = 0; k < kVectors; ++k) {
+        _mm_storeu_si128(row0 + k, _mm_andnot_si128(masks[k], _mm_loadu_si128(row0 + k)));
+        _mm_storeu_si128(row1 + k, _mm_andnot_si128(masks[k], _mm_loadu_si128(row1 + k)));
+    }
 }
 #endif
 
-// Both pixel rows of one block row. Whole chunks of 16 blocks that are all black become two plain runs
-// of stores, chunks with nothing to do are skipped, and mixed ones store only their black blocks, so no
-// branch depends on a single map byte.
+// Both pixel rows of one block row. Chunks of 16 blocks that are all black join into runs cleared with
+// one memset per pixel row, chunks with nothing to do are skipped, and mixed ones store only their black
+// blocks, so no branch depends on a single map byte.
 template <int kBytes>
 void ClearBlockRow(Uint8* row0, Uint8* row1, const Uint8* map, int blocks, Uint8 threshold, bool useVector) {
     constexpr int kBlockBytes = 2 * kBytes;
-    constexpr int kChunkBytes = kChunk * kBlockBytes;
     static constexpr Uint8 kZero[kBlockBytes] = {};
 #ifdef QUZ_WIPE_SSE2
     const __m128i vectorThreshold = _mm_set1_epi8(static_cast<char>(threshold));
 #endif
+    int runStart = -1;  // first block of the pending all-black run
+    auto flushRun = [&](int end) {
+        if (runStart >= 0) {
+            const size_t bytes = static_cast<size_t>(end - runStart) * kBlockBytes;
+            memset(row0 + runStart * kBlockBytes, 0, bytes);
+            memset(row1 + runStart * kBlockBytes, 0, bytes);
+            runStart = -1;
+        }
+    };
     int block = 0;
     for (; block + kChunk <= blocks; block += kChunk) {
         unsigned bits;
 #ifdef QUZ_WIPE_SSE2
-        bits = useVector ? ChunkMaskVector(map + block, vectorThreshold)
-                         : ChunkMaskPlain(map + block, threshold);
+        __m128i black = _mm_setzero_si128();
+        if (useVector) {
+            black = ChunkBlackBytes(map + block, vectorThreshold);
+            bits = static_cast<unsigned>(_mm_movemask_epi8(black));
+        } else {
+            bits = ChunkMaskPlain(map + block, threshold);
+        }
 #else
         (void)useVector;
         bits = ChunkMaskPlain(map + block, threshold);
 #endif
+        if (bits == 0xFFFF) {
+            if (runStart < 0) {
+                runStart = block;
+            }
+            continue;
+        }
+        flushRun(block);
         if (bits == 0) {
             continue;
         }
         Uint8* const chunk0 = row0 + block * kBlockBytes;
         Uint8* const chunk1 = row1 + block * kBlockBytes;
-        if (bits == 0xFFFF) {
-            memset(chunk0, 0, kChunkBytes);
-            memset(chunk1, 0, kChunkBytes);
-            continue;
+#ifdef QUZ_WIPE_SSE2
+        if constexpr (kBytes != 3) {
+            if (useVector) {
+                ClearMixedChunkVector<kBytes>(chunk0, chunk1, black);
+                continue;
+            }
         }
-        do {
+#endif
+        while (bits != 0) {
             const int offset = std::countr_zero(bits) * kBlockBytes;
             memcpy(chunk0 + offset, kZero, kBlockBytes);
             memcpy(chunk1 + offset, kZero, kBlockBytes);
             bits &= bits - 1;
-        } while (bits != 0);
+        }
     }
+    flushRun(block);
     for (; block < blocks; ++block) {
         if (map[block] >= threshold) {
             memcpy(row0 + block * kBlockBytes, kZero, kBlockBytes);
