@@ -6,9 +6,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "gfx/font.h"
@@ -88,6 +90,31 @@ void BM_DrawWipeSweep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawWipeSweep)->Arg(0)->Arg(128)->Arg(255);
+
+// The game's own map, when the benchmark runs where data/ is (the build folder).
+const bool kFileMapRegistered = [] {
+    static std::vector<Uint8> map(kWipeMapSize);
+    FILE* file = fopen("data/wipe0.raw", "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    const size_t read = fread(map.data(), 1, map.size(), file);
+    fclose(file);
+    if (read != map.size()) {
+        return false;
+    }
+    for (int level : {0, 128, 255}) {
+        benchmark::RegisterBenchmark(("BM_DrawWipeGameMap/" + std::to_string(level)).c_str(),
+                                     [level](benchmark::State& state) {
+                                         SDL_Surface* screen = Screen();
+                                         for (auto _ : state) {
+                                             DrawWipe(screen, level, map.data());
+                                             benchmark::ClobberMemory();
+                                         }
+                                     });
+    }
+    return true;
+}();
 
 constexpr int kStarX = 320;
 constexpr int kStarY = 240;

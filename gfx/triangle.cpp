@@ -87,14 +87,28 @@ void ScanTriangle(SDL_Surface* surface, int x1, int y1, int x2, int y2, int x3, 
 }
 
 // Halves every channel of the old pixel and of the colour and adds them; the mask drops the bit each
-// field receives from its neighbour when the whole pixel is shifted.
+// field receives from its neighbour when the whole pixel is shifted. The same holds for a 64-bit word of
+// several pixels (each mask also drops the bit a pixel receives from the next one), so the run is done
+// a word at a time.
 template <typename Pixel, Pixel kMask>
 void AverageSpan(const Span& span, Uint32 colour) {
+    constexpr int kPerWord = static_cast<int>(sizeof(uint64_t) / sizeof(Pixel));
+    constexpr uint64_t kWordMask = kMask * (~uint64_t{0} / static_cast<Pixel>(~Pixel{0}));
     const Pixel half = static_cast<Pixel>((colour >> 1) & kMask);
-    auto* pixel = reinterpret_cast<Pixel*>(span.row) + span.left;
-    auto* const end = reinterpret_cast<Pixel*>(span.row) + span.right;
-    for (; pixel != end; ++pixel) {
-        *pixel = static_cast<Pixel>(((*pixel >> 1) & kMask) + half);
+    const uint64_t wordHalf = half * (~uint64_t{0} / static_cast<Pixel>(~Pixel{0}));
+    Uint8* pixel = span.row + span.left * static_cast<int>(sizeof(Pixel));
+    int count = span.right - span.left;
+    for (; count >= kPerWord; count -= kPerWord, pixel += sizeof(uint64_t)) {
+        uint64_t word;
+        memcpy(&word, pixel, sizeof word);
+        word = ((word >> 1) & kWordMask) + wordHalf;
+        memcpy(pixel, &word, sizeof word);
+    }
+    for (; count > 0; --count, pixel += sizeof(Pixel)) {
+        Pixel old;
+        memcpy(&old, pixel, sizeof old);
+        old = static_cast<Pixel>(((old >> 1) & kMask) + half);
+        memcpy(pixel, &old, sizeof old);
     }
 }
 

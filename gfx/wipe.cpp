@@ -46,6 +46,7 @@ void ClearMixedChunkVector(Uint8* chunk0, Uint8* chunk1, __m128i black) {
     masks[0] = _mm_unpacklo_epi8(black, black);
     masks[1] = _mm_unpackhi_epi8(black, black);
     if constexpr (kBytes >= 2) {
+#pragma GCC unroll 2
         for (int i = 1; i >= 0; --i) {
             const __m128i mask = masks[i];
             masks[2 * i] = _mm_unpacklo_epi16(mask, mask);
@@ -53,6 +54,7 @@ void ClearMixedChunkVector(Uint8* chunk0, Uint8* chunk1, __m128i black) {
         }
     }
     if constexpr (kBytes == 4) {
+#pragma GCC unroll 4
         for (int i = 3; i >= 0; --i) {
             const __m128i mask = masks[i];
             masks[2 * i] = _mm_unpacklo_epi32(mask, mask);
@@ -61,6 +63,7 @@ void ClearMixedChunkVector(Uint8* chunk0, Uint8* chunk1, __m128i black) {
     }
     auto* row0 = reinterpret_cast<__m128i*>(chunk0);
     auto* row1 = reinterpret_cast<__m128i*>(chunk1);
+#pragma GCC unroll 8
     for (int k = 0; k < kVectors; ++k) {
         _mm_storeu_si128(row0 + k, _mm_andnot_si128(masks[k], _mm_loadu_si128(row0 + k)));
         _mm_storeu_si128(row1 + k, _mm_andnot_si128(masks[k], _mm_loadu_si128(row1 + k)));
