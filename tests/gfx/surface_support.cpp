@@ -53,7 +53,8 @@ GuardedSurface::GuardedSurface(Depth depth, int width, int height, int rowPaddin
     }
     const int bytes = (bits + 7) / 8;
     rowBytes_ = width * bytes;
-    pitch_ = rowBytes_ + rowPadding;
+    // SDL keeps every pitch a multiple of 4 and its fills rely on it.
+    pitch_ = (rowBytes_ + rowPadding + 3) & ~3;
     memory_.assign(static_cast<size_t>(2 * kGuardBytes + pitch_ * height), kSentinel);
     surface_ = SDL_CreateRGBSurfaceFrom(memory_.data() + kGuardBytes, width, height, bits, pitch_, red, green,
                                         blue, 0);

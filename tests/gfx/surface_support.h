@@ -13,8 +13,8 @@ inline constexpr Depth kAllDepths[] = {Depth::Bits8,  Depth::Bits15, Depth::Bits
                                        Depth::Bits16, Depth::Bits24, Depth::Bits32};
 const char* DepthName(Depth depth);
 
-// A Surface over memory owned by the test: kGuardBytes of sentinel before and after the pixels and
-// rowPadding sentinel bytes at the end of every row, so a write outside the picture shows up.
+// A Surface over memory owned by the test: kGuardBytes of sentinel before and after the pixels and at
+// least rowPadding sentinel bytes at the end of every row, so a write outside the picture shows up.
 class GuardedSurface {
   public:
     static constexpr int kGuardBytes = 256;
