@@ -72,8 +72,8 @@ void ClearMixedChunkVector(Uint8* chunk0, Uint8* chunk1, __m128i black) {
 #endif
 
 // Both pixel rows of one block row. Chunks of 16 blocks that are all black join into runs cleared with
-// one memset per pixel row, chunks with nothing to do are skipped, and mixed ones store only their black
-// blocks, so no branch depends on a single map byte.
+// one memset per pixel row, chunks with nothing to do are skipped, and mixed ones clear only their black
+// blocks (with vector masks where SSE2 is there, so no branch depends on a single map byte).
 template <int kBytes>
 void ClearBlockRow(Uint8* row0, Uint8* row1, const Uint8* map, int blocks, Uint8 threshold, bool useVector) {
     constexpr int kBlockBytes = 2 * kBytes;
