@@ -14,6 +14,7 @@
 #include "app/logo_intro.h"
 #include "app/main_loop.h"
 #include "game/shared_state.h"
+#include "gfx/font.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
 #include "platform/window_icon.h"
@@ -81,6 +82,7 @@ int RunQuz(int argc, char** argv) {
     LoadHighScores();
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
+    InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
     RunLogoIntro("data/logo.png");
