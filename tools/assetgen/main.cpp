@@ -1,12 +1,15 @@
 // Asset generator: writes every file of the game's data/ folder. Usage: assetgen <data dir> <font dir>
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "blocks.h"
+#include "board_art.h"
+#include "glyph_strips.h"
 #include "icon.h"
+#include "language.h"
 #include "output.h"
+#include "panel_art.h"
+#include "text_art.h"
 #include "texts.h"
 
 int main(int argc, char** argv) {
@@ -15,7 +18,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     AssetOutput out(argv[1]);
+    if (!OpenFonts(argv[2])) {
+        return 1;
+    }
     WriteLanguageTexts(out);
     WriteIcon(out);
+    WriteBlockStrips(out);
+    WriteBoardArt(out);
+    WriteGlyphStrips(out);
+    for (const LanguageWords* words : {&FrenchWords(), &EnglishWords()}) {
+        WritePanel(out, *words);
+    }
+    CloseFonts();
     return out.Failed() ? 1 : 0;
 }

@@ -1,0 +1,189 @@
+// Text rendering for the pictures (see text_art.h).
+#include "text_art.h"
+
+#include <SDL_ttf.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <utility>
+
+namespace {
+
+std::string fontFolder;
+std::map<std::pair<FontFace, int>, TTF_Font*> openFonts;
+
+const char* FileOf(FontFace face) {
+    switch (face) {
+        case FontFace::Bold:
+            return "DejaVuSans-Bold.ttf";
+        case FontFace::Book:
+            return "DejaVuSans.ttf";
+        case FontFace::CondensedBold:
+            return "DejaVuSansCondensed-Bold.ttf";
+        case FontFace::MonoBold:
+            return "DejaVuSansMono-Bold.ttf";
+    }
+    return "DejaVuSans.ttf";
+}
+
+TTF_Font* FontAt(FontFace face, int size) {
+    auto key = std::make_pair(face, size);
+    auto found = openFonts.find(key);
+    if (found != openFonts.end()) {
+        return found->second;
+    }
+    std::string path = fontFolder + "/" + FileOf(face);
+    TTF_Font* font = TTF_OpenFont(path.c_str(), size);
+    if (font == nullptr) {
+        fprintf(stderr, "assetgen: cannot open the font %s\n", path.c_str());
+        return nullptr;
+    }
+    TTF_SetFontHinting(font, TTF_HINTING_LIGHT);
+    openFonts[key] = font;
+    return font;
+}
+
+}  // namespace
+
+bool OpenFonts(const std::string& fontDir) {
+    fontFolder = fontDir;
+    if (TTF_WasInit() == 0 && TTF_Init() < 0) {
+        fprintf(stderr, "assetgen: TTF_Init failed\n");
+        return false;
+    }
+    for (FontFace face : {FontFace::Bold, FontFace::Book, FontFace::CondensedBold, FontFace::MonoBold}) {
+        if (FontAt(face, 16) == nullptr) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CloseFonts() {
+    for (auto& entry : openFonts) {
+        TTF_CloseFont(entry.second);
+    }
+    openFonts.clear();
+    TTF_Quit();
+}
+
+TextMask RenderText(const std::string& text, FontFace face, int size) {
+    TextMask mask;
+    TTF_Font* font = FontAt(face, size);
+    if (font == nullptr || text.empty()) {
+        return mask;
+    }
+    SDL_Color white = {255, 255, 255, 0};
+    SDL_Surface* surface = TTF_RenderUTF8_Blended(font, text.c_str(), white);
+    if (surface == nullptr) {
+        return mask;
+    }
+    mask.width = surface->w;
+    mask.height = surface->h;
+    mask.alpha.resize(size_t(mask.width) * size_t(mask.height));
+    SDL_LockSurface(surface);
+    const SDL_PixelFormat* format = surface->format;
+    for (int y = 0; y < surface->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(surface->pixels) +
+                                                            y * surface->pitch);
+        for (int x = 0; x < surface->w; ++x) {
+            uint32_t a = (row[x] & format->Amask) >> format->Ashift;
+            mask.alpha[size_t(y) * size_t(mask.width) + size_t(x)] = float(a) / 255.0f;
+        }
+    }
+    SDL_UnlockSurface(surface);
+    SDL_FreeSurface(surface);
+    return mask;
+}
+
+TextMask Grow(const TextMask& mask, float radius) {
+    int r = int(std::ceil(radius));
+    TextMask out;
+    out.width = mask.width + 2 * r;
+    out.height = mask.height + 2 * r;
+    out.alpha.assign(size_t(out.width) * size_t(out.height), 0);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            float best = 0;
+            for (int dy = -r; dy <= r; ++dy) {
+                for (int dx = -r; dx <= r; ++dx) {
+                    float dist = std::hypot(float(dx), float(dy));
+                    if (dist > radius + 0.5f) {
+                        continue;
+                    }
+                    float edge = Clamp01(radius + 0.5f - dist);
+                    best = std::max(best, mask.At(x - r + dx, y - r + dy) * edge);
+                }
+            }
+            out.alpha[size_t(y) * size_t(out.width) + size_t(x)] = best;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+void PaintMask(Canvas& canvas, const TextMask& mask, float x, float y, const PaintFn& paint, float opacity) {
+    int ox = int(std::lround(x)), oy = int(std::lround(y));
+    for (int j = 0; j < mask.height; ++j) {
+        for (int i = 0; i < mask.width; ++i) {
+            float a = mask.alpha[size_t(j) * size_t(mask.width) + size_t(i)];
+            if (a > 0) {
+                canvas.Blend(ox + i, oy + j, paint(float(ox + i) + 0.5f, float(oy + j) + 0.5f), a * opacity);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+Point DrawWords(Canvas& canvas, const std::string& text, float x, float y, const TextStyle& style) {
+    TextMask mask = RenderText(text, style.face, style.size);
+    if (mask.width == 0) {
+        return {0, 0};
+    }
+    if (style.glowRadius > 0) {
+        TextMask glow = Grow(mask, style.glowRadius);
+        float g = std::ceil(style.glowRadius);
+        // Soften the grown mask into a halo.
+        for (float& a : glow.alpha) {
+            a *= 0.35f;
+        }
+        PaintMask(canvas, glow, x - g, y - g, Solid(style.glow), 1);
+    }
+    if (style.outlineWidth > 0) {
+        TextMask outline = Grow(mask, style.outlineWidth);
+        float g = std::ceil(style.outlineWidth);
+        if (style.shadowOffset != 0) {
+            PaintMask(canvas, outline, x - g + float(style.shadowOffset), y - g + float(style.shadowOffset),
+                      Solid(style.shadow), 0.85f);
+        }
+        PaintMask(canvas, outline, x - g, y - g, Solid(style.outline), 1);
+    } else if (style.shadowOffset != 0) {
+        PaintMask(canvas, mask, x + float(style.shadowOffset), y + float(style.shadowOffset),
+                  Solid(style.shadow), 0.85f);
+    }
+    PaintMask(canvas, mask, x, y, style.fill, 1);
+    return {float(mask.width), float(mask.height)};
+}
+
+void DrawWordsCentred(Canvas& canvas, const std::string& text, float cx, float cy, const TextStyle& style) {
+    TTF_Font* font = FontAt(style.face, style.size);
+    int w = 0, h = 0;
+    if (font == nullptr || TTF_SizeUTF8(font, text.c_str(), &w, &h) != 0) {
+        return;
+    }
+    DrawWords(canvas, text, std::round(cx - float(w) / 2), std::round(cy - float(h) / 2), style);
+}
+
+int FitSize(const std::string& text, FontFace face, int size, int maxWidth) {
+    for (; size > 6; --size) {
+        TTF_Font* font = FontAt(face, size);
+        int w = 0, h = 0;
+        if (font != nullptr && TTF_SizeUTF8(font, text.c_str(), &w, &h) == 0 && w <= maxWidth) {
+            break;
+        }
+    }
+    return size;
+}
