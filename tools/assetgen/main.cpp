@@ -7,10 +7,16 @@
 #include "glyph_strips.h"
 #include "icon.h"
 #include "language.h"
+#include "logo_art.h"
+#include "menu_art.h"
+#include "message_art.h"
+#include "music.h"
 #include "output.h"
 #include "panel_art.h"
+#include "sound_effects.h"
 #include "text_art.h"
 #include "texts.h"
+#include "wipe_map.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -26,8 +32,15 @@ int main(int argc, char** argv) {
     WriteBlockStrips(out);
     WriteBoardArt(out);
     WriteGlyphStrips(out);
+    WriteMenuTitle(out);
+    WriteLogo(out);
+    WriteWipeMap(out);
+    WriteSoundEffects(out);
+    WriteMusic(out);
     for (const LanguageWords* words : {&FrenchWords(), &EnglishWords()}) {
         WritePanel(out, *words);
+        WriteMenuPictures(out, *words);
+        WriteMessages(out, *words);
     }
     CloseFonts();
     return out.Failed() ? 1 : 0;
