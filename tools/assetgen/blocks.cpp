@@ -60,7 +60,7 @@ void PaintBlock(Canvas& canvas, int x0, int y0, int colour, int bonusKind, int f
     BlockColours pal = BlockPalette(colour);
     if (lit) {
         pal.light = Mix(pal.light, kWhite, 0.5f);
-        pal.base = Mix(pal.base, kWhite, 0.38f);
+        pal.base = Mix(pal.base, kWhite, 0.42f);
         pal.dark = Mix(pal.dark, pal.base, 0.45f);
     }
     const float t = float(frame) / float(kFrames);
@@ -140,14 +140,15 @@ void PaintBlock(Canvas& canvas, int x0, int y0, int colour, int bonusKind, int f
         FillShape(canvas, bx0, by0, bx1, by1, symbol, Solid(symbolFace));
     }
 
-    // The glint: a bright diagonal band crossing the tile during the first eight frames of the loop.
-    const int glintFrames = 8;
+    // The glint: a soft diagonal band crossing the tile during the first twelve frames of the loop; it
+    // starts and ends outside the tile, so the loop has no seam.
+    const int glintFrames = 12;
     if (frame < glintFrames) {
-        float pos = -6.0f + float(frame) / float(glintFrames - 1) * 76.0f;  // along x + y, in cell pixels
+        float pos = -4.0f + float(frame) / float(glintFrames - 1) * 70.0f;  // along x + y, in cell pixels
         for (int y = by0; y < by1; ++y) {
             for (int x = bx0; x < bx1; ++x) {
                 float d = float(x - x0) + float(y - y0) + 1 - pos;
-                float band = std::exp(-d * d / 18.0f);
+                float band = std::exp(-d * d / 30.0f);
                 float insideTile = Clamp01(0.5f - inner(float(x) + 0.5f, float(y) + 0.5f));
                 canvas.AddLight(x, y, kWhite, band * insideTile * (lit ? 0.55f : 0.4f));
             }

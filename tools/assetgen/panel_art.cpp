@@ -3,6 +3,7 @@
 // legend of the three bonus blocks at the bottom.
 #include "panel_art.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -92,9 +93,13 @@ void WritePanel(AssetOutput& out, const LanguageWords& words) {
     DrawWell(panel, kLevelSlot.x, kLevelSlot.y, kLevelSlot.w, kLevelSlot.h, 5);
 
     DrawWordsCentred(panel, words.score, 82, 242, LabelStyle(14));
-    // One well holds the level's points (small digits, right) and the score under them.
-    DrawWell(panel, kScoreSlot.x, kLevelPointsSlot.y, kScoreSlot.w,
-             kScoreSlot.y + kScoreSlot.h - kLevelPointsSlot.y, 5);
+    // One well holds the level's points (small digits, top right) and the score under them.
+    {
+        int left = std::min(kScoreSlot.x, kLevelPointsSlot.x);
+        int right = std::max(kScoreSlot.x + kScoreSlot.w, kLevelPointsSlot.x + kLevelPointsSlot.w);
+        int bottom = kScoreSlot.y + kScoreSlot.h;
+        DrawWell(panel, left, kLevelPointsSlot.y, right - left, bottom - kLevelPointsSlot.y, 5);
+    }
     TextStyle small =
         LabelStyle(FitSize(words.levelPoints, FontFace::Book, 10, kLevelPointsSlot.x - kScoreSlot.x - 6));
     small.face = FontFace::Book;

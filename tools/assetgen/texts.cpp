@@ -7,12 +7,12 @@
 
 void WriteLanguageTexts(AssetOutput& out) {
     const std::string french =
-        "    CLIC OU ECHAP POUR REVENIR - F1 EFFACE LES SCORES\n"
+        "  CLIC OU ECHAP POUR REVENIR - F1 EFFACE LES SCORES\n"
         "RANG\n"
         "NOM\n"
         "SCORE\n";
     const std::string english =
-        "    CLICK OR ESCAPE TO GO BACK - F1 RESETS THE TABLE\n"
+        "  CLICK OR ESCAPE TO GO BACK - F1 RESETS THE TABLE\n"
         "RANK\n"
         "NAME\n"
         "SCORE\n";
