@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <cmath>
 
-float SdCircle(float x, float y, float cx, float cy, float radius) {
-    return std::hypot(x - cx, y - cy) - radius;
-}
+namespace {
+
+float Length(float x, float y) { return std::sqrt(x * x + y * y); }
+
+}  // namespace
+
+float SdCircle(float x, float y, float cx, float cy, float radius) { return Length(x - cx, y - cy) - radius; }
 
 float SdRoundBox(float x, float y, float cx, float cy, float halfW, float halfH, float radius) {
     float qx = std::fabs(x - cx) - halfW + radius;
     float qy = std::fabs(y - cy) - halfH + radius;
-    float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    float outside = Length(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
@@ -19,7 +23,7 @@ float SdSegment(float x, float y, Point a, Point b, float radius) {
     float px = x - a.x, py = y - a.y, bx = b.x - a.x, by = b.y - a.y;
     float len2 = bx * bx + by * by;
     float h = len2 > 0 ? Clamp01((px * bx + py * by) / len2) : 0;
-    return std::hypot(px - bx * h, py - by * h) - radius;
+    return Length(px - bx * h, py - by * h) - radius;
 }
 
 float SdPolygon(float x, float y, const std::vector<Point>& v) {

@@ -99,24 +99,34 @@ TextMask RenderText(const std::string& text, FontFace face, int size) {
 
 TextMask Grow(const TextMask& mask, float radius) {
     int r = int(std::ceil(radius));
+    struct Tap {
+        int dx, dy;
+        float weight;
+    };
+    std::vector<Tap> taps;
+    for (int dy = -r; dy <= r; ++dy) {
+        for (int dx = -r; dx <= r; ++dx) {
+            float dist = std::sqrt(float(dx * dx + dy * dy));
+            if (dist <= radius + 0.5f) {
+                taps.push_back({dx, dy, Clamp01(radius + 0.5f - dist)});
+            }
+        }
+    }
     TextMask out;
     out.width = mask.width + 2 * r;
     out.height = mask.height + 2 * r;
     out.alpha.assign(size_t(out.width) * size_t(out.height), 0);
-    for (int y = 0; y < out.height; ++y) {
-        for (int x = 0; x < out.width; ++x) {
-            float best = 0;
-            for (int dy = -r; dy <= r; ++dy) {
-                for (int dx = -r; dx <= r; ++dx) {
-                    float dist = std::hypot(float(dx), float(dy));
-                    if (dist > radius + 0.5f) {
-                        continue;
-                    }
-                    float edge = Clamp01(radius + 0.5f - dist);
-                    best = std::max(best, mask.At(x - r + dx, y - r + dy) * edge);
-                }
+    // Spread each inked source pixel to its neighbours (most of a text mask is empty).
+    for (int y = 0; y < mask.height; ++y) {
+        for (int x = 0; x < mask.width; ++x) {
+            float a = mask.alpha[size_t(y) * size_t(mask.width) + size_t(x)];
+            if (a <= 0) {
+                continue;
             }
-            out.alpha[size_t(y) * size_t(out.width) + size_t(x)] = best;
+            for (const Tap& t : taps) {
+                float& dst = out.alpha[size_t(y + r + t.dy) * size_t(out.width) + size_t(x + r + t.dx)];
+                dst = std::max(dst, a * t.weight);
+            }
         }
     }
     return out;
