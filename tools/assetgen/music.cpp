@@ -361,6 +361,15 @@ ModSong ComposeSong() {
     song.patterns[0].At(0, kEcho).param = 6;
     song.patterns[0].At(1, kEcho).effect = 0xF;
     song.patterns[0].At(1, kEcho).param = 125;
+    // Softer stereo than the classic hard left and right: lead and echo apart, bass and kick centred.
+    const int pans[kChannels][2] = {{0, 0x58}, {2, 0xA8}, {0, 0x80}, {0, 0x60}, {2, 0x80}, {1, 0xB0}};
+    for (int channel = 0; channel < kChannels; ++channel) {
+        ModCell& cell = song.patterns[0].At(pans[channel][0], channel);
+        if (cell.effect == 0 && cell.param == 0) {
+            cell.effect = 8;
+            cell.param = pans[channel][1];
+        }
+    }
     song.order = {0, 1, 2, 3, 4, 5, 1, 4, 6};
     return song;
 }
