@@ -6,11 +6,15 @@
 
 namespace {
 
-float Length(float x, float y) { return std::sqrt(x * x + y * y); }
+float Length(float x, float y) {
+    return std::sqrt(x * x + y * y);
+}
 
 }  // namespace
 
-float SdCircle(float x, float y, float cx, float cy, float radius) { return Length(x - cx, y - cy) - radius; }
+float SdCircle(float x, float y, float cx, float cy, float radius) {
+    return Length(x - cx, y - cy) - radius;
+}
 
 float SdRoundBox(float x, float y, float cx, float cy, float halfW, float halfH, float radius) {
     float qx = std::fabs(x - cx) - halfW + radius;

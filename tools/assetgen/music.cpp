@@ -257,7 +257,11 @@ void WriteHarmony(ModPattern& p, const Section& s) {
             const int motif[8] = {0, 7, 12, chord.minor ? 15 : 16, 12, 7, 12, 19};
             for (int i = 0; i < 8; ++i) {
                 ModCell& cell = p.At(bar * 16 + i * 2, kLead);
-                cell.note = std::min(root + 12 + motif[i], 35);
+                int note = root + 12 + motif[i];
+                while (note > 35) {  // keep within the module's three octaves, in the same pitch class
+                    note -= 12;
+                }
+                cell.note = note;
                 cell.instrument = kBell;
             }
         }

@@ -132,6 +132,38 @@ TextMask Grow(const TextMask& mask, float radius) {
     return out;
 }
 
+TextMask Blur(const TextMask& mask, int radius) {
+    TextMask out;
+    out.width = mask.width + 2 * radius;
+    out.height = mask.height + 2 * radius;
+    out.alpha.assign(size_t(out.width) * size_t(out.height), 0);
+    std::vector<float> rows(out.alpha.size(), 0);
+    const float scale = 1.0f / float(2 * radius + 1);
+    // Horizontal then vertical box sums, each over 2 * radius + 1 pixels.
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            float sum = 0;
+            for (int d = -radius; d <= radius; ++d) {
+                sum += mask.At(x - radius + d, y - radius);
+            }
+            rows[size_t(y) * size_t(out.width) + size_t(x)] = sum * scale;
+        }
+    }
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            float sum = 0;
+            for (int d = -radius; d <= radius; ++d) {
+                int yy = y + d;
+                if (yy >= 0 && yy < out.height) {
+                    sum += rows[size_t(yy) * size_t(out.width) + size_t(x)];
+                }
+            }
+            out.alpha[size_t(y) * size_t(out.width) + size_t(x)] = sum * scale;
+        }
+    }
+    return out;
+}
+
 namespace {
 
 void PaintMask(Canvas& canvas, const TextMask& mask, float x, float y, const PaintFn& paint, float opacity) {
@@ -154,11 +186,12 @@ Point DrawWords(Canvas& canvas, const std::string& text, float x, float y, const
         return {0, 0};
     }
     if (style.glowRadius > 0) {
-        TextMask glow = Grow(mask, style.glowRadius);
-        float g = std::ceil(style.glowRadius);
-        // Soften the grown mask into a halo.
+        // A halo: the mask grown by half the radius, then blurred over the other half.
+        float half = style.glowRadius / 2;
+        TextMask glow = Blur(Grow(mask, half), int(std::ceil(half)));
+        float g = std::ceil(half) + std::ceil(half);
         for (float& a : glow.alpha) {
-            a *= 0.35f;
+            a *= 0.6f;
         }
         PaintMask(canvas, glow, x - g, y - g, Solid(style.glow), 1);
     }

@@ -26,6 +26,8 @@ void CloseFonts();
 TextMask RenderText(const std::string& text, FontFace face, int size);
 // The same mask, grown by `radius` pixels (for outlines).
 TextMask Grow(const TextMask& mask, float radius);
+// The mask softened by a box blur of `radius` pixels; it grows by `radius` on each side.
+TextMask Blur(const TextMask& mask, int radius);
 
 struct TextStyle {
     FontFace face = FontFace::Bold;
