@@ -311,3 +311,26 @@ TEST(GeneratedImages, ButtonsLightUp) {
 }
 
 }  // namespace
+
+namespace {
+
+// Glyphs are cut out by cell: ink that touched a cell's side would be clipped, or show in the next cell.
+void ExpectInkInsideCells(const std::string& path, int cellW, int cells) {
+    RgbImage strip = LoadRgb(path);
+    ASSERT_TRUE(strip.Loaded()) << path;
+    for (int c = 0; c < cells; ++c) {
+        for (int y = 0; y < strip.height; ++y) {
+            EXPECT_TRUE(strip.IsKey(c * cellW, y)) << path << " cell " << c << " row " << y;
+            EXPECT_TRUE(strip.IsKey(c * cellW + cellW - 1, y) || cellW == 8)
+                << path << " cell " << c << " row " << y;
+        }
+    }
+}
+
+TEST(GeneratedImages, GlyphInkStaysInsideItsCell) {
+    ExpectInkInsideCells("data/font.png", 16, 40);
+    ExpectInkInsideCells("data/numbers.png", 20, 10);
+    ExpectInkInsideCells("data/smallnums.png", 8, 10);
+}
+
+}  // namespace

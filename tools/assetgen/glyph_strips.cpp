@@ -27,6 +27,19 @@ void InkRows(const TextMask& mask, int& top, int& bottom) {
     }
 }
 
+void InkColumns(const TextMask& mask, int& left, int& right) {
+    left = mask.width;
+    right = -1;
+    for (int y = 0; y < mask.height; ++y) {
+        for (int x = 0; x < mask.width; ++x) {
+            if (mask.At(x, y) > 0.05f) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+}
+
 // Draws each character of `glyphs` centred in its cell; the baseline is set so that the capital/digit
 // height sits `topPad` pixels below the cell's top.
 void DrawCells(Canvas& canvas, const std::string& glyphs, int cellW, const TextStyle& style, int topPad,
@@ -36,10 +49,21 @@ void DrawCells(Canvas& canvas, const std::string& glyphs, int cellW, const TextS
     InkRows(reference, refTop, refBottom);
     for (size_t i = 0; i < glyphs.size(); ++i) {
         std::string glyph(1, glyphs[i]);
-        TextMask mask = RenderText(glyph, style.face, style.size);
-        float x = float(i) * float(cellW) + std::round((float(cellW) - float(mask.width)) / 2);
+        TextStyle glyphStyle = style;
+        TextMask mask = RenderText(glyph, glyphStyle.face, glyphStyle.size);
+        int left = 0, right = 0;
+        InkColumns(mask, left, right);
+        const int outline = int(std::ceil(style.outlineWidth));
+        if (right - left + 1 + 2 * outline > cellW - 2) {
+            // Too wide for its cell (W, M): the condensed face keeps it off the cell's sides.
+            glyphStyle.face = FontFace::CondensedBold;
+            mask = RenderText(glyph, glyphStyle.face, glyphStyle.size);
+            InkColumns(mask, left, right);
+        }
+        float inkCentre = float(left + right + 1) / 2;
+        float x = float(i) * float(cellW) + std::round(float(cellW) / 2 - inkCentre);
         float y = float(topPad - refTop);
-        DrawWords(canvas, glyph, x, y, style);
+        DrawWords(canvas, glyph, x, y, glyphStyle);
     }
 }
 
