@@ -334,3 +334,37 @@ TEST(GeneratedImages, GlyphInkStaysInsideItsCell) {
 }
 
 }  // namespace
+
+namespace {
+
+// In a 16-bit display format (5-6-5) a very dark colour rounds down to pixel value 0 and would vanish
+// like the key; every visible pixel of a keyed image stays clear of that.
+TEST(GeneratedImages, KeyedImagesHaveNoVisiblePixelThatRoundsToTheKey) {
+    std::vector<std::string> keyed = {"mouse.png", "font.png", "numbers.png", "smallnums.png"};
+    for (const char* name : {"r", "g", "b", "sr", "sg", "sb"}) {
+        keyed.push_back(std::string("theme1/") + name + ".png");
+        keyed.push_back(std::string("bonus/") + name + ".png");
+    }
+    for (const char* lang : {"fr", "en"}) {
+        for (const char* name : {"gameover", "hiscore", "perfect", "loselevel", "wonlevel", "wongame",
+                                 "bonus1000", "bonus500", "bonus2x", "bonusAddLine", "bonuslife", "5000"}) {
+            keyed.push_back(std::string(lang) + "/" + name + ".png");
+        }
+    }
+    for (const std::string& path : keyed) {
+        RgbImage image = LoadRgb("data/" + path);
+        ASSERT_TRUE(image.Loaded()) << path;
+        int bad = 0;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                const uint8_t* p = image.At(x, y);
+                bool key = p[0] == 0 && p[1] == 0 && p[2] == 0;
+                bool roundsToKey = (p[0] >> 3) == 0 && (p[1] >> 2) == 0 && (p[2] >> 3) == 0;
+                bad += (!key && roundsToKey) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(bad, 0) << path;
+    }
+}
+
+}  // namespace
