@@ -12,7 +12,7 @@ keyed='^(mouse|font|numbers|smallnums|theme1/(r|g|b|sr|sg|sb)|bonus/.*|[a-z]+/(g
 n=0
 while IFS= read -r rel; do
   n=$((n + 1))
-  tile="$work/$(printf %03d $n).png"
+  tile="$work/$(printf %03d $((n + 1))).png"
   w=$(/usr/bin/identify -format %w "$data/$rel") h=$(/usr/bin/identify -format %h "$data/$rel")
   scale=100
   if [ "$h" -le 32 ]; then scale=200; fi
@@ -48,5 +48,9 @@ done
 args+=( \( "$data/fr/wonlevel.png" -transparent black \) -geometry +50+150 -composite \( "$data/fr/perfect.png" -transparent black \) -geometry +112+280 -composite \( "$data/mouse.png" -transparent black \) -geometry +200+60 -composite )
 $im "${args[@]}" "$work/000.png"
 $im "$work/000.png" -background '#303030' -fill white -pointsize 12 label:"mock game screen" -gravity West -append "$work/000.png"
+# And a mock menu: title, buttons (the first one lit), footer, as the menu stacks them.
+$im "$data/title.png" "$data/fr/splay.png" "$data/fr/scores.png" "$data/fr/about.png" "$data/fr/exit.png" \
+    "$data/fr/copyright.png" -append -background '#303030' -fill white -pointsize 12 label:"mock menu" \
+    -gravity West -append "$work/001.png"
 /usr/bin/montage "$work"/*.png -tile 3x -geometry +6+6 -background '#303030' "$out"
 echo "$out"
