@@ -39,11 +39,11 @@ for c in $(seq 0 14); do
     args+=( \( "$data/$strip/$lit${name[$v]}.png" -crop 32x32+$(( (c + r) % 20 * 32 ))+0 +repage -transparent black \) -geometry +$((c * 32))+$((r * 32)) -composite )
   done
 done
-for spec in "0 544 122" "3 564 122" "0 544 195" "7 564 195" "0 500 277" "1 520 277" "2 540 277" "8 560 277" "5 580 277" "0 600 277" "8 550 337"; do
-  read -r d x y <<<"$spec"; digit "$d" "$x" "$y"
+for item in "0 544 122" "3 564 122" "0 544 195" "7 564 195" "0 500 277" "1 520 277" "2 540 277" "8 560 277" "5 580 277" "0 600 277" "8 550 337"; do
+  read -r d x y <<<"$item"; digit "$d" "$x" "$y"
 done
-for spec in "1 602 264" "2 610 264" "5 618 264"; do
-  read -r d x y <<<"$spec"; digit "$d" "$x" "$y" small
+for item in "1 602 264" "2 610 264" "5 618 264"; do
+  read -r d x y <<<"$item"; digit "$d" "$x" "$y" small
 done
 args+=( \( "$data/fr/wonlevel.png" -transparent black \) -geometry +50+150 -composite \( "$data/fr/perfect.png" -transparent black \) -geometry +112+280 -composite \( "$data/mouse.png" -transparent black \) -geometry +200+60 -composite )
 $im "${args[@]}" "$work/000.png"

@@ -13,7 +13,7 @@ if [[ $in != *.wav ]]; then
   wav=$work/render.wav
 fi
 sox "$wav" -n stat 2>&1 | grep -E 'Length|Maximum amplitude|Minimum amplitude|RMS +amplitude'
-sox "$wav" -n remix - spectrogram -x 1200 -y 257 -t "$(basename "$in")" -o "$work/spec.png"
+sox "$wav" -n remix - spectrogram -x 1200 -y 257 -t "$(basename "$in")" -o "$work/spectrum.png"
 # Waveform: 1200 columns, each showing the min..max of its slice.
 sox "$wav" -t dat -c 1 - 2>/dev/null | awk -v W=1200 -v H=160 '
   !/^;/ { v[n++] = $2 }
@@ -27,5 +27,5 @@ sox "$wav" -t dat -c 1 - 2>/dev/null | awk -v W=1200 -v H=160 '
     }
   }' 2>"$work/wave.mvg"
 /usr/bin/convert -size 1200x160 xc:'#101018' -stroke '#60c0ff' -draw "$(cat "$work/wave.mvg")" "$work/wave.png"
-/usr/bin/convert "$work/wave.png" "$work/spec.png" -background '#101018' -gravity center -append "$out"
+/usr/bin/convert "$work/wave.png" "$work/spectrum.png" -background '#101018' -gravity center -append "$out"
 echo "$out"
