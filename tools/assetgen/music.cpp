@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kChannels = 6;
 enum Channel { kLead = 0, kEcho = 1, kBass = 2, kStab = 3, kDrums = 4, kHats = 5 };
-enum Instrument { kLeadSample = 1, kBassSample, kStabSample, kKick, kSnare, kHat, kOpenHat, kBell };
+enum Instrument { kLeadSample = 1, kBassSample, kStabSample, kKick, kSnare, kHat, kOpenHat, kBell, kCrash };
 constexpr int kDrumNote = 24;  // C-3: drums are made for the rate this note plays at
 constexpr double kDrumRate = 3546895.0 / 214.0;
 
@@ -147,6 +147,16 @@ std::vector<ModInstrument> MakeInstruments() {
             }
         },
         [](double p) { return 0.03 + 0.97 * std::exp(-p * 4); }, 34));
+    // Crash: a long bright wash that marks the start of a section.
+    list.push_back(OneShot(
+        "crash", 1.2,
+        [n = synth::Noise(91), low = synth::LowPass(), ring = 0.0](double t) mutable {
+            double x = n.Next();
+            ring += 5300 / kDrumRate;
+            double hiss = x - low.Run(x, 3500, kDrumRate);
+            return (hiss + 0.15 * std::sin(synth::kTau * ring) * x) * std::exp(-t / 0.35);
+        },
+        30));
     return list;
 }
 
@@ -187,6 +197,7 @@ struct Section {
     const char* lead;  // 32 eighth notes: a note, "." hold, "-" silence
     Drums drums;
     bool bell;
+    bool crash = false;  // a cymbal on the first beat
 };
 
 void WriteMelody(ModPattern& p, int channel, const std::string& melody, int instrument, int rowShift,
@@ -309,6 +320,12 @@ ModPattern MakePattern(const Section& s) {
         WriteMelody(p, kEcho, s.lead, kLeadSample, 3, 14);  // a quiet echo three rows behind
     }
     WriteDrums(p, s.drums);
+    if (s.crash) {
+        ModCell& c = p.At(0, kHats);
+        c.instrument = kCrash;
+        c.effect = 0;
+        c.param = 0;
+    }
     return p;
 }
 
@@ -330,7 +347,8 @@ ModSong ComposeSong() {
         {{verse[0], verse[1], verse[2], verse[3]},
          "E3 . . C3 D3 . E3 . | F3 . E3 . D3 . C3 . | E3 . . G3 . . E3 D3 | D3 . . . - . B2 .",
          Drums::Full,
-         false},
+         false,
+         true},
         // 2 verse 2
         {{verse[0], verse[1], verse[2], verse[3]},
          "E3 . . C3 D3 . E3 . | A3 . G3 . F3 . E3 . | G3 . . E3 . . C3 D3 | D3 . B2 . G2 . - .",
@@ -340,7 +358,8 @@ ModSong ComposeSong() {
         {{chorus[0], chorus[1], chorus[2], chorus[3]},
          "C3 . A2 . C3 . F3 . | D3 . B2 . D3 . G3 . | E3 . . G3 . . B3 . | A3 . . . . . - .",
          Drums::Full,
-         false},
+         false,
+         true},
         // 4 chorus 2
         {{chorus[0], chorus[1], chorus[2], chorus[3]},
          "C3 . A2 . C3 . F3 . | G3 . F3 . E3 . D3 . | E3 . B2 . E3 . G3 . | A3 . . . G3 . E3 .",
@@ -350,7 +369,8 @@ ModSong ComposeSong() {
         {{bridge[0], bridge[1], bridge[2], bridge[3]},
          "F3 . . E3 D3 . A2 . | C3 . . B2 A2 . E2 . | D3 . F3 . A#2 . D3 . | G#2 . B2 . E3 . . .",
          Drums::Full,
-         false},
+         false,
+         true},
         // 6 turnaround, ending on the dominant that leads back to the intro
         {{turn[0], turn[1], turn[2], turn[3]},
          "A3 . . . E3 . . . | F3 . . . C3 . . . | D3 . . . B2 . G2 . | G#2 . B2 . D3 . E3 .",
