@@ -35,23 +35,24 @@ class Mix {
             double t = double(i) / kWavRate;
             double glide = tone.fromHz * std::pow(tone.toHz / tone.fromHz, t / tone.length);
             double vib = tone.vibratoDepth * std::sin(synth::kTau * tone.vibratoHz * t);
-            phase += glide * std::pow(2.0, vib / 12.0) / kWavRate;
+            double dt = glide * std::pow(2.0, vib / 12.0) / kWavRate;
+            phase += dt;
             double v = 0;
             switch (tone.wave) {
                 case Wave::Sine:
                     v = synth::Sine(phase);
                     break;
                 case Wave::Square:
-                    v = synth::Square(phase) * 0.6;
+                    v = synth::SmoothPulse(phase, dt) * 0.6;
                     break;
                 case Wave::Pulse:
-                    v = synth::Square(phase, 0.25) * 0.6;
+                    v = synth::SmoothPulse(phase, dt, 0.25) * 0.6;
                     break;
                 case Wave::Triangle:
                     v = synth::Triangle(phase);
                     break;
                 case Wave::Saw:
-                    v = synth::Saw(phase) * 0.6;
+                    v = synth::SmoothSaw(phase, dt) * 0.6;
                     break;
             }
             double env =

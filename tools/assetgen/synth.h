@@ -24,6 +24,30 @@ inline double Sine(double phase) {
     return std::sin(kTau * phase);
 }
 
+// Band-limited step correction (polyBLEP) for a discontinuity at phase 0; `dt` is the phase step per sample.
+inline double Blep(double p, double dt) {
+    if (p < dt) {
+        p /= dt;
+        return p + p - p * p - 1.0;
+    }
+    if (p > 1.0 - dt) {
+        p = (p - 1.0) / dt;
+        return p * p + p + p + 1.0;
+    }
+    return 0.0;
+}
+// Saw and pulse without the aliasing of their naive forms.
+inline double SmoothSaw(double phase, double dt) {
+    double p = phase - std::floor(phase);
+    return 2.0 * p - 1.0 - Blep(p, dt);
+}
+inline double SmoothPulse(double phase, double dt, double duty = 0.5) {
+    double p = phase - std::floor(phase);
+    double q = p + (1.0 - duty);
+    q -= std::floor(q);
+    return (p < duty ? 1.0 : -1.0) + Blep(p, dt) - Blep(q, dt);
+}
+
 // Attack-decay envelope: linear rise over `attack` seconds, then exponential fall with time constant `decay`.
 inline double AttackDecay(double t, double attack, double decay) {
     if (t < attack) {
