@@ -12,6 +12,7 @@
 #include "app/language.h"
 #include "app/main_loop.h"
 #include "game/shared_state.h"
+#include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
 #include "platform/window_icon.h"
@@ -40,6 +41,7 @@ void ShutDown() {
     ReleaseMainLoopObjects();
     SDL_Quit();
     TTF_Quit();
+    SDLMikMod_Quit();
 }
 
 }  // namespace
@@ -80,6 +82,7 @@ int RunQuz(int argc, char** argv) {
     SDL_EnableUNICODE(1);
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
+    SDLMikMod_Init(44100, 4096, 4, 3);
 
     RunMainLoop();
 
