@@ -55,10 +55,16 @@ void VEKModule::Stop() {
     }
     if (playing && module != nullptr) {
         // The player keeps running silently from the top, so the next Start is heard from the beginning.
+        // Writing the position fields alone would resume at the second row (the player steps before it
+        // reads a row) with the old notes still sounding; the player's own rewind fetches row 0 afresh.
         AudioLock lock;
         Player_SetVolume(0);
-        module->sngpos = 0;
-        module->patpos = 0;
+        if (Player_GetModule() == module) {
+            Player_SetPosition(0);
+        } else {
+            module->sngpos = 0;
+            module->patpos = 0;
+        }
     }
     playing = false;
 }
