@@ -23,10 +23,11 @@ constexpr long kLatencyBytes = kBytesPerSecond / 20;
 constexpr int kSilence = 64;
 
 class DiskAudio : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("quz-audio-" + std::to_string(getpid()) + "-" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() / ("quz-audio-" + std::to_string(getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder_);
         outputPath_ = (folder_ / "mixed.raw").string();
         modulePath_ = (folder_ / "song.mod").string();

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class VekClasses : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         folder_ = fs::temp_directory_path() / ("quz-vek-" + std::to_string(getpid()));
         fs::create_directories(folder_);

@@ -13,7 +13,7 @@
 namespace {
 
 class AudioLayer : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         SDLMikMod_Quit();
         setenv("SDL_AUDIODRIVER", "dummy", 1);

@@ -35,7 +35,8 @@ bool WriteZip(const std::string& path, const std::vector<Member>& members) {
         zip_fileinfo info{};
         ok = ok && zipOpenNewFileInZip(zip, member.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
                                        member.method, member.method == 0 ? 0 : 9) == ZIP_OK;
-        ok = ok && zipWriteInFileInZip(zip, member.data.data(), static_cast<unsigned>(member.data.size())) == ZIP_OK;
+        ok = ok && zipWriteInFileInZip(zip, member.data.data(), static_cast<unsigned>(member.data.size())) ==
+                       ZIP_OK;
         ok = ok && zipCloseFileInZip(zip) == ZIP_OK;
     }
     return zipClose(zip, nullptr) == ZIP_OK && ok;
@@ -74,7 +75,9 @@ Bytes ReadStreamAndClose(const std::string& resourcePath) {
     return data;
 }
 
-uint16_t Read16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t Read16(const Bytes& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
 
 void Write32(Bytes& b, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) {
@@ -83,7 +86,9 @@ void Write32(Bytes& b, size_t at, uint32_t value) {
 }
 
 // Offset of the first member's data in an archive whose first member starts at 0.
-size_t FirstMemberData(const Bytes& archive) { return 30 + Read16(archive, 26) + Read16(archive, 28); }
+size_t FirstMemberData(const Bytes& archive) {
+    return 30 + Read16(archive, 26) + Read16(archive, 28);
+}
 
 size_t CentralDirectory(const Bytes& archive) {
     for (size_t i = 0; i + 4 <= archive.size(); ++i) {
@@ -95,11 +100,12 @@ size_t CentralDirectory(const Bytes& archive) {
 }
 
 class ResourceAccess : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous_ = fs::current_path();
-        folder_ = fs::temp_directory_path() / ("quz-res-" + std::to_string(getpid()) + "-" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() / ("quz-res-" + std::to_string(getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "tmp");
         fs::current_path(folder_);
@@ -111,9 +117,9 @@ protected:
         for (size_t i = 0; i < song_.size(); i += 97) {
             song_[i] = static_cast<uint8_t>(i);
         }
-        ASSERT_TRUE(WriteZip("pack.zip", {{"sound/bip.wav", bip_, 0},
-                                          {"sound/1.zik", song_, Z_DEFLATED},
-                                          {"empty.txt", {}, Z_DEFLATED}}));
+        ASSERT_TRUE(WriteZip(
+            "pack.zip",
+            {{"sound/bip.wav", bip_, 0}, {"sound/1.zik", song_, Z_DEFLATED}, {"empty.txt", {}, Z_DEFLATED}}));
     }
 
     void TearDown() override {
@@ -127,7 +133,9 @@ protected:
         fs::remove_all(folder_, ignored);
     }
 
-    std::string PrivateFolder() const { return (folder_ / "tmp" / ("quz-" + std::to_string(geteuid()))).string(); }
+    std::string PrivateFolder() const {
+        return (folder_ / "tmp" / ("quz-" + std::to_string(geteuid()))).string();
+    }
 
     fs::path previous_;
     fs::path folder_;
@@ -150,7 +158,8 @@ TEST_F(ResourceAccess, ZipToolArchivesStoredAndDeflated) {
     ASSERT_TRUE(testfiles::WriteFile("src/sound/bip.wav", bip_));
     ASSERT_TRUE(testfiles::WriteFile("src/sound/1.zik", song_));
     ASSERT_TRUE(testfiles::WriteFile("src/empty.txt", {}));
-    ASSERT_EQ(system("cd src && zip -q -r ../deflated.zip sound empty.txt && zip -q -0 -r ../stored.zip sound"), 0);
+    ASSERT_EQ(
+        system("cd src && zip -q -r ../deflated.zip sound empty.txt && zip -q -0 -r ../stored.zip sound"), 0);
     for (const char* archive : {"deflated.zip", "stored.zip"}) {
         std::string prefix = std::string("zip:") + archive + ",";
         EXPECT_EQ(ReadStreamAndClose(prefix + "sound/bip.wav"), bip_) << archive;
@@ -169,8 +178,8 @@ TEST_F(ResourceAccess, ArchivePathMayHoldCommasTheMemberStartsAfterTheLast) {
 
 TEST_F(ResourceAccess, InvalidOrMissingGiveNothing) {
     char out[kResourcePathSize];
-    for (const char* path : {"zip:pack.zip", "zip:", "zip:missing.zip,sound/bip.wav", "zip:pack.zip,sound/none.wav",
-                             "zip:pack.zip,", "missing/plain.wav"}) {
+    for (const char* path : {"zip:pack.zip", "zip:", "zip:missing.zip,sound/bip.wav",
+                             "zip:pack.zip,sound/none.wav", "zip:pack.zip,", "missing/plain.wav"}) {
         EXPECT_EQ(OpenResourceStream(path), nullptr) << path;
         if (strncmp(path, "zip:", 4) == 0) {
             EXPECT_FALSE(ResolveResourceFile(path, out, sizeof out)) << path;

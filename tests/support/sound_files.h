@@ -31,7 +31,7 @@ inline void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes
 // noteSeconds and sets the speed (ticks per row) on channel 1; every other row is empty, so after the
 // note the song is silent until it wraps (64 rows * speed * 20 ms at the default tempo).
 inline std::vector<uint8_t> MakeModule(double noteSeconds = 0.25, int speed = 3) {
-    constexpr unsigned kPeriod = 428;                 // plays the sample at about 8287 Hz
+    constexpr unsigned kPeriod = 428;  // plays the sample at about 8287 Hz
     unsigned sampleBytes = static_cast<unsigned>(noteSeconds * 8287.0) & ~1u;
     std::vector<uint8_t> out;
     const char title[20] = "test song";
@@ -40,10 +40,10 @@ inline std::vector<uint8_t> MakeModule(double noteSeconds = 0.25, int speed = 3)
         char name[22] = {};
         PutBytes(out, name, 22);
         PutBigEndian16(out, sample == 0 ? sampleBytes / 2 : 0);  // length in words
-        out.push_back(0);                                       // finetune
-        out.push_back(sample == 0 ? 64 : 0);                    // volume
-        PutBigEndian16(out, 0);                                 // loop start
-        PutBigEndian16(out, 1);                                 // loop length: no loop
+        out.push_back(0);                                        // finetune
+        out.push_back(sample == 0 ? 64 : 0);                     // volume
+        PutBigEndian16(out, 0);                                  // loop start
+        PutBigEndian16(out, 1);                                  // loop length: no loop
     }
     out.push_back(1);    // song length
     out.push_back(127);  // restart byte
