@@ -143,11 +143,9 @@ TEST_F(DiskAudio, LoadingAgainReplacesThePlayingModule) {
     VEKModule music;
     ASSERT_TRUE(music.Load(modulePath_.c_str()));
     music.Start();
-    MODULE* first = music.module;
     ASSERT_TRUE(music.Load(modulePath_.c_str()));
     EXPECT_NE(music.module, nullptr);
     EXPECT_FALSE(music.playing) << "the old module was released, the new one waits for Start";
-    (void)first;
     long mark = Written();
     music.Start();
     ASSERT_TRUE(WaitFor(mark, 0.2));

@@ -158,7 +158,6 @@ TEST_F(GameResourcesLoad, EveryImageLandsInItsMemberThenWipeMusicAndSamples) {
         resources->theme = 7;
         resources->LoadResources(false);
         EXPECT_EQ(resources->theme, 1);
-        Uint32 red = SDL_MapRGB(screen->format, 255, 0, 0);
         int fill = 1;
         for (const ImageFile& image : kImages) {
             SDL_Surface* surface = MemberOf(*resources, image);
@@ -168,7 +167,6 @@ TEST_F(GameResourcesLoad, EveryImageLandsInItsMemberThenWipeMusicAndSamples) {
             Uint32 expected =
                 SDL_MapRGB(screen->format, static_cast<Uint8>(entry), static_cast<Uint8>(255 - entry), 77);
             EXPECT_EQ(PixelAt(surface, 3, 2), expected) << image.path << " holds another file's picture";
-            (void)red;
         }
         EXPECT_EQ(memcmp(resources->wipeMap, wipe_.data(), kWipeMapSize), 0);
         ASSERT_NE(resources->music.module, nullptr);
