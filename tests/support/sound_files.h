@@ -104,7 +104,7 @@ inline bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
     if (file == nullptr) {
         return false;
     }
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && ok;
 }
 
