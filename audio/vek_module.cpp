@@ -92,11 +92,11 @@ void VEKModule::SetVolume(int newVolume) {
 void VEKModule::Release() {
     Stop();
     playing = false;
-    if (module != nullptr) {
+    if (module != nullptr && MikModRunning()) {
         AudioLock lock;
         Player_Free(module);
-        module = nullptr;
     }
+    module = nullptr;
 }
 
 int VEKModule::GetSongPosition() const {

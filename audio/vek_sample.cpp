@@ -8,11 +8,11 @@
 namespace {
 
 void FreeSample(SAMPLE*& sample) {
-    if (sample != nullptr) {
+    if (sample != nullptr && MikModRunning()) {
         AudioLock lock;
         Sample_Free(sample);
-        sample = nullptr;
     }
+    sample = nullptr;
 }
 
 }  // namespace

@@ -173,6 +173,10 @@ int SDLMikMod_Init(int mixFrequency, int bufferFrames, int effectVoices, int out
     return 1;
 }
 
+bool MikModRunning() {
+    return mikmodStarted;
+}
+
 int SDLMikMod_IsReady() {
     return audioOpen && SDL_WasInit(SDL_INIT_AUDIO) != 0 ? 1 : 0;
 }

@@ -21,6 +21,9 @@ MODULE* SDLMikMod_LoadModuleRW(SDL_RWops* stream);
 SAMPLE* SDLMikMod_LoadSampleRW(SDL_RWops* stream);
 // Closes SDL audio (if still open) and MikMod. Safe after SDL_Quit and when never opened.
 void SDLMikMod_Quit();
+// Whether MikMod itself is running (loading starts it). Its modules and samples die with it: freeing
+// one after SDLMikMod_Quit would reach into tables that are gone.
+bool MikModRunning();
 
 // Holds the mixing thread off for its lifetime, so MikMod's player state can be changed safely.
 class AudioLock {
