@@ -85,6 +85,20 @@ void BM_FullLoadResources(benchmark::State& state) {
 }
 BENCHMARK(BM_FullLoadResources)->Unit(benchmark::kMillisecond);
 
+// The images alone (the load after a lost video memory), to show where a full load spends its time.
+void BM_ImagesOnlyLoad(benchmark::State& state) {
+    if (!StartLibraries() || !DataPresent()) {
+        state.SkipWithError("needs the generated data/ in the working directory");
+        return;
+    }
+    auto resources = std::make_unique<GameResources>();
+    for (auto _ : state) {
+        resources->LoadResources(true);
+    }
+    resources->FreeImages();
+}
+BENCHMARK(BM_ImagesOnlyLoad)->Unit(benchmark::kMillisecond);
+
 void BM_FreadSameFiles(benchmark::State& state) {
     if (!DataPresent()) {
         state.SkipWithError("needs the generated data/ in the working directory");

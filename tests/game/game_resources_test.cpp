@@ -230,28 +230,6 @@ TEST_F(GameResourcesLoad, ImagesOnlyLoadReplacesImagesAndLeavesTheRest) {
     QuitLibraries();
 }
 
-TEST_F(GameResourcesLoad, FiftyLevelsOfLoadingDoNotGrowMemory) {
-    {
-        auto resources = std::make_unique<GameResources>();
-        // What the play session does between levels: release the images, stop the music, load again.
-        auto nextLevel = [&resources] {
-            resources->FreeImages();
-            resources->music.Stop();
-            resources->LoadResources(false);
-        };
-        nextLevel();
-        nextLevel();
-        size_t before = mallinfo2().uordblks;
-        for (int level = 0; level < 50; ++level) {
-            nextLevel();
-        }
-        size_t after = mallinfo2().uordblks;
-        EXPECT_LT(after, before + 64 * 1024) << "before " << before << " after " << after;
-        Finish(*resources);
-    }
-    QuitLibraries();
-}
-
 TEST_F(GameResourcesLoad, MissingImageOrShortWipeMapIsReportedAndEndsTheGame) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     fs::remove("data/xx/bonuslife.png");
@@ -265,6 +243,101 @@ TEST_F(GameResourcesLoad, MissingImageOrShortWipeMapIsReportedAndEndsTheGame) {
     EXPECT_EXIT(GameResources().LoadResources(true), ::testing::ExitedWithCode(1),
                 " Error: 'Cannot Load data/font.png'");
     QuitLibraries();
+}
+
+}  // namespace
+
+namespace {
+
+// The same load over the generated game data in the build folder (the tests' working directory).
+class GeneratedGameData : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        SDL_Init(SDL_INIT_VIDEO);
+        screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+    }
+    static void TearDownTestSuite() { SDL_Quit(); }
+
+    void SetUp() override {
+        ASSERT_NE(screen, nullptr);
+        ASSERT_TRUE(fs::exists("data/sound/1.zik") && fs::exists("data/theme1/back.png"))
+            << "run from the build folder, after the data generator";
+        SDLMikMod_Init(44100, 4096, 4, 3);
+        CopyText(savedLanguage_, languageCode);
+    }
+    void TearDown() override {
+        CopyText(languageCode, savedLanguage_);
+        SDLMikMod_Quit();
+    }
+
+    static std::vector<SDL_Surface*> Images(GameResources& r) {
+        std::vector<SDL_Surface*> images;
+        for (const ImageFile& image : kImages) {
+            images.push_back(MemberOf(r, image));
+        }
+        return images;
+    }
+
+    char savedLanguage_[32] = {};
+};
+
+TEST_F(GeneratedGameData, LoadsCompletelyInBothLanguages) {
+    for (const char* language : {"fr", "en"}) {
+        CopyText(languageCode, language);
+        auto resources = std::make_unique<GameResources>();
+        resources->LoadResources(false);
+        for (SDL_Surface* image : Images(*resources)) {
+            EXPECT_NE(image, nullptr) << language;
+        }
+        EXPECT_GE(resources->backImage->w, 480);
+        EXPECT_GE(resources->panelImage->w, 160);
+        EXPECT_EQ(resources->blockImages[0]->w, 20 * 32);
+        EXPECT_NE(resources->music.module, nullptr);
+        EXPECT_NE(resources->lifeSound.sample, nullptr);
+        resources->FreeImages();
+        resources->music.Release();
+    }
+}
+
+TEST_F(GeneratedGameData, FiftyLevelsOfLoadingDoNotGrowMemory) {
+    auto resources = std::make_unique<GameResources>();
+    // What the play session does between levels: release the images, stop the music, load again.
+    auto nextLevel = [&resources] {
+        resources->FreeImages();
+        resources->music.Stop();
+        resources->LoadResources(false);
+    };
+    nextLevel();
+    nextLevel();
+    size_t before = mallinfo2().uordblks + mallinfo2().hblkhd;
+    for (int level = 0; level < 50; ++level) {
+        nextLevel();
+    }
+    size_t after = mallinfo2().uordblks + mallinfo2().hblkhd;
+    EXPECT_LT(after, before + 64 * 1024) << "before " << before << " after " << after;
+    // And an images-only load in between frees what it replaces.
+    for (int i = 0; i < 20; ++i) {
+        resources->LoadResources(true);
+    }
+    EXPECT_LT(mallinfo2().uordblks + mallinfo2().hblkhd, before + 64 * 1024);
+    resources->FreeImages();
+    resources->music.Release();
+}
+
+TEST_F(GeneratedGameData, MissingImageIsReportedWithExitStatusOne) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    fs::path copy = fs::temp_directory_path() / ("quz-game-data-" + std::to_string(getpid()));
+    fs::remove_all(copy);
+    fs::create_directories(copy);
+    fs::copy("data", copy / "data", fs::copy_options::recursive);
+    fs::remove(copy / "data/fr/5000.png");
+    fs::path previous = fs::current_path();
+    fs::current_path(copy);
+    CopyText(languageCode, "fr");
+    EXPECT_EXIT(GameResources().LoadResources(false), ::testing::ExitedWithCode(1),
+                " Error: 'Cannot Load data/fr/5000.png'");
+    fs::current_path(previous);
+    fs::remove_all(copy);
 }
 
 }  // namespace
