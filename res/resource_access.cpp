@@ -266,13 +266,10 @@ bool ExtractArchiveMember(const char* archivePath, const char* memberName, char*
     if (FindLooseFile(memberName, looseName)) {
         return CopyText(out, outSize, looseName);
     }
+    char tempFolder[1024];
     char tempName[1024];
-    if (!GetTempDirectory(tempName, sizeof tempName) ||
-        strlen(tempName) + sizeof "SDL.tmp" > sizeof tempName) {
-        return false;
-    }
-    strcat(tempName, "SDL.tmp");
-    if (strlen(tempName) >= outSize) {
+    if (!GetTempDirectory(tempFolder, sizeof tempFolder) ||
+        !FormatText(tempName, sizeof tempName, "%sSDL.tmp", tempFolder) || strlen(tempName) >= outSize) {
         return false;
     }
     unz_file_info info{};
