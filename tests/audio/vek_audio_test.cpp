@@ -139,17 +139,4 @@ TEST_F(DiskAudio, StopThenStartPlaysFromTheBeginningButMuteDoesNot) {
     EXPECT_GT(PeakAfter(mark, 0.2), 1000) << "Stop rewinds: the first note sounds again";
 }
 
-TEST_F(DiskAudio, LoadingAgainReplacesThePlayingModule) {
-    VEKModule music;
-    ASSERT_TRUE(music.Load(modulePath_.c_str()));
-    music.Start();
-    ASSERT_TRUE(music.Load(modulePath_.c_str()));
-    EXPECT_NE(music.module, nullptr);
-    EXPECT_FALSE(music.playing) << "the old module was released, the new one waits for Start";
-    long mark = Written();
-    music.Start();
-    ASSERT_TRUE(WaitFor(mark, 0.2));
-    EXPECT_GT(PeakAfter(mark, 0.15), 1000);
-}
-
 }  // namespace

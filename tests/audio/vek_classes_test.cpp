@@ -22,6 +22,7 @@ class VekClasses : public ::testing::Test {
     void SetUp() override {
         folder_ = fs::temp_directory_path() / ("quz-vek-" + std::to_string(getpid()));
         fs::create_directories(folder_);
+        testfiles::RemoveAtExit(folder_);
         modulePath_ = (folder_ / "song.mod").string();
         samplePath_ = (folder_ / "effect.wav").string();
         garbagePath_ = (folder_ / "garbage.bin").string();
@@ -75,10 +76,6 @@ TEST_F(VekClasses, SamplesAreCentredAndReplacedOnReload) {
     ASSERT_TRUE(effect.Load(samplePath_.c_str()));
     EXPECT_EQ(effect.sample->panning, 128);
     EXPECT_DOUBLE_EQ(static_cast<double>(effect.GetDuration()), 0.5);
-    effect.SetPanning(0x10040);
-    EXPECT_EQ(effect.sample->panning, 0x40);
-    effect.SetVolume(0x140);
-    EXPECT_EQ(effect.sample->volume, 0x40);
     ASSERT_TRUE(effect.Load(samplePath_.c_str()));  // the first sample is freed (the leak check sees it)
     EXPECT_EQ(effect.sample->panning, 128);
     EXPECT_GE(effect.Play(), 0);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,21 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
     }
     fclose(file);
     return bytes;
+}
+
+// Removes a test's scratch folder when the process ends, including a death-test child that ends in
+// exit(1) before its TearDown could run.
+inline void RemoveAtExit(const std::filesystem::path& folder) {
+    static std::vector<std::filesystem::path> folders;
+    if (folders.empty()) {
+        std::atexit([] {
+            for (const auto& path : folders) {
+                std::error_code ignored;
+                std::filesystem::remove_all(path, ignored);
+            }
+        });
+    }
+    folders.push_back(folder);
 }
 
 }  // namespace testfiles
