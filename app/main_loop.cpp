@@ -10,6 +10,7 @@
 namespace {
 
 SDL_Cursor* blankCursor = nullptr;
+SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
 
 // Until the menu and the game take their places, each frame shows a black Screen.
 void RunModeStep(AppModeKind mode) {
@@ -42,6 +43,7 @@ void ToggleFullScreen() {
     // A blank system cursor avoids a flash of the desktop pointer before the next frame hides it.
     static Uint8 blank[8] = {};
     if (blankCursor == nullptr) {
+        systemCursor = SDL_GetCursor();
         blankCursor = SDL_CreateCursor(blank, blank, 8, 8, 0, 0);
     }
     SDL_ShowCursor(1);
@@ -76,7 +78,11 @@ void RunMainLoop() {
 
 void ReleaseMainLoopObjects() {
     if (blankCursor != nullptr) {
+        if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
+            SDL_SetCursor(systemCursor);
+        }
         SDL_FreeCursor(blankCursor);
         blankCursor = nullptr;
+        systemCursor = nullptr;
     }
 }
