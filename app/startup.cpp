@@ -12,6 +12,7 @@
 #include "app/language.h"
 #include "app/main_loop.h"
 #include "game/shared_state.h"
+#include "gfx/font.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
@@ -80,6 +81,7 @@ int RunQuz(int argc, char** argv) {
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
+    InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
     SDLMikMod_Init(44100, 4096, 4, 3);
