@@ -139,4 +139,21 @@ TEST_F(DiskAudio, StopThenStartPlaysFromTheBeginningButMuteDoesNot) {
     EXPECT_GT(PeakAfter(mark, 0.2), 1000) << "Stop rewinds: the first note sounds again";
 }
 
+TEST_F(DiskAudio, GeneratedMusicAndEffectAreAudible) {
+    // The game's own files, from the build folder.
+    VEKModule music;
+    VEKSample effect;
+    ASSERT_TRUE(music.Load("data/sound/1.zik"));
+    ASSERT_TRUE(effect.Load("data/sound/bip.wav"));
+    long mark = Written();
+    music.Start();
+    ASSERT_TRUE(WaitFor(mark, 1.0));
+    EXPECT_GT(PeakAfter(mark, 1.0), 1000);
+    music.SetVolume(0);
+    mark = Written();
+    effect.Play();
+    ASSERT_TRUE(WaitFor(mark, 0.1));
+    EXPECT_GT(PeakAfter(mark, 0.1), 1000);
+}
+
 }  // namespace
