@@ -48,6 +48,4 @@ void ReleaseAllKeys() {
     anyHeld = false;
 }
 
-void OverrideAppFocusState(int state) {
-    focusOverride = state;
-}
+void OverrideAppFocusState(int state) { focusOverride = state; }

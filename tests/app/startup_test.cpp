@@ -50,7 +50,7 @@ TEST(FrameClockTest, FirstFrameIsOneAndStallsAreClamped) {
 }
 
 class LanguageTest : public ::testing::Test {
-  protected:
+protected:
     void Write(const std::string& bytes) {
         FILE* file = fopen("data/text_zz.txt", "wb");
         ASSERT_NE(file, nullptr);
