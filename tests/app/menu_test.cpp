@@ -11,6 +11,7 @@
 #include "app/menu.h"
 #include "app_support.h"
 #include "game/shared_state.h"
+#include "platform/audio_layer.h"
 #include "platform/input.h"
 #include "res/error_report.h"
 
@@ -205,6 +206,37 @@ TEST_F(MenuTest, EscapeDuringAFadeOutKeepsTheMenuAndRemembersTheChoice) {
     // The next fade-out starts where the last one stopped and hands on a new choice.
     Release(320, 400);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
+}
+
+TEST_F(MenuTest, TheMusicFollowsTheFadesAndKeepsItsVolumeWhenAFadeStops) {
+    ReleaseMenu(menu_);
+    ASSERT_NE(SDLMikMod_Init(44100, 4096, 4, 3), 0) << "the dummy audio driver opens";
+    menu_ = CreateMenu();
+    ASSERT_NE(menu_->music.module, nullptr);
+    EXPECT_TRUE(menu_->music.playing);
+    Step(100);  // level 20
+    EXPECT_EQ(menu_->music.volume, 10);
+    Step(100);
+    Step(50);  // level 50
+    EXPECT_EQ(menu_->music.volume, 25);
+    Release(5, 5);  // a 16 ms frame to level 53.2, then the fade-in is cut short
+    Step(100);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+    EXPECT_EQ(menu_->music.volume, 26);  // and the volume stays where it got to
+
+    menu_->fadeLevel = 256;
+    Release(320, 270);
+    Step(100);  // level 236
+    EXPECT_EQ(menu_->music.volume, 118);
+    HoldKey(SDLK_ESCAPE, true);
+    Step(100);  // level 216, then the fade stops
+    HoldKey(SDLK_ESCAPE, false);
+    Step(100);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+    EXPECT_EQ(menu_->music.volume, 108);
+    ReleaseMenu(menu_);
+    menu_ = nullptr;
+    SDLMikMod_Quit();
 }
 
 TEST_F(MenuTest, ClosingTheWindowFadesOutEvenDuringTheFadeIn) {
