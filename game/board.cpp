@@ -91,6 +91,8 @@ void Board::StepGravity() {
             if (cells[i] == kEmptyCell) {
                 cells[i] = cells[i - 1];
                 cells[i - 1] = kEmptyCell;
+                highlight[i] = highlight[i - 1];
+                highlight[i - 1] = 0;
             }
         }
     }
@@ -102,6 +104,9 @@ void Board::StepColumns() {
             int32_t* from = &cells[CellIndex(column, 0)];
             memcpy(&cells[CellIndex(column - 1, 0)], from, sizeof(int32_t) * kBoardSize);
             memset(from, 0, sizeof(int32_t) * kBoardSize);
+            uint8_t* marks = &highlight[CellIndex(column, 0)];
+            memcpy(&highlight[CellIndex(column - 1, 0)], marks, kBoardSize);
+            memset(marks, 0, kBoardSize);
         }
     }
 }

@@ -34,9 +34,10 @@ struct Board {
     void MarkGroup(int column, int row, int32_t value);
     // Marks the group under screen pixel (x, y); returns its size, or 0 (and no marks) below two blocks.
     int MarkGroupAt(int x, int y);
-    // Every block with an empty cell below falls one row.
+    // Every block with an empty cell below falls one row. Marks travel with their blocks, so a click in
+    // the frame in which its group moves still removes exactly the blocks that were under the pointer.
     void StepGravity();
-    // Every column right of an empty column moves one column left.
+    // Every column right of an empty column moves one column left (marks travel along, as above).
     void StepColumns();
     // Every empty top cell gets a random plain colour.
     void AddLine();

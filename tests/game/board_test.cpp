@@ -127,6 +127,24 @@ TEST(BoardGravity, PhasesStayWithThePosition) {
     }
 }
 
+TEST(BoardGravity, MarksTravelWithTheirBlocks) {
+    Board board = EmptyBoard();
+    board.cells[CellIndex(0, 14)] = 3;
+    board.cells[CellIndex(1, 2)] = 2;  // above it a block of another colour
+    board.cells[CellIndex(1, 3)] = 1;
+    board.cells[CellIndex(1, 4)] = 1;  // a falling pair over an empty cell
+    ASSERT_EQ(board.MarkGroupAt(Centre(1), Centre(3)), 2);
+    board.StepGravity();
+    EXPECT_EQ(board.highlight[CellIndex(1, 3)], 0) << "the colour-2 block that fell into row 3 is not marked";
+    EXPECT_EQ(board.highlight[CellIndex(1, 4)], 1);
+    EXPECT_EQ(board.highlight[CellIndex(1, 5)], 1);
+    board.cells[CellIndex(0, 14)] = 0;  // the left column empties: the column and its marks move left
+    board.StepColumns();
+    EXPECT_EQ(board.highlight[CellIndex(0, 4)], 1);
+    EXPECT_EQ(board.highlight[CellIndex(0, 5)], 1);
+    EXPECT_EQ(board.highlight[CellIndex(1, 5)], 0);
+}
+
 TEST(BoardColumns, OneColumnPerCallEvenWhileFalling) {
     Board board = EmptyBoard();
     // Columns 0 and 1 empty; column 2 holds a block in mid-air, column 3 is partly empty.
