@@ -4,17 +4,34 @@
 #include <SDL.h>
 
 #include "app/frame_clock.h"
+#include "game/game.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
 
 namespace {
 
 SDL_Cursor* blankCursor = nullptr;
+Game* currentGame = nullptr;
 
-// Until the menu and the game take their places, each frame shows a black Screen.
+// A game starts in the first game-mode frame and is torn down in the frame its session ends.
+void RunGameStep() {
+    if (currentGame == nullptr) {
+        currentGame = CreateGame();
+    }
+    const bool goOn = currentGame->PlayFrame();
+    AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
+    if (!goOn) {
+        DestroyGame(currentGame);
+        currentGame = nullptr;
+    }
+}
+
+// Until the menu takes its place, each menu frame shows a black Screen.
 void RunModeStep(AppModeKind mode) {
-    if (mode == AppModeKind::InMenu || mode == AppModeKind::InGame) {
+    if (mode == AppModeKind::InMenu) {
         SDL_FillRect(screen, nullptr, 0);
+    } else if (mode == AppModeKind::InGame) {
+        RunGameStep();
     }
 }
 
@@ -30,7 +47,8 @@ void ToggleFullScreen() {
     }
     if (next == nullptr) {
         // The rest of the program needs a valid Screen: stay in (or go back to) the mode we had.
-        Uint32 flags = fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
+        Uint32 flags =
+            fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, fullScreen ? 32 : 0, flags);
         if (next == nullptr) {
             return;
@@ -75,6 +93,8 @@ void RunMainLoop() {
 }
 
 void ReleaseMainLoopObjects() {
+    DestroyGame(currentGame);
+    currentGame = nullptr;
     if (blankCursor != nullptr) {
         SDL_FreeCursor(blankCursor);
         blankCursor = nullptr;
