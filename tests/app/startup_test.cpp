@@ -1,0 +1,137 @@
+// Start-up rules a player relies on: the "-windowed" switch, the language file, the frame clock and the
+// F12 quit through the whole program.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/frame_clock.h"
+#include "app/language.h"
+#include "app/main_loop.h"
+#include "app/startup.h"
+#include "game/shared_state.h"
+#include "platform/input.h"
+
+namespace {
+
+bool FullScreenFor(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    return FullScreenFromArguments(static_cast<int>(words.size()), argv.data());
+}
+
+TEST(StartupTest, OnlyAnExactFirstWindowedArgumentOpensAWindow) {
+    EXPECT_FALSE(FullScreenFor({"quz", "-windowed"}));
+    EXPECT_FALSE(FullScreenFor({"quz", "-windowed", "extra"}));
+    EXPECT_TRUE(FullScreenFor({"quz"}));
+    EXPECT_TRUE(FullScreenFor({"quz", "-Windowed"}));
+    EXPECT_TRUE(FullScreenFor({"quz", "-windowed2"}));
+    EXPECT_TRUE(FullScreenFor({"quz", "x", "-windowed"}));
+    EXPECT_EQ(StartupVideoFlags(true), 0xD0000001u);
+    EXPECT_EQ(StartupVideoFlags(false), 0x50000001u);
+}
+
+TEST(FrameClockTest, FirstFrameIsOneAndStallsAreClamped) {
+    FrameClockValues clock;
+    AdvanceFrameClock(clock, 5000);
+    EXPECT_EQ(clock.deltaMs, 1);
+    EXPECT_EQ(clock.totalMs, 1);
+    AdvanceFrameClock(clock, 5016);
+    EXPECT_EQ(clock.deltaMs, 16);
+    AdvanceFrameClock(clock, 5266);  // a 250 ms stall
+    EXPECT_EQ(clock.deltaMs, 100);
+    EXPECT_EQ(clock.totalMs, 117);
+    EXPECT_EQ(clock.lastTick, 5266);
+}
+
+class LanguageTest : public ::testing::Test {
+protected:
+    void Write(const std::string& bytes) {
+        FILE* file = fopen("data/text_zz.txt", "wb");
+        ASSERT_NE(file, nullptr);
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fclose(file);
+    }
+    void TearDown() override { remove("data/text_zz.txt"); }
+    char texts_[4][256] = {};
+};
+
+TEST_F(LanguageTest, FourLinesKeepTheirTerminators) {
+    Write("bottom\nrank\nname\nscore\nignored\n");
+    ASSERT_TRUE(ReadLanguageTexts("zz", texts_));
+    EXPECT_STREQ(texts_[0], "bottom\n");
+    EXPECT_STREQ(texts_[3], "score\n");
+}
+
+TEST_F(LanguageTest, A255ByteLineLeavesItsTerminatorAsTheNextLine) {
+    Write(std::string(255, 'A') + "\nB\nC\n");
+    ASSERT_TRUE(ReadLanguageTexts("zz", texts_));
+    EXPECT_EQ(std::string(texts_[0]), std::string(255, 'A'));
+    EXPECT_STREQ(texts_[1], "\n");
+    EXPECT_STREQ(texts_[2], "B\n");
+    EXPECT_STREQ(texts_[3], "C\n");
+}
+
+TEST_F(LanguageTest, ShortFileLeavesTheRestEmpty) {
+    Write("one\ntwo");
+    ASSERT_TRUE(ReadLanguageTexts("zz", texts_));
+    EXPECT_STREQ(texts_[1], "two");
+    EXPECT_STREQ(texts_[2], "");
+    EXPECT_STREQ(texts_[3], "");
+}
+
+TEST_F(LanguageTest, MissingFileIsReportedAndLeavesTextsEmpty) {
+    texts_[0][0] = 'x';
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(ReadLanguageTexts("none", texts_));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "language file not found\n");
+    EXPECT_STREQ(texts_[0], "");
+}
+
+TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
+    ASSERT_NE(screen, nullptr);
+    AppMode = AppModeKind::InMenu;
+    FrameClock = FrameClockValues{};
+    HoldKey(SDLK_F12, true);
+    RunMainLoop();
+    ReleaseAllKeys();
+    EXPECT_EQ(AppMode, AppModeKind::Quit);
+    EXPECT_EQ(FrameClock.totalMs, 1);
+    SDL_Quit();
+}
+
+TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    fullScreen = false;
+    screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
+    ASSERT_NE(screen, nullptr);
+    ToggleFullScreen();
+    EXPECT_TRUE(fullScreen);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->w, 640);
+    ToggleFullScreen();
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(screen->h, 480);
+    ReleaseMainLoopObjects();
+    SDL_Quit();
+}
+
+TEST(ProgramTest, WindowedRunQuitsWithStatusZeroOnHeldF12) {
+    HoldKey(SDLK_F12, true);
+    std::string program = "quz";
+    std::string windowed = "-windowed";
+    char* argv[] = {program.data(), windowed.data(), nullptr};
+    EXPECT_EQ(RunQuz(2, argv), 0);
+    ReleaseAllKeys();
+    EXPECT_FALSE(fullScreen);
+    EXPECT_EQ(AppMode, AppModeKind::Quit);
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+# Shared by the e2e scripts: a private Xvfb display, the game started in it, and small helpers.
+# Source it, then call start_xvfb; everything started is killed on exit.
+
+E2E_PIDS=()
+e2e_cleanup() {
+  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Starts Xvfb on a free display number and exports DISPLAY.
+start_xvfb() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  for _ in $(seq 50); do
+    [[ -s $fdfile ]] && break
+    sleep 0.1
+  done
+  [[ -s $fdfile ]] || fail "Xvfb did not start"
+  export DISPLAY=":$(head -1 "$fdfile")"
+  rm -f "$fdfile"
+}
+
+# Prints the id of the game window once it exists (waits up to $1 seconds, default 10).
+wait_for_window() {
+  local limit=${1:-10} id=""
+  for _ in $(seq $((limit * 10))); do
+    id=$(xdotool search --name "Quz v1.1" 2>/dev/null | head -1)
+    [[ -n $id ]] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# A key is read as held state by the game, so it must stay down for a few frames.
+press_key() {
+  xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"
+}
+
+# Waits up to $2 seconds for pid $1 (a child of this shell) to end and sets EXIT_STATUS; returns 1 if it
+# is still running. Not to be called in a $(...) subshell, which cannot wait for this shell's children.
+wait_exit() {
+  local pid=$1 limit=$2
+  for _ in $(seq $((limit * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"; EXIT_STATUS=$?; return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
