@@ -1,11 +1,16 @@
 // The end of a game: the high-score test, typing the name, confirming it (table entry and the score
 // sent) and leaving it with Escape.
 #include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "game/high_score_table.h"
 #include "game/shared_state.h"
 #include "game_test_support.h"
+#include "loopback_server.h"
+#include "net/connection.h"
+#include "net/message.h"
 #include "platform/input.h"
 
 namespace {
@@ -18,6 +23,26 @@ void TableFrom(int32_t top) {
     for (int i = 0; i < kHighScoreCount; ++i) {
         HighScoreTable[i] = HighScoreEntry{"OLD", top - 100 * i, 1};
     }
+}
+
+std::vector<std::string> Fields(const std::vector<uint8_t>& wire) {
+    std::vector<std::string> fields;
+    if (wire.size() < kChecksumSize) {
+        return fields;
+    }
+    std::unique_ptr<char[]> text = UnscrambleMessage(wire.data(), wire.size() - kChecksumSize);
+    if (text == nullptr) {
+        return fields;
+    }
+    fields.emplace_back();
+    for (const char* c = text.get(); *c != '\0'; ++c) {
+        if (*c == '\t') {
+            fields.emplace_back();
+        } else {
+            fields.back() += *c;
+        }
+    }
+    return fields;
 }
 
 void Type(const char* text) {
@@ -38,6 +63,11 @@ class EndOfGame : public GameSession {
         FillWithoutMoves(*game);
         game->lives = 0;
         strcpy(game->playerName, "LEFTOVER");
+    }
+
+    void TearDown() override {
+        scoreServerPort = kDefaultScoreServerPort;
+        GameSession::TearDown();
     }
 
     void EndWithScore(int32_t score) {
@@ -137,7 +167,10 @@ TEST_F(EndOfGame, EscapeLeavesWithoutAnEntry) {
     EXPECT_EQ(memcmp(before, HighScoreTable, sizeof before), 0);
 }
 
-TEST_F(EndOfGame, ReturnInsertsTheEntryAndEndsAfterTheFadeOut) {
+TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.Listening());
+    scoreServerPort = server.Port();
     TableFrom(1400);
     EndWithScore(1250);
     Type("Ann");
@@ -148,7 +181,7 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndEndsAfterTheFadeOut) {
     FrameClock.deltaMs = 100;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(game->PlayFrame());
-    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(FrameClock.deltaMs, 0) << "the submission's time is not counted";
     EXPECT_EQ(game->fadeLevel, 255) << "this frame's fade did not move";
     EXPECT_TRUE(game->quitRequested);
@@ -162,12 +195,39 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndEndsAfterTheFadeOut) {
     EXPECT_EQ(HighScoreTable[2].marked, 0);
     EXPECT_EQ(HighScoreTable[3].score, 1200);
     EXPECT_EQ(HighScoreTable[3].marked, 1);
-    EXPECT_STRNE(HighScoreTable[4].name, "Ann") << "inserted once";
+
+    const std::vector<std::string> fields = Fields(server.Received());
+    ASSERT_EQ(fields.size(), 8u);
+    EXPECT_EQ(fields[1], "SVEK");
+    EXPECT_EQ(fields[2], "vektcp");
+    EXPECT_EQ(fields[4], "Ann");
+    EXPECT_EQ(fields[5], "quz");
+    EXPECT_EQ(fields[6], "NORMAL");
+    EXPECT_EQ(fields[7], "1250");
 
     PushKey(SDLK_RETURN, 13);
     EXPECT_EQ(RunToEnd(100), 18);
-    EXPECT_EQ(HighScoreTable[8].score, 700) << "no second insertion";
-    (void)errors;
+    EXPECT_STRNE(HighScoreTable[3].name, "Ann") << "inserted once";
+    EXPECT_EQ(HighScoreTable[8].score, 700);
+}
+
+TEST_F(EndOfGame, UnsentScoreIsReportedAndTheGameEndsNormally) {
+    uint16_t closedPort = 0;
+    {
+        LoopbackServer probe;  // a port that was free a moment ago, with nobody listening now
+        closedPort = probe.Port();
+    }
+    ZeroTable();
+    EndWithScore(77);
+    ASSERT_NE(closedPort, 0);
+    scoreServerPort = closedPort;
+    Type("Bo");
+    PushKey(SDLK_RETURN, 13);
+    testing::internal::CaptureStderr();
+    Frame();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Score not sent...\n");
+    EXPECT_STREQ(HighScoreTable[0].name, "Bo") << "the entry stays";
+    EXPECT_GT(RunToEnd(100), 0);
 }
 
 TEST_F(EndOfGame, ReturnOnAnEmptyNameInsertsAnEmptyName) {
