@@ -11,6 +11,7 @@
 namespace {
 
 SDL_Cursor* blankCursor = nullptr;
+SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
 Game* currentGame = nullptr;
 
 // A game starts in the first game-mode frame and is torn down in the frame its session ends.
@@ -60,6 +61,7 @@ void ToggleFullScreen() {
     // A blank system cursor avoids a flash of the desktop pointer before the next frame hides it.
     static Uint8 blank[8] = {};
     if (blankCursor == nullptr) {
+        systemCursor = SDL_GetCursor();
         blankCursor = SDL_CreateCursor(blank, blank, 8, 8, 0, 0);
     }
     SDL_ShowCursor(1);
@@ -96,7 +98,11 @@ void ReleaseMainLoopObjects() {
     DestroyGame(currentGame);
     currentGame = nullptr;
     if (blankCursor != nullptr) {
+        if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
+            SDL_SetCursor(systemCursor);
+        }
         SDL_FreeCursor(blankCursor);
         blankCursor = nullptr;
+        systemCursor = nullptr;
     }
 }
