@@ -12,6 +12,7 @@
 #include "app/language.h"
 #include "app/main_loop.h"
 #include "game/shared_state.h"
+#include "gfx/font.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
 #include "platform/window_icon.h"
@@ -78,6 +79,7 @@ int RunQuz(int argc, char** argv) {
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
+    InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
 
