@@ -6,15 +6,17 @@
 #include "platform/input.h"
 
 void EnsureVideo() {
+    // Other suites of this program may have shut SDL down: start it again with a fresh Screen.
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
     }
+    screen = SDL_GetVideoSurface();
     if (screen == nullptr) {
         screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
-        SDL_EnableUNICODE(1);
-        InitFont();
     }
+    SDL_EnableUNICODE(1);
+    InitFont();
 }
 
 void FlushEvents() {
