@@ -35,20 +35,21 @@ shows() {
   masked=$(/usr/bin/convert "$work/mask.png" -format "%[fx:mean]" info:)
   awk -v d="$differ" -v m="$masked" 'BEGIN { if (m <= 0) print 0; else printf "%.3f\n", 1 - d / m }'
 }
-is_shown() { awk -v f="$(shows "$@")" 'BEGIN { exit !(f >= 0.97) }'; }
+# is_shown PNG IMAGE X Y W H [FRACTION]: the image shows there (the panel's numbers differ from its image).
+is_shown() { awk -v f="$(shows "$1" "$2" "$3" "$4" "$5" "$6")" -v need="${7:-0.97}" 'BEGIN { exit !(f >= need) }'; }
 
 # Logo intro and the menu's fade-in, then the play button; the game fades in after the menu fades out.
 sleep 11
 xdotool mousemove --window "$window" 320 270 click 1
 sleep 4
 shot game_start
-is_shown "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480 || fail "no game panel: $(shows "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480)"
+is_shown "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480 0.9 || fail "no game panel: $(shows "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480)"
 
 # One sweep clicks every cell from the bottom row up; groups fall together, so most sweeps remove many.
 sweep=()
 for row in $(seq 14 -1 0); do
   for col in $(seq 0 14); do
-    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click 1 sleep 0.015)
+    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
   done
 done
 
@@ -93,6 +94,7 @@ press_key Return
 sleep 4
 kill -0 "$game" 2>/dev/null || fail "the game ended after the name entry: $(cat "$work/stderr")"
 shot game_back_in_menu
+is_shown "$shots/game_back_in_menu.png" "$data/$lang/right.png" 480 0 160 480 0.9 && fail "still on the game screen"
 press_key F12
 wait_exit "$game" 5 || fail "F12 did not end the program"
 [[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS"
