@@ -1,13 +1,22 @@
 // Asset generator: writes every file of the game's data/ folder. Usage: assetgen <data dir> <font dir>
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "blocks.h"
+#include "board_art.h"
+#include "glyph_strips.h"
 #include "icon.h"
+#include "language.h"
+#include "logo_art.h"
+#include "menu_art.h"
+#include "message_art.h"
+#include "music.h"
 #include "output.h"
+#include "panel_art.h"
+#include "sound_effects.h"
+#include "text_art.h"
 #include "texts.h"
+#include "wipe_map.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -15,7 +24,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     AssetOutput out(argv[1]);
+    if (!OpenFonts(argv[2])) {
+        return 1;
+    }
     WriteLanguageTexts(out);
     WriteIcon(out);
+    WriteBlockStrips(out);
+    WriteBoardArt(out);
+    WriteGlyphStrips(out);
+    WriteMenuTitle(out);
+    WriteLogo(out);
+    WriteWipeMap(out);
+    WriteSoundEffects(out);
+    WriteMusic(out);
+    for (const LanguageWords* words : {&FrenchWords(), &EnglishWords()}) {
+        WritePanel(out, *words);
+        WriteMenuPictures(out, *words);
+        WriteMessages(out, *words);
+    }
+    CloseFonts();
     return out.Failed() ? 1 : 0;
 }

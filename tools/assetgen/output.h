@@ -6,7 +6,7 @@
 #include <vector>
 
 class AssetOutput {
-public:
+  public:
     explicit AssetOutput(std::string root) : root_(std::move(root)) {}
     // Writes bytes to root/relativePath, creating its folders.
     bool Write(const std::string& relativePath, const void* data, size_t size);
@@ -15,8 +15,10 @@ public:
     }
     std::string PathOf(const std::string& relativePath) const { return root_ + "/" + relativePath; }
     bool Failed() const { return failed_; }
+    // Records a failure found while making a file, so that the generator exits with an error.
+    void Fail() { failed_ = true; }
 
-private:
+  private:
     std::string root_;
     bool failed_ = false;
 };

@@ -1,17 +1,18 @@
 // Language texts: four lines each, only glyphs that the bitmap font has (letters, digits, . ! * - and
-// the space), since the game draws them with it.
+// the space), since the game draws them with it. The bottom line is drawn from x 0 with a 12-pixel advance,
+// so it holds at most 53 characters; leading spaces centre it.
 #include "texts.h"
 
 #include <string>
 
 void WriteLanguageTexts(AssetOutput& out) {
     const std::string french =
-        "CLIQUEZ OU ECHAP POUR REVENIR  -  F1 REMET LES SCORES A ZERO\n"
+        "  CLIC OU ECHAP POUR REVENIR - F1 EFFACE LES SCORES\n"
         "RANG\n"
         "NOM\n"
         "SCORE\n";
     const std::string english =
-        "CLICK OR PRESS ESCAPE TO GO BACK  -  F1 RESETS THE TABLE\n"
+        "  CLICK OR ESCAPE TO GO BACK - F1 RESETS THE TABLE\n"
         "RANK\n"
         "NAME\n"
         "SCORE\n";

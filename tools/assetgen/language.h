@@ -1,0 +1,43 @@
+// The two languages of the pictures' words: fr (the default) and en.
+#pragma once
+
+#include <string>
+
+struct LanguageWords {
+    const char* code;
+    // Game panel
+    const char* lives;
+    const char* level;
+    const char* levelPoints;
+    const char* score;
+    const char* time;
+    const char* legendDouble;
+    const char* legendLines;
+    const char* legendPoints;
+    // Menu
+    const char* play;
+    const char* scores;
+    const char* about;
+    const char* exit;
+    const char* copyright;
+    const char* credits[5];
+    // Messages
+    const char* hiscoreTitle;
+    const char* hiscorePrompt;
+    const char* wonLevel;
+    const char* wonLevelSub;
+    const char* loseLevel;
+    const char* loseLevelSub;
+    const char* gameOver;
+    const char* gameOverSub;
+    const char* wonGame;
+    const char* wonGameSub;
+    const char* perfect;
+    const char* points5000;
+    const char* bonus2x;
+    const char* bonusAddLine;
+    const char* bonusLife;
+};
+
+const LanguageWords& FrenchWords();
+const LanguageWords& EnglishWords();

@@ -1,0 +1,257 @@
+// Menu art. All strips share one backdrop computed from the screen y, so the title, the buttons and the
+// footer join without seams. Button faces stay narrow in the middle and the sides stay dark and quiet,
+// because yellow stars rise over the whole menu.
+#include "menu_art.h"
+
+#include <cmath>
+#include <string>
+
+#include "blocks.h"
+#include "draw.h"
+#include "palette.h"
+#include "png_writer.h"
+#include "text_art.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+Colour Backdrop(float x, float screenY) {
+    float t = screenY / 480.0f;
+    Colour c =
+        t < 0.5f ? Mix({8, 8, 26}, {30, 22, 72}, t * 2) : Mix({30, 22, 72}, {10, 10, 30}, (t - 0.5f) * 2);
+    float side = std::fabs(x - 320) / 320.0f;
+    c = Scale(c, 1.0f - 0.35f * side * side);
+    // A faint perspective grid in the lower half, like a floor under the title.
+    if (screenY > 200) {
+        float depth = (screenY - 200) / 280.0f;
+        float gx = (x - 320) / (0.3f + depth) / 40.0f;
+        float lineX = std::fabs(gx - std::round(gx));
+        float gy = std::log(1 + depth * 8) * 3.0f;
+        float lineY = std::fabs(gy - std::round(gy));
+        float grid =
+            std::max(SmoothStep(0.06f, 0.0f, lineX * (0.6f + depth)), SmoothStep(0.05f, 0.0f, lineY));
+        c = Add(c, Scale({30, 30, 80}, grid * (0.25f + 0.35f * depth)));
+    }
+    return c;
+}
+
+void PaintBackdrop(Canvas& canvas, int screenY) {
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
+            canvas.Blend(x, y, Backdrop(float(x) + 0.5f, float(screenY + y) + 0.5f), 1);
+        }
+    }
+}
+
+// A large tile like the board's blocks, for the title.
+void BigTile(Canvas& c, float cx, float cy, float half, int colour, float tilt) {
+    BlockColours pal = BlockPalette(colour);
+    auto rot = [=](float x, float y, float& rx, float& ry) {
+        float cs = std::cos(tilt), sn = std::sin(tilt);
+        rx = cx + (x - cx) * cs + (y - cy) * sn;
+        ry = cy - (x - cx) * sn + (y - cy) * cs;
+    };
+    auto tile = [=](float x, float y) {
+        float rx, ry;
+        rot(x, y, rx, ry);
+        return SdRoundBox(rx, ry, cx, cy, half, half, half * 0.3f);
+    };
+    int x0 = int(cx - half * 1.6f), y0 = int(cy - half * 1.6f), x1 = int(cx + half * 1.6f),
+        y1 = int(cy + half * 1.6f);
+    AddGlow(c, x0, y0, x1, y1, tile, pal.base, half * 0.5f, 0.5f);
+    FillShape(c, x0, y0, x1, y1, tile, Solid(pal.dark));
+    FillShape(
+        c, x0, y0, x1, y1, [&](float x, float y) { return tile(x, y) + half * 0.12f; },
+        [=](float x, float y) {
+            float u = Clamp01(((x - cx) + (y - cy)) / (4 * half) + 0.5f);
+            return u < 0.5f ? Mix(pal.light, pal.base, u * 2) : Mix(pal.base, pal.dark, (u - 0.5f) * 2);
+        });
+    FillShape(
+        c, x0, y0, x1, y1,
+        [&](float x, float y) {
+            return std::max(tile(x, y) + half * 0.15f,
+                            SdCircle(x, y, cx - half * 0.3f, cy - half * 1.4f, half * 1.3f));
+        },
+        Solid(kWhite), 0.2f);
+    float s = half * 0.45f;
+    auto symbol = [=](float x, float y) {
+        float rx, ry;
+        rot(x, y, rx, ry);
+        if (colour == 1) {
+            return SdCircle(rx, ry, cx, cy, s * 0.85f);
+        }
+        if (colour == 2) {
+            return SdPolygon(rx, ry,
+                             {{cx, cy - s * 1.05f}, {cx + s, cy + s * 0.75f}, {cx - s, cy + s * 0.75f}});
+        }
+        return SdPolygon(
+            rx, ry, {{cx, cy - s * 1.1f}, {cx + s * 0.95f, cy}, {cx, cy + s * 1.1f}, {cx - s * 0.95f, cy}});
+    };
+    FillShape(
+        c, x0, y0, x1, y1, [&](float x, float y) { return symbol(x - 2, y - 2); }, Solid(pal.dark), 0.8f);
+    FillShape(c, x0, y0, x1, y1, symbol, Solid(Mix(pal.light, kWhite, 0.5f)));
+}
+
+void DrawTitleWord(Canvas& c, const std::string& word, float cx, float cy, int size) {
+    TextStyle style;
+    style.face = FontFace::Bold;
+    style.size = size;
+    style.fill = [=](float, float y) {
+        float t = Clamp01((y - (cy - float(size) * 0.36f)) / (float(size) * 0.72f));
+        Colour top = {255, 252, 210}, mid = {255, 196, 40}, bottom = {236, 84, 20};
+        Colour col = t < 0.5f ? Mix(top, mid, t * 2) : Mix(mid, bottom, (t - 0.5f) * 2);
+        // A chrome line across the middle of the letters.
+        float band = std::exp(-std::pow((t - 0.48f) * 14, 2.0f));
+        return Mix(col, kWhite, band * 0.5f);
+    };
+    style.outline = {46, 10, 60};
+    style.outlineWidth = 5;
+    style.shadowOffset = 6;
+    style.shadow = {4, 2, 12};
+    style.glowRadius = 14;
+    style.glow = {255, 120, 40};
+    DrawWordsCentred(c, word, cx, cy, style);
+}
+
+void DrawButton(Canvas& c, const std::string& label, bool lit) {
+    float cx = 320, cy = float(c.Height()) / 2;
+    float hw = 150, hh = float(c.Height()) / 2 - 5;
+    auto pill = [=](float x, float y) { return SdRoundBox(x, y, cx, cy, hw, hh, hh); };
+    if (lit) {
+        AddGlow(c, 0, 0, 640, c.Height(), pill, {255, 170, 40}, 10, 0.6f);
+        FillShape(c, pill, VerticalGradient(cy - hh, {255, 236, 140}, cy + hh, {230, 110, 20}));
+        FillShape(
+            c, [&](float x, float y) { return std::max(pill(x, y) + 2, y - cy); }, Solid(kWhite), 0.3f);
+        StrokeShape(c, 0, 0, 640, c.Height(), pill, {255, 250, 220}, 1.5f);
+        for (int side = -1; side <= 1; side += 2) {
+            float ax = cx + float(side) * (hw + 22);
+            FillShape(
+                c,
+                [=](float x, float y) {
+                    return SdPolygon(x, y,
+                                     {{ax - float(side) * 8, cy - 8},
+                                      {ax + float(side) * 6, cy},
+                                      {ax - float(side) * 8, cy + 8}});
+                },
+                Solid({255, 220, 80}));
+        }
+    } else {
+        FillShape(c, pill, VerticalGradient(cy - hh, {40, 44, 110}, cy + hh, {14, 14, 44}));
+        FillShape(
+            c, [&](float x, float y) { return std::max(pill(x, y) + 2, y - cy); }, Solid(kWhite), 0.08f);
+        StrokeShape(c, 0, 0, 640, c.Height(), pill, {110, 130, 240}, 1.5f);
+    }
+    TextStyle style;
+    style.face = FontFace::Bold;
+    style.size = FitSize(label, FontFace::Bold, 20, int(2 * hw - 30));
+    style.fill = lit ? VerticalGradient(cy - 10, {90, 20, 10}, cy + 10, {40, 6, 20})
+                     : VerticalGradient(cy - 10, {255, 255, 255}, cy + 10, {150, 200, 255});
+    style.outline = lit ? Colour{255, 240, 200} : kInk;
+    style.outlineWidth = lit ? 0.0f : 1.5f;
+    DrawWordsCentred(c, label, cx, cy, style);
+}
+
+TextStyle PlainText(int size, Colour colour) {
+    TextStyle s;
+    s.face = FontFace::Bold;
+    s.size = size;
+    s.fill = Solid(colour);
+    s.outline = kInk;
+    s.outlineWidth = 1.5f;
+    return s;
+}
+
+}  // namespace
+
+void WriteMenuTitle(AssetOutput& out) {
+    Canvas title(640, 251);
+    PaintBackdrop(title, 0);
+    // A soft halo behind the word.
+    AddGlow(
+        title, 0, 0, 640, 251, [](float x, float y) { return std::hypot((x - 320) * 0.5f, y - 105) - 40; },
+        {90, 40, 160}, 90, 0.6f);
+    DrawTitleWord(title, "QUZ", 320, 104, 150);
+    // Three tiles, the three symbols, under the word.
+    BigTile(title, 248, 208, 19, 1, -0.12f);
+    BigTile(title, 320, 212, 19, 2, 0.0f);
+    BigTile(title, 392, 208, 19, 3, 0.12f);
+    // A thin light line closes the title over the buttons.
+    for (int x = 0; x < 640; ++x) {
+        float t = 1 - std::fabs(float(x) - 320) / 320.0f;
+        title.Blend(x, 249, {140, 150, 255}, t * t * 0.7f);
+        title.Blend(x, 250, {40, 40, 110}, t * t * 0.7f);
+    }
+    WritePng(out, "title.png", title, KeyMode::Opaque);
+}
+
+void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
+    const std::string dir = std::string(words.code) + "/";
+    const char* labels[4] = {words.play, words.scores, words.about, words.exit};
+    const char* names[4] = {"play", "scores", "about", "exit"};
+    const int tops[4] = {251, 294, 336, 378};
+    for (int i = 0; i < 4; ++i) {
+        int height = i == 0 ? 43 : 42;
+        for (int lit = 0; lit < 2; ++lit) {
+            Canvas button(640, height);
+            PaintBackdrop(button, tops[i]);
+            DrawButton(button, labels[i], lit != 0);
+            WritePng(out, dir + (lit ? "s" : "") + names[i] + ".png", button, KeyMode::Opaque);
+        }
+    }
+
+    Canvas footer(640, 60);
+    PaintBackdrop(footer, 420);
+    for (int x = 0; x < 640; ++x) {
+        float t = 1 - std::fabs(float(x) - 320) / 320.0f;
+        footer.Blend(x, 14, {110, 120, 230}, t * 0.6f);
+    }
+    DrawWordsCentred(footer, words.copyright, 320, 36, PlainText(13, {170, 180, 230}));
+    WritePng(out, dir + "copyright.png", footer, KeyMode::Opaque);
+
+    // Credits: a framed card.
+    Canvas credits(640, 229);
+    PaintBackdrop(credits, 251);
+    auto card = [](float x, float y) { return SdRoundBox(x, y, 320, 112, 270, 100, 14); };
+    FillShape(credits, card, VerticalGradient(12, {24, 24, 70}, 212, {10, 10, 34}), 0.92f);
+    StrokeShape(credits, 0, 0, 640, 229, card, {120, 140, 255}, 2);
+    TextStyle heading = PlainText(30, {255, 200, 60});
+    heading.fill = VerticalGradient(26, {255, 250, 200}, 56, {255, 150, 30});
+    heading.outlineWidth = 2.5f;
+    DrawWordsCentred(credits, words.credits[0], 320, 42, heading);
+    DrawWordsCentred(credits, words.credits[1], 320, 88, PlainText(20, {230, 235, 255}));
+    DrawWordsCentred(credits, words.credits[2], 320, 122, PlainText(16, {170, 200, 255}));
+    DrawWordsCentred(credits, words.credits[3], 320, 144, PlainText(16, {170, 200, 255}));
+    DrawWordsCentred(credits, words.credits[4], 320, 186, PlainText(13, {140, 150, 200}));
+    for (int i = 0; i < 3; ++i) {
+        PaintBlock(credits, 72 + i * 0, 30 + i * 34, i + 1, 0, 4, false);
+        PaintBlock(credits, 536, 30 + i * 34, 3 - i, 0, 4, false);
+    }
+    WritePng(out, dir + "credits.png", credits, KeyMode::Opaque);
+
+    // Score screen: a card whose stripes follow the table's rows (headings at y 270, rows every 16 pixels
+    // from y 302, bottom line at y 465; this picture starts at y 251).
+    Canvas scores(640, 229);
+    PaintBackdrop(scores, 251);
+    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 116, 300, 106, 12); };
+    FillShape(scores, table, Solid({12, 12, 36}), 0.9f);
+    StrokeShape(scores, 0, 0, 640, 229, table, {120, 140, 255}, 2);
+    FillShape(
+        scores, [](float x, float y) { return SdRoundBox(x, y, 320, 27, 292, 11, 6); },
+        VerticalGradient(16, {70, 60, 150}, 38, {36, 30, 90}));
+    for (int row = 0; row < 9; ++row) {
+        int y = 51 + 16 * row;
+        Colour stripe = row % 2 == 0 ? Colour{26, 28, 66} : Colour{18, 18, 48};
+        FillShape(
+            scores, [=](float x, float py) { return SdRoundBox(x, py, 320, float(y) + 8, 290, 8, 3); },
+            Solid(stripe));
+    }
+    // Trophy colours for the first three ranks: a small bar at the left of their rows.
+    const Colour medals[3] = {{255, 204, 64}, {200, 210, 230}, {210, 130, 70}};
+    for (int row = 0; row < 3; ++row) {
+        FillShape(
+            scores, [=](float x, float y) { return SdRoundBox(x, y, 40, float(51 + 16 * row) + 8, 6, 5, 2); },
+            Solid(medals[row]));
+    }
+    WritePng(out, dir + "bottom.png", scores, KeyMode::Opaque);
+}
