@@ -113,20 +113,6 @@ TEST(BoardGravity, FallsOneRowPerStep) {
     EXPECT_EQ(steps, 14);
 }
 
-TEST(BoardGravity, PhasesStayWithThePosition) {
-    Board board = EmptyBoard();
-    for (int i = 0; i < kCellCount; ++i) {
-        board.phases[i] = i % 20;
-    }
-    board.cells[CellIndex(0, 0)] = 1;
-    board.cells[CellIndex(3, 0)] = 2;
-    board.StepGravity();
-    board.StepColumns();
-    for (int i = 0; i < kCellCount; ++i) {
-        ASSERT_EQ(board.phases[i], i % 20);
-    }
-}
-
 TEST(BoardGravity, MarksTravelWithTheirBlocks) {
     Board board = EmptyBoard();
     board.cells[CellIndex(0, 14)] = 3;
@@ -261,17 +247,6 @@ TEST(BoardFill, FullBoardWithThreeSeparateBonuses) {
         ASSERT_EQ(bonus[2], 1) << "seed " << seed;
         ASSERT_EQ(board.highlight[7], 1) << "marks are left alone";
     }
-}
-
-TEST(BoardFill, SameSeedSameBoard) {
-    srand(42);
-    Board a;
-    a.FillBoard();
-    srand(42);
-    Board b;
-    b.FillBoard();
-    EXPECT_EQ(memcmp(a.cells, b.cells, sizeof a.cells), 0);
-    EXPECT_EQ(memcmp(a.phases, b.phases, sizeof a.phases), 0);
 }
 
 }  // namespace

@@ -313,22 +313,6 @@ TEST_F(PlaySession, IdlePenaltyNeverTakesTheScoreBelowZero) {
     EXPECT_EQ(game->shownScore, 0);
 }
 
-TEST_F(PlaySession, ShownScoreRollsTowardsTheScore) {
-    game->score = 800;
-    Frame();
-    EXPECT_EQ(game->shownScore, 100);
-    for (int i = 0; i < 200; ++i) {
-        Frame();
-    }
-    EXPECT_EQ(game->shownScore, 800);
-    game->score = 795;
-    Frame();
-    EXPECT_EQ(game->shownScore, 799);
-    game->score = 0;
-    Frame();
-    EXPECT_EQ(game->shownScore, 700);
-}
-
 TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
     ClearBoard(*game);
     Put(*game, 0, 14, 2);
