@@ -11,7 +11,6 @@ shots=$PWD/e2e-shots
 mkdir -p "$shots"
 rm -f "$shots"/game_*.png
 work=$(mktemp -d)
-E2E_PIDS+=()
 lang=fr
 data=$(dirname "$quz")/data
 [[ -d $data ]] || data=$PWD/data
