@@ -26,7 +26,8 @@ bool FormatTextV(char* dst, size_t size, const char* format, va_list args) {
     if (size == 0) {
         return false;
     }
-    int written = vsnprintf(dst, size, format, args);
+    int written = vsnprintf(dst, size, format,
+                            args);  // NOLINT(clang-analyzer-valist.Uninitialized): callers va_start it
     if (written < 0) {
         dst[0] = '\0';
         return false;
