@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include "app/frame_clock.h"
+#include "game/game.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
 
@@ -11,11 +12,27 @@ namespace {
 
 SDL_Cursor* blankCursor = nullptr;
 SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
+Game* currentGame = nullptr;
 
-// Until the menu and the game take their places, each frame shows a black Screen.
+// A game starts in the first game-mode frame and is torn down in the frame its session ends.
+void RunGameStep() {
+    if (currentGame == nullptr) {
+        currentGame = CreateGame();
+    }
+    const bool goOn = currentGame->PlayFrame();
+    AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
+    if (!goOn) {
+        DestroyGame(currentGame);
+        currentGame = nullptr;
+    }
+}
+
+// Until the menu takes its place, each menu frame shows a black Screen.
 void RunModeStep(AppModeKind mode) {
-    if (mode == AppModeKind::InMenu || mode == AppModeKind::InGame) {
+    if (mode == AppModeKind::InMenu) {
         SDL_FillRect(screen, nullptr, 0);
+    } else if (mode == AppModeKind::InGame) {
+        RunGameStep();
     }
 }
 
@@ -77,6 +94,8 @@ void RunMainLoop() {
 }
 
 void ReleaseMainLoopObjects() {
+    DestroyGame(currentGame);
+    currentGame = nullptr;
     if (blankCursor != nullptr) {
         if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
             SDL_SetCursor(systemCursor);
