@@ -5,6 +5,7 @@
 
 #include "app/frame_clock.h"
 #include "app/menu.h"
+#include "game/game.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
 
@@ -13,6 +14,7 @@ namespace {
 SDL_Cursor* blankCursor = nullptr;
 SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
 Menu* currentMenu = nullptr;
+Game* currentGame = nullptr;
 
 void RunMenuStep() {
     EnsureMenu();
@@ -22,12 +24,24 @@ void RunMenuStep() {
     }
 }
 
-// Until the game takes its place, each game frame shows a black Screen.
+// A game starts in the first game-mode frame and is torn down in the frame its session ends.
+void RunGameStep() {
+    if (currentGame == nullptr) {
+        currentGame = CreateGame();
+    }
+    const bool goOn = currentGame->PlayFrame();
+    AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
+    if (!goOn) {
+        DestroyGame(currentGame);
+        currentGame = nullptr;
+    }
+}
+
 void RunModeStep(AppModeKind mode) {
     if (mode == AppModeKind::InMenu) {
         RunMenuStep();
     } else if (mode == AppModeKind::InGame) {
-        SDL_FillRect(screen, nullptr, 0);
+        RunGameStep();
     }
 }
 
@@ -116,6 +130,8 @@ void ReleaseMainLoopObjects() {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
     }
+    DestroyGame(currentGame);
+    currentGame = nullptr;
     if (blankCursor != nullptr) {
         if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
             SDL_SetCursor(systemCursor);
