@@ -9,8 +9,9 @@ source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb
 export SDL_AUDIODRIVER=dummy
 shots=$PWD/e2e-shots
-rm -rf "$shots"
 mkdir -p "$shots"
+# Other scripts keep their screenshots here too: only this script's own are replaced.
+rm -f "$shots"/{logo,menu,scores,credits,menu_back,game,menu_again}.png
 out=$(mktemp -d)
 
 "$quz" -windowed >"$out/stdout" 2>"$out/stderr" &
@@ -82,12 +83,14 @@ click_at 320 270
 sleep 4
 shot game
 above "$(mean_of game 640 480 0 0)" 0.02 || fail "the game screen is black"
+above "$(changed menu_back game 640 480 0 0)" 0.3 || fail "the game did not replace the menu"
 
 # Escape ends the game with a fade-out; a new menu fades in.
 press_key Escape
 sleep 4
 shot menu_again
 above "$(mean_of menu_again 640 251 0 0)" 0.02 || fail "no title in the returning menu"
+above "$(changed game menu_again 640 480 0 0)" 0.3 || fail "the menu did not come back after the game"
 
 # Exit: the menu fades out and the program ends.
 click_at 320 400
