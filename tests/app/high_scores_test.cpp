@@ -100,6 +100,32 @@ TEST_F(HighScoresTest, ANameFillingItsFieldIsDrawnAsItsThirtyTwoBytes) {
     EXPECT_STREQ(text, "");
 }
 
+TEST_F(HighScoresTest, NewScoresFindTheirPlaceInALoadedTable) {
+    // The default table: a 1 ties the last entry and earns nothing; a 5 goes below the stored 5.
+    LoadHighScores("no_such_scores.vek");
+    EXPECT_FALSE(ScoreQualifies(1));
+    EXPECT_TRUE(ScoreQualifies(2));
+    EXPECT_EQ(InsertHighScore("ANNE", 5, 1), 5);
+    EXPECT_EQ(HighScoreTable[4].score, 5);
+    EXPECT_STREQ(HighScoreTable[4].name, kDefaultName);
+    EXPECT_EQ(HighScoreTable[5].marked, 1);
+    EXPECT_EQ(HighScoreTable[8].score, 2);
+
+    // A short file: its zeroed ranks are beaten by any positive score.
+    Write(Entry(std::string(32, 'W'), 500, 0));
+    LoadHighScores(kTestFile);
+    EXPECT_TRUE(ScoreQualifies(1));
+    EXPECT_FALSE(ScoreQualifies(0));
+    EXPECT_EQ(InsertHighScore("BOB", 900, 0), 0);
+    EXPECT_EQ(InsertHighScore("CY", 1, 0), 2);
+    // The unterminated name moved down whole and is still drawn as its 32 bytes.
+    char text[33];
+    HighScoreNameText(HighScoreTable[1], text);
+    EXPECT_EQ(std::string(text), std::string(32, 'W'));
+    EXPECT_EQ(HighScoreTable[1].score, 500);
+    EXPECT_EQ(HighScoreTable[3].score, 0);
+}
+
 TEST(HighScoreWaveTest, EachRowSwaysWithinItsOwnReach) {
     int widest[kHighScoreCount] = {};
     for (int32_t ms = 0; ms < 20000; ms += 7) {
