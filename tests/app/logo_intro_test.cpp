@@ -38,18 +38,6 @@ TEST(LogoIntroTest, EachPhaseStartsWithATenthAndThenFollowsRealTimeUncapped) {
     EXPECT_FALSE(ContinueLogoIntro(clock));
 }
 
-TEST(LogoIntroTest, AWholeIntroTakesAboutNineSecondsOfFrames) {
-    LogoIntroClock clock;
-    uint32_t ticks = 1000;
-    int frames = 0;
-    do {
-        AdvanceLogoIntro(clock, ticks);
-        ticks += 16;
-        ++frames;
-    } while (ContinueLogoIntro(clock) && frames < 10000);
-    EXPECT_NEAR(frames * 16, 9100, 100);
-}
-
 TEST(LogoIntroTest, AMissingLogoIsReportedAndSkipped) {
     ASSERT_TRUE(OpenTestScreen());
     ::testing::internal::CaptureStderr();
