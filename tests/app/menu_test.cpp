@@ -125,6 +125,7 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
     ShowButtons();
     Release(300, 400, SDL_BUTTON_WHEELDOWN);
+    ASSERT_NE(menu_, nullptr);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     int frames = 0;
     while (menu_ != nullptr && frames < 200) {
