@@ -29,7 +29,7 @@ asan: deps
 		ctest --output-on-failure -j $(JOBS) -L unit
 
 bench: build
-	cd $(BUILD) && for b in ./*_bench; do $$b; done
+	cd $(BUILD) && for b in bench/*_bench; do ./$$b; done
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

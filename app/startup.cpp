@@ -13,6 +13,7 @@
 #include "app/main_loop.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
 #include "platform/window_icon.h"
@@ -41,6 +42,7 @@ void ShutDown() {
     ReleaseMainLoopObjects();
     SDL_Quit();
     TTF_Quit();
+    SDLMikMod_Quit();
 }
 
 }  // namespace
@@ -82,6 +84,7 @@ int RunQuz(int argc, char** argv) {
     InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
+    SDLMikMod_Init(44100, 4096, 4, 3);
 
     RunMainLoop();
 

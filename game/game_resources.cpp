@@ -1,0 +1,172 @@
+// Loading a game's images, wipe map, music and sound effects (see game_resources.h).
+#include "game/game_resources.h"
+
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "game/shared_state.h"
+#include "platform/text.h"
+#include "res/error_report.h"
+
+namespace {
+
+// Which colour keys an image gets: none; on the loaded image before conversion (its own pixel value 0,
+// which may be a palette colour); or also on the converted copy (black then becomes transparent).
+enum class ColourKey { None, Loaded, Both };
+
+enum class PathKind { Fixed, Theme, Language };
+
+using R = GameResources;
+
+struct Row {
+    const char* pattern;
+    PathKind kind;
+    SDL_Surface* R::*single;
+    SDL_Surface* (R::*array)[3];
+    int index;
+    ColourKey key;
+};
+
+constexpr Row kImageRows[] = {
+    {"data/mouse.png", PathKind::Fixed, &R::pointerImage, nullptr, 0, ColourKey::Both},
+    {"data/theme%d/back.png", PathKind::Theme, &R::backImage, nullptr, 0, ColourKey::None},
+    {"data/%s/right.png", PathKind::Language, &R::panelImage, nullptr, 0, ColourKey::None},
+    {"data/theme%d/r.png", PathKind::Theme, nullptr, &R::blockImages, 0, ColourKey::Both},
+    {"data/theme%d/g.png", PathKind::Theme, nullptr, &R::blockImages, 1, ColourKey::Both},
+    {"data/theme%d/b.png", PathKind::Theme, nullptr, &R::blockImages, 2, ColourKey::Both},
+    {"data/theme%d/sr.png", PathKind::Theme, nullptr, &R::blockLitImages, 0, ColourKey::Loaded},
+    {"data/theme%d/sg.png", PathKind::Theme, nullptr, &R::blockLitImages, 1, ColourKey::Loaded},
+    {"data/theme%d/sb.png", PathKind::Theme, nullptr, &R::blockLitImages, 2, ColourKey::Loaded},
+    {"data/bonus/r.png", PathKind::Fixed, nullptr, &R::bonusImages, 0, ColourKey::Loaded},
+    {"data/bonus/g.png", PathKind::Fixed, nullptr, &R::bonusImages, 1, ColourKey::Loaded},
+    {"data/bonus/b.png", PathKind::Fixed, nullptr, &R::bonusImages, 2, ColourKey::Loaded},
+    {"data/bonus/sr.png", PathKind::Fixed, nullptr, &R::bonusLitImages, 0, ColourKey::Loaded},
+    {"data/bonus/sg.png", PathKind::Fixed, nullptr, &R::bonusLitImages, 1, ColourKey::Loaded},
+    {"data/bonus/sb.png", PathKind::Fixed, nullptr, &R::bonusLitImages, 2, ColourKey::Loaded},
+    {"data/numbers.png", PathKind::Fixed, &R::digitsImage, nullptr, 0, ColourKey::Loaded},
+    {"data/smallnums.png", PathKind::Fixed, &R::smallDigitsImage, nullptr, 0, ColourKey::Both},
+    {"data/font.png", PathKind::Fixed, &R::fontImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/gameover.png", PathKind::Language, &R::gameOverImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/hiscore.png", PathKind::Language, &R::hiscoreImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/perfect.png", PathKind::Language, &R::perfectImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/loselevel.png", PathKind::Language, &R::loseLevelImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/wonlevel.png", PathKind::Language, &R::wonLevelImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/wongame.png", PathKind::Language, &R::wonGameImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/bonus1000.png", PathKind::Language, &R::bonus1000Image, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/bonus500.png", PathKind::Language, &R::bonus500Image, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/bonus2x.png", PathKind::Language, &R::bonus2xImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/bonusAddLine.png", PathKind::Language, &R::bonusAddLineImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/bonuslife.png", PathKind::Language, &R::bonusLifeImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/5000.png", PathKind::Language, &R::points5000Image, nullptr, 0, ColourKey::Loaded},
+};
+static_assert(sizeof kImageRows / sizeof kImageRows[0] == 30);
+
+struct SoundRow {
+    VEKSample R::*member;
+    const char* path;
+};
+
+constexpr SoundRow kSoundRows[] = {
+    {&R::bipSound, "data/sound/bip.wav"},         {&R::doubleSound, "data/sound/2x.wav"},
+    {&R::addLineSound, "data/sound/addline.wav"}, {&R::gameOverSound, "data/sound/gameover.wav"},
+    {&R::lostSound, "data/sound/lost.wav"},       {&R::perfectSound, "data/sound/perfect.wav"},
+    {&R::pointsSound, "data/sound/points.wav"},   {&R::timeSound, "data/sound/time.wav"},
+    {&R::lifeSound, "data/sound/life.wav"},
+};
+
+constexpr char kWipeMapPath[] = "data/wipe0.raw";
+constexpr char kMusicPath[] = "data/sound/1.zik";
+
+SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
+    if (row.single != nullptr) {
+        return resources.*row.single;
+    }
+    return (resources.*row.array)[row.index];
+}
+
+// Loads one image in the display format with its colour key; null after reporting when it cannot.
+SDL_Surface* LoadImage(const char* path, ColourKey key) {
+    SDL_Surface* loaded = IMG_Load(path);
+    if (loaded == nullptr) {
+        ReportError("Cannot Load %s", path);
+        return nullptr;
+    }
+    if (key != ColourKey::None) {
+        SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, 0);
+    }
+    SDL_Surface* converted = SDL_DisplayFormat(loaded);
+    SDL_FreeSurface(loaded);
+    if (converted == nullptr) {
+        ReportError("Cannot Load %s", path);
+        return nullptr;
+    }
+    if (key == ColourKey::Both) {
+        SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
+    }
+    return converted;
+}
+
+void LoadWipeMap(Uint8* wipeMap) {
+    FILE* file = fopen(kWipeMapPath, "rb");
+    // Read into a spare copy so that a short file cannot leave a half-replaced map behind.
+    static Uint8 incoming[kWipeMapSize];
+    bool complete = file != nullptr && fread(incoming, kWipeMapSize, 1, file) == 1;
+    if (file != nullptr) {
+        fclose(file);
+    }
+    if (!complete) {
+        ReportError("Cannot Load %s", kWipeMapPath);
+        return;
+    }
+    memcpy(wipeMap, incoming, kWipeMapSize);
+}
+
+}  // namespace
+
+void GameResources::LoadResources(bool imagesOnly) {
+    theme = 1;
+    for (const Row& row : kImageRows) {
+        char path[1024];
+        switch (row.kind) {
+            case PathKind::Fixed:
+                CopyText(path, row.pattern);
+                break;
+            case PathKind::Theme:
+                FormatText(path, sizeof path, row.pattern, theme);
+                break;
+            case PathKind::Language:
+                FormatText(path, sizeof path, row.pattern, languageCode);
+                break;
+        }
+        SDL_Surface* image = LoadImage(path, row.key);
+        if (image == nullptr) {
+            continue;  // only when errors are not fatal: keep whatever the member held
+        }
+        SDL_Surface*& member = MemberOf(*this, row);
+        if (member != nullptr) {
+            SDL_FreeSurface(member);
+        }
+        member = image;
+    }
+    if (imagesOnly) {
+        return;
+    }
+    LoadWipeMap(wipeMap);
+    music.Load(kMusicPath);
+    music.Start();
+    for (const SoundRow& row : kSoundRows) {
+        (this->*row.member).Load(row.path);
+    }
+}
+
+void GameResources::FreeImages() {
+    for (const Row& row : kImageRows) {
+        SDL_Surface*& member = MemberOf(*this, row);
+        if (member != nullptr) {
+            SDL_FreeSurface(member);
+            member = nullptr;
+        }
+    }
+}
