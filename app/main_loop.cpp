@@ -4,6 +4,8 @@
 #include <SDL.h>
 
 #include "app/frame_clock.h"
+#include "app/menu.h"
+#include "game/game.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
 
@@ -11,17 +13,48 @@ namespace {
 
 SDL_Cursor* blankCursor = nullptr;
 SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
+Menu* currentMenu = nullptr;
+Game* currentGame = nullptr;
 
-// Until the menu and the game take their places, each frame shows a black Screen.
+void RunMenuStep() {
+    EnsureMenu();
+    if (!MenuStep(currentMenu)) {
+        // The Menu faded out with an action and released itself.
+        currentMenu = nullptr;
+    }
+}
+
+// A game starts in the first game-mode frame and is torn down in the frame its session ends.
+void RunGameStep() {
+    if (currentGame == nullptr) {
+        currentGame = CreateGame();
+    }
+    const bool goOn = currentGame->PlayFrame();
+    AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
+    if (!goOn) {
+        DestroyGame(currentGame);
+        currentGame = nullptr;
+    }
+}
+
 void RunModeStep(AppModeKind mode) {
-    if (mode == AppModeKind::InMenu || mode == AppModeKind::InGame) {
-        SDL_FillRect(screen, nullptr, 0);
+    if (mode == AppModeKind::InMenu) {
+        RunMenuStep();
+    } else if (mode == AppModeKind::InGame) {
+        RunGameStep();
     }
 }
 
 }  // namespace
 
 void ToggleFullScreen() {
+    // The Menu's images and drawing surface belong to the old Screen (it may draw straight into it), so
+    // it goes before the mode changes and comes back built for the new Screen.
+    bool rebuildMenu = AppMode == AppModeKind::InMenu && currentMenu != nullptr;
+    if (rebuildMenu) {
+        ReleaseMenu(currentMenu);
+        currentMenu = nullptr;
+    }
     SDL_Surface* next = nullptr;
     if (fullScreen) {
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_ANYFORMAT);
@@ -34,12 +67,18 @@ void ToggleFullScreen() {
         Uint32 flags = fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, fullScreen ? 32 : 0, flags);
         if (next == nullptr) {
+            if (rebuildMenu) {
+                currentMenu = CreateMenu();
+            }
             return;
         }
     } else {
         fullScreen = !fullScreen;
     }
     screen = next;
+    if (rebuildMenu) {
+        currentMenu = CreateMenu();
+    }
     // A blank system cursor avoids a flash of the desktop pointer before the next frame hides it.
     static Uint8 blank[8] = {};
     if (blankCursor == nullptr) {
@@ -76,7 +115,23 @@ void RunMainLoop() {
     }
 }
 
+void EnsureMenu() {
+    if (currentMenu == nullptr) {
+        currentMenu = CreateMenu();
+    }
+}
+
+Menu* CurrentMenu() {
+    return currentMenu;
+}
+
 void ReleaseMainLoopObjects() {
+    if (currentMenu != nullptr) {
+        ReleaseMenu(currentMenu);
+        currentMenu = nullptr;
+    }
+    DestroyGame(currentGame);
+    currentGame = nullptr;
     if (blankCursor != nullptr) {
         if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
             SDL_SetCursor(systemCursor);

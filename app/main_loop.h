@@ -7,5 +7,9 @@ void RunMainLoop();
 bool RunMainLoopFrame();
 // Switches between full screen and a window; keeps the current mode when the new one cannot be set.
 void ToggleFullScreen();
+// Creates the Menu the loop owns unless one exists (start-up, and the first menu frame after a game).
+void EnsureMenu();
+// The Menu the loop owns, or null.
+struct Menu* CurrentMenu();
 // Releases the Menu or Game the loop still owns (shut-down).
 void ReleaseMainLoopObjects();

@@ -9,7 +9,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "app/high_scores.h"
 #include "app/language.h"
+#include "app/logo_intro.h"
 #include "app/main_loop.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
@@ -79,12 +81,15 @@ int RunQuz(int argc, char** argv) {
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
+    LoadHighScores();
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
+    RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
+    EnsureMenu();
 
     RunMainLoop();
 

@@ -14,8 +14,8 @@ struct GameResources {
     SDL_Surface* pointerImage = nullptr;
     SDL_Surface* backImage = nullptr;
     SDL_Surface* panelImage = nullptr;
-    SDL_Surface* blockImages[3] = {};     // colours 1, 2, 3
-    SDL_Surface* bonusImages[3] = {};     // cell values 17, 18, 19
+    SDL_Surface* blockImages[3] = {};  // colours 1, 2, 3
+    SDL_Surface* bonusImages[3] = {};  // cell values 17, 18, 19
     SDL_Surface* blockLitImages[3] = {};
     SDL_Surface* bonusLitImages[3] = {};
     SDL_Surface* digitsImage = nullptr;

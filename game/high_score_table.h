@@ -5,7 +5,7 @@
 #include <cstdint>
 
 struct HighScoreEntry {
-    char name[32];   // NUL-terminated when written by the game; a loaded file may fill all 32 bytes
+    char name[32];  // NUL-terminated when written by the game; a loaded file may fill all 32 bytes
     int32_t score;
     int32_t marked;  // nonzero: a "-" is drawn before the name
 };
@@ -15,3 +15,9 @@ inline constexpr int kHighScoreCount = 9;
 inline constexpr int kHighScoreFileSize = kHighScoreCount * static_cast<int>(sizeof(HighScoreEntry));
 
 extern HighScoreEntry HighScoreTable[kHighScoreCount];
+
+// True when the score is greater than the score of at least one entry (an equal score does not earn a place).
+bool ScoreQualifies(int32_t score);
+// Puts the entry above the first one with a lower score, moving the rest down (rank 9 drops out). A
+// score lower than or equal to every entry leaves the table unchanged. Returns the rank index (0..8) or -1.
+int InsertHighScore(const char* name, int32_t score, int32_t marked);

@@ -17,8 +17,8 @@ extern FrameClockValues FrameClock;
 enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2 };
 extern AppModeKind AppMode;
 
-extern bool fullScreen;       // true unless "-windowed" was given; toggled by F9
-extern SDL_Surface* screen;   // the 640 by 480 video surface, replaced at every F9 toggle
+extern bool fullScreen;        // true unless "-windowed" was given; toggled by F9
+extern SDL_Surface* screen;    // the 640 by 480 video surface, replaced at every F9 toggle
 extern char languageCode[32];  // from quz.ini, "fr" by default
 extern char languageTexts[4][256];
 

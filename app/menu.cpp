@@ -1,0 +1,325 @@
+// The title menu (see menu.h).
+#include "app/menu.h"
+
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/high_scores.h"
+#include "app/wipe_map_file.h"
+#include "game/shared_state.h"
+#include "gfx/triangle.h"
+#include "platform/input.h"
+#include "platform/text.h"
+
+MenuScreen menuScreen = MenuScreen::Main;
+
+namespace {
+
+constexpr const char kMenuMusic[] = "data/sound/1.zik";
+
+// Top of each button's hit band and of the footer below the last one; a band ends where the next begins.
+constexpr int kBandTops[kMenuButtonCount + 1] = {251, 294, 336, 378, 420};
+constexpr int kLowerHalfTop = 251;
+constexpr int kLowerHalfHeight = 229;
+constexpr int kFooterHeight = 60;
+constexpr int kPointerSize = 32;
+constexpr Uint8 kPointerAlpha = 150;
+constexpr int kStarReturnY = 500;
+
+// The fades move the level by one per 5 ms; the fade-out ends once it is past this level, after a
+// short hold in black.
+constexpr float kFadeMsPerLevel = 5.0f;
+constexpr float kFadeOutEnd = -50.0f;
+constexpr float kFadeInEnd = 256.0f;
+
+// Loads an image converted to the Screen's format; null when it cannot be read.
+SDL_Surface* LoadConverted(const char* path, bool colourKey) {
+    SDL_Surface* loaded = IMG_Load(path);
+    if (loaded == nullptr) {
+        return nullptr;
+    }
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, screen->format, 0);
+    SDL_FreeSurface(loaded);
+    if (converted != nullptr && colourKey) {
+        SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
+    }
+    return converted;
+}
+
+// Copies the top-left w by h of image to (x, y); a missing image draws nothing.
+void Blit(SDL_Surface* image, int w, int h, SDL_Surface* target, int x, int y) {
+    if (image == nullptr) {
+        return;
+    }
+    SDL_Rect source = {0, 0, static_cast<Uint16>(w), static_cast<Uint16>(h)};
+    SDL_Rect destination = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    SDL_BlitSurface(image, &source, target, &destination);
+}
+
+void FreeImage(SDL_Surface*& image) {
+    if (image != nullptr) {
+        SDL_FreeSurface(image);
+        image = nullptr;
+    }
+}
+
+void DrawLowerHalf(Menu* menu) {
+    SDL_Surface* target = menu->backBuffer;
+    switch (menuScreen) {
+        case MenuScreen::Credits:
+            Blit(menu->creditsImage, kScreenWidth, kLowerHalfHeight, target, 0, kLowerHalfTop);
+            break;
+        case MenuScreen::Scores:
+            Blit(menu->scoresBackImage, kScreenWidth, kLowerHalfHeight, target, 0, kLowerHalfTop);
+            DrawHighScores(target, menu->fontImage);
+            break;
+        default:
+            for (int i = 0; i < kMenuButtonCount; ++i) {
+                SDL_Surface* image =
+                    menu->hoveredButton == i + 1 ? menu->buttonLitImages[i] : menu->buttonImages[i];
+                Blit(image, kScreenWidth, kBandTops[i + 1] - kBandTops[i], target, 0, kBandTops[i]);
+            }
+            Blit(menu->footerImage, kScreenWidth, kFooterHeight, target, 0, kBandTops[kMenuButtonCount]);
+            break;
+    }
+}
+
+void MoveAndDrawStars(Menu* menu) {
+    SDL_Surface* target = menu->backBuffer;
+    Uint32 yellow = SDL_MapRGB(target->format, 255, 255, 0);
+    for (MenuStar& star : menu->stars) {
+        star.y = static_cast<float>(star.y - static_cast<double>(FrameClock.deltaMs) * star.speed * 0.02);
+        if (star.y < -star.size) {
+            star.y = kStarReturnY;
+            star.x = static_cast<float>(rand() % kScreenWidth);
+        }
+        star.angle = static_cast<float>(0.01 * FrameClock.totalMs * star.spin);
+        DrawStar(target, static_cast<int>(star.x), static_cast<int>(star.y), static_cast<int>(star.size),
+                 static_cast<int>(star.angle), yellow);
+    }
+}
+
+void ApplyFade(Menu* menu) {
+    float step = static_cast<float>(FrameClock.deltaMs) / kFadeMsPerLevel;
+    if (menuScreen == MenuScreen::FadeIn) {
+        menu->fadeLevel += step;
+        if (menu->fadeLevel <= kFadeInEnd) {
+            menu->music.SetVolume(static_cast<int>(menu->fadeLevel * 0.5f));
+            DrawWipe(menu->backBuffer, static_cast<int>(menu->fadeLevel), menu->wipeMap);
+        } else {
+            menuScreen = MenuScreen::Main;
+        }
+    } else if (menuScreen == MenuScreen::FadeOut) {
+        menu->fadeLevel -= step;
+        if (menu->fadeLevel > kFadeOutEnd) {
+            menu->music.SetVolume(static_cast<int>(menu->fadeLevel * 0.5f));
+            DrawWipe(menu->backBuffer, static_cast<int>(menu->fadeLevel), menu->wipeMap);
+        } else {
+            DrawWipe(menu->backBuffer, static_cast<int>(menu->fadeLevel), menu->wipeMap);
+            menuScreen = MenuScreen::FadedOut;
+        }
+    }
+}
+
+void DrawPointer(Menu* menu) {
+    if (!fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
+        return;
+    }
+    if (menu->pointerImage == nullptr) {
+        return;
+    }
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    SDL_SetAlpha(menu->pointerImage, SDL_SRCALPHA, kPointerAlpha);
+    Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
+}
+
+void ChooseButton(Menu* menu) {
+    switch (menu->hoveredButton) {
+        case 1:
+            menu->action = MenuAction::Play;
+            menuScreen = MenuScreen::FadeOut;
+            break;
+        case 2:
+            menuScreen = MenuScreen::Scores;
+            break;
+        case 3:
+            menuScreen = MenuScreen::Credits;
+            break;
+        case 4:
+            menu->action = MenuAction::Exit;
+            menuScreen = MenuScreen::FadeOut;
+            break;
+        default:
+            break;
+    }
+}
+
+void ReadMenuInput(Menu* menu) {
+    SDL_PumpEvents();
+    const Uint8* keys = GetHeldKeys();
+    if (keys[SDLK_ESCAPE]) {
+        menuScreen = MenuScreen::Main;
+    } else if (menuScreen == MenuScreen::Scores && keys[SDLK_F1]) {
+        ResetHighScores();
+    }
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_QUIT) {
+            menu->action = MenuAction::Exit;
+            menuScreen = MenuScreen::FadeOut;
+        } else if (event.type == SDL_MOUSEBUTTONUP) {
+            // The band comes from the pointer position read this frame, not the event's own.
+            if (menuScreen == MenuScreen::Main) {
+                ChooseButton(menu);
+            } else if (menu->action == MenuAction::None) {
+                // Leaves the credits or score screen, or cuts a fade-in short. Once a choice has been
+                // made, only Escape brings the buttons back.
+                menuScreen = MenuScreen::Main;
+            }
+        }
+    }
+    AppMode = AppModeKind::InMenu;
+}
+
+}  // namespace
+
+int MenuButtonAt(int y) {
+    for (int i = 0; i < kMenuButtonCount; ++i) {
+        if (y >= kBandTops[i] && y < kBandTops[i + 1]) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+Menu* CreateMenu() {
+    auto* menu = new Menu();
+    if ((screen->flags & SDL_HWSURFACE) != 0) {
+        // Per-pixel drawing in video memory is slow: draw in system memory and copy once per frame.
+        const SDL_PixelFormat* format = screen->format;
+        menu->backBuffer = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
+                                                format->Rmask, format->Gmask, format->Bmask, format->Amask);
+    }
+    if (menu->backBuffer == nullptr) {
+        menu->backBuffer = screen;
+    }
+    menu->fadeLevel = 0;
+    menu->action = MenuAction::None;
+    menuScreen = MenuScreen::FadeIn;
+    LoadMenuResources(menu);
+    ScatterMenuStars(menu);
+    return menu;
+}
+
+void LoadMenuResources(Menu* menu) {
+    menu->pointerImage = LoadConverted("data/mouse.png", true);
+    if (menu->pointerImage == nullptr) {
+        fprintf(stderr, "error loading mouse.png\n");
+        return;
+    }
+    // The rest, in loading order; the first that fails ends the loading.
+    struct ImageSlot {
+        SDL_Surface** image;
+        const char* name;
+        bool perLanguage;
+        bool colourKey;
+    };
+    const ImageSlot slots[] = {
+        {&menu->fontImage, "font", false, true},
+        {&menu->titleImage, "title", false, false},
+        {&menu->buttonImages[0], "play", true, false},
+        {&menu->buttonImages[1], "scores", true, false},
+        {&menu->buttonImages[2], "about", true, false},
+        {&menu->buttonImages[3], "exit", true, false},
+        {&menu->buttonLitImages[0], "splay", true, false},
+        {&menu->buttonLitImages[1], "sscores", true, false},
+        {&menu->buttonLitImages[2], "sabout", true, false},
+        {&menu->buttonLitImages[3], "sexit", true, false},
+        {&menu->footerImage, "copyright", true, false},
+        {&menu->scoresBackImage, "bottom", true, false},
+        {&menu->creditsImage, "credits", true, false},
+    };
+    for (const ImageSlot& slot : slots) {
+        char path[256];
+        if (slot.perLanguage) {
+            FormatText(path, sizeof path, "data/%s/%s.png", languageCode, slot.name);
+        } else {
+            FormatText(path, sizeof path, "data/%s.png", slot.name);
+        }
+        *slot.image = LoadConverted(path, slot.colourKey);
+        if (*slot.image == nullptr) {
+            fprintf(stderr, "error...\n");
+            return;
+        }
+    }
+    // Without the map file every threshold stays 0: the fades still run, all at once.
+    ReadWipeMapFile(kWipeMapFileName, menu->wipeMap);
+    menu->music.Load(kMenuMusic);
+    menu->music.Start();
+}
+
+void ScatterMenuStars(Menu* menu) {
+    for (MenuStar& star : menu->stars) {
+        star.x = static_cast<float>(rand() % 640);
+        star.y = static_cast<float>(500 + rand() % 500);
+        star.size = static_cast<float>(10 + rand() % 30);
+        star.speed = star.size * 0.25f;
+        star.spin = static_cast<float>(10 + rand() % 20);
+        if (rand() % 100 > 50) {
+            star.spin = -star.spin;
+        }
+    }
+}
+
+bool MenuStep(Menu* menu) {
+    DrawLowerHalf(menu);
+    Blit(menu->titleImage, kScreenWidth, kLowerHalfTop, menu->backBuffer, 0, 0);
+    MoveAndDrawStars(menu);
+    ApplyFade(menu);
+    DrawPointer(menu);
+    if (menu->backBuffer != screen) {
+        SDL_BlitSurface(menu->backBuffer, nullptr, screen, nullptr);
+    }
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    menu->hoveredButton = MenuButtonAt(y);
+    if (menuScreen == MenuScreen::FadedOut) {
+        AppMode = static_cast<AppModeKind>(menu->action);
+        if (menu->action != MenuAction::None) {
+            ReleaseMenu(menu);
+            return false;
+        }
+        return true;
+    }
+    ReadMenuInput(menu);
+    return true;
+}
+
+void ReleaseMenu(Menu* menu) {
+    if (menu == nullptr) {
+        return;
+    }
+    FreeImage(menu->pointerImage);
+    FreeImage(menu->titleImage);
+    for (SDL_Surface*& image : menu->buttonImages) {
+        FreeImage(image);
+    }
+    for (SDL_Surface*& image : menu->buttonLitImages) {
+        FreeImage(image);
+    }
+    FreeImage(menu->fontImage);
+    FreeImage(menu->creditsImage);
+    FreeImage(menu->scoresBackImage);
+    FreeImage(menu->footerImage);
+    if (menu->backBuffer != screen) {
+        SDL_FreeSurface(menu->backBuffer);
+    }
+    menu->backBuffer = nullptr;
+    // The music's destructor silences and frees the module along with the Menu.
+    delete menu;
+}

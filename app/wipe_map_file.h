@@ -1,0 +1,10 @@
+// Reading the wipe map file into a caller's own copy of the map.
+#pragma once
+
+#include <SDL.h>
+
+inline constexpr const char kWipeMapFileName[] = "data/wipe0.raw";
+
+// Reads up to kWipeMapSize raw bytes into map and zeroes whatever the file did not supply, so the map is
+// always fully defined. Returns true only when the whole map came from the file.
+bool ReadWipeMapFile(const char* path, Uint8* map);

@@ -1,0 +1,62 @@
+// The end of a game: the high-score test, name entry, the new table entry and the score sent to the
+// score server, then the fade-out back to the menu.
+#include <cstdio>
+#include <cstring>
+
+#include "game/game.h"
+#include "game/high_score_table.h"
+#include "game/shared_state.h"
+#include "gfx/font.h"
+#include "net/score_client.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr size_t kMaxNameLength = 27;
+
+}  // namespace
+
+void Game::StartGameOver() {
+    gameOverSound.Play();
+    if (ScoreQualifies(score)) {
+        enteringName = true;
+        messageDelay = 0;  // typing starts at once
+    } else {
+        gameOver = true;
+        quitRequested = true;
+    }
+    playerName[0] = '\0';
+}
+
+void Game::EditName(int character) {
+    // Only plain ASCII is taken: a wider code is refused rather than cut to its low byte, which would
+    // turn some letters of other alphabets into unrelated Latin letters.
+    if (character < 0 || character > 126) {
+        return;
+    }
+    const size_t length = strlen(playerName);
+    if (character == 8) {
+        if (length > 0) {
+            playerName[length - 1] = '\0';
+        }
+    } else if (character == 13 || character == 10) {
+        ConfirmName();
+    } else if ((character == ' ' || IsFontChar(character)) && length < kMaxNameLength) {
+        playerName[length] = static_cast<char>(character);
+        playerName[length + 1] = '\0';
+    }
+}
+
+void Game::ConfirmName() {
+    InsertHighScore(playerName, score, perfectFlag ? 1 : 0);
+    SetDefaultScoreSettings();
+    char name[sizeof playerName];
+    CopyText(name, playerName);
+    if (!SubmitScore(name, "NORMAL", score, false)) {
+        fprintf(stderr, "Score not sent...\n");
+    }
+    StartFadeOut();
+    fading = true;
+    // The submission blocks the frame; its time must not count towards this frame's fade.
+    FrameClock.deltaMs = 0;
+}

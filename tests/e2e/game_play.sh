@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# In a real X window: starts a game from the menu, removes groups by clicking over the board until levels
+# end, and takes screenshots of the board, the level message and the name entry (build/e2e-shots/). Each
+# screen is checked against the images the game draws there.
+set -u
+quz=$1
+source "$(dirname "$0")/lib/xvfb.sh"
+start_xvfb
+export SDL_AUDIODRIVER=dummy
+shots=$PWD/e2e-shots
+mkdir -p "$shots"
+rm -f "$shots"/game_*.png
+work=$(mktemp -d)
+lang=fr
+data=$(dirname "$quz")/data
+[[ -d $data ]] || data=$PWD/data
+(cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
+game=$!
+E2E_PIDS+=("$game")
+window=$(wait_for_window 10) || fail "no game window"
+
+shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
+
+# Fraction (0..1) of the image's non-black pixels (its colour key is black) that the screenshot shows
+# unchanged at (x, y): 1 when the image is on screen there.
+shows() {
+  local png=$1 image=$2 x=$3 y=$4 w=$5 h=$6
+  /usr/bin/convert "$png" -crop "${w}x${h}+${x}+${y}" +repage -alpha off "$work/crop.png"
+  /usr/bin/convert "$image" -crop "${w}x${h}+0+0" +repage -alpha off "$work/ref.png"
+  /usr/bin/convert "$work/ref.png" -fill white +opaque black -colorspace gray "$work/mask.png"
+  local differ masked
+  differ=$(/usr/bin/convert "$work/crop.png" "$work/ref.png" -compose difference -composite -colorspace gray \
+    -threshold 4% "$work/mask.png" -compose multiply -composite -format "%[fx:mean]" info:)
+  masked=$(/usr/bin/convert "$work/mask.png" -format "%[fx:mean]" info:)
+  awk -v d="$differ" -v m="$masked" 'BEGIN { if (m <= 0) print 0; else printf "%.3f\n", 1 - d / m }'
+}
+# is_shown PNG IMAGE X Y W H [FRACTION]: the image shows there (the panel's numbers differ from its image).
+is_shown() { awk -v f="$(shows "$1" "$2" "$3" "$4" "$5" "$6")" -v need="${7:-0.97}" 'BEGIN { exit !(f >= need) }'; }
+
+# Logo intro and the menu's fade-in, then the play button; the game fades in after the menu fades out.
+sleep 11
+xdotool mousemove --window "$window" 320 270 click 1
+sleep 4
+shot game_start
+is_shown "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480 0.9 || fail "no game panel: $(shows "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480)"
+
+# One sweep clicks every cell from the bottom row up; groups fall together, so most sweeps remove many.
+sweep=()
+for row in $(seq 14 -1 0); do
+  for col in $(seq 0 14); do
+    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
+  done
+done
+
+level_seen=""
+entry_seen=""
+for round in $(seq 1 60); do
+  xdotool "${sweep[@]}"
+  shot game_now
+  if [[ $round == 1 ]]; then
+    cp "$shots/game_now.png" "$shots/game_board.png"
+    # The score is no longer 000000: its six digits differ from the start.
+    a=$(/usr/bin/convert "$shots/game_start.png" -crop 120x28+500+277 +repage -format "%#" info:)
+    b=$(/usr/bin/convert "$shots/game_board.png" -crop 120x28+500+277 +repage -format "%#" info:)
+    [[ $a != "$b" ]] || fail "the score did not change after a sweep of clicks"
+  fi
+  if [[ -z $level_seen ]]; then
+    for message in loselevel wonlevel; do
+      if is_shown "$shots/game_now.png" "$data/$lang/$message.png" 50 150 380 128; then
+        cp "$shots/game_now.png" "$shots/game_level_message.png"
+        level_seen=$message
+      fi
+    done
+  fi
+  if is_shown "$shots/game_now.png" "$data/$lang/hiscore.png" 50 150 380 128; then
+    entry_seen=1
+    break
+  fi
+  is_shown "$shots/game_now.png" "$data/$lang/gameover.png" 50 150 380 128 && fail "game over without a high score"
+  kill -0 "$game" 2>/dev/null || fail "the game ended: $(cat "$work/stderr")"
+done
+[[ -n $level_seen ]] || fail "no level message seen"
+[[ -n $entry_seen ]] || fail "no name entry after 60 sweeps"
+
+# Typing the name: the glyphs appear at (71, 251) in 12-pixel steps.
+xdotool type --delay 80 "Quz e2e"
+sleep 0.5
+shot game_name_entry
+font=$data/font.png
+/usr/bin/convert "$font" -crop 16x16+$((16 * 16))+0 +repage "$work/glyph_q.png"
+is_shown "$shots/game_name_entry.png" "$work/glyph_q.png" 71 251 16 16 || fail "the name's first glyph is not at (71,251)"
+press_key Return
+sleep 4
+kill -0 "$game" 2>/dev/null || fail "the game ended after the name entry: $(cat "$work/stderr")"
+shot game_back_in_menu
+is_shown "$shots/game_back_in_menu.png" "$data/$lang/right.png" 480 0 160 480 0.9 && fail "still on the game screen"
+press_key F12
+wait_exit "$game" 5 || fail "F12 did not end the program"
+[[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS"
+echo "level message: $level_seen; name entry seen; shots in $shots"
+rm -rf "$work"

@@ -1,0 +1,276 @@
+// The game screen compared pixel by pixel at the places where each item belongs: the panel's numbers,
+// the blinking seconds, the block animation, the sliding message with the name, the pointer and the fade.
+#include <cstring>
+
+#include "game/shared_state.h"
+#include "game_test_support.h"
+#include "platform/audio_layer.h"
+#include "platform/input.h"
+
+namespace {
+
+Uint32 PixelAt(SDL_Surface* surface, int x, int y) {
+    const Uint8* row = static_cast<const Uint8*>(surface->pixels) + y * surface->pitch;
+    return reinterpret_cast<const Uint32*>(row)[x];
+}
+
+// Every pixel of the (sx, sy, w, h) cell of image that is not its colour key shows at (x, y).
+testing::AssertionResult ShowsCell(SDL_Surface* image, int sx, int sy, int w, int h, int x, int y) {
+    if (image == nullptr) {
+        return testing::AssertionFailure() << "no image";
+    }
+    const bool keyed = (image->flags & SDL_SRCCOLORKEY) != 0;
+    int opaque = 0;
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            const Uint32 source = PixelAt(image, sx + i, sy + j);
+            if (keyed && source == image->format->colorkey) {
+                continue;
+            }
+            ++opaque;
+            const Uint32 shown = PixelAt(screen, x + i, y + j);
+            if (shown != source) {
+                return testing::AssertionFailure() << "pixel (" << x + i << "," << y + j << ") is "
+                                                   << std::hex << shown << ", the image has " << source;
+            }
+        }
+    }
+    if (opaque == 0) {
+        return testing::AssertionFailure() << "the cell is all colour key";
+    }
+    return testing::AssertionSuccess();
+}
+
+// The Screen at (x, y, w, h) shows exactly the panel image behind it.
+testing::AssertionResult ShowsPanel(SDL_Surface* panel, int x, int y, int w, int h) {
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            if (PixelAt(screen, x + i, y + j) != PixelAt(panel, x + i - kBoardPixels, y + j)) {
+                return testing::AssertionFailure() << "something drawn at (" << x + i << "," << y + j << ")";
+            }
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+class GameScreen : public GameSession {
+  protected:
+    void SetUp() override {
+        GameSession::SetUp();
+        game->LoadResources(true);
+        ASSERT_NE(game->digitsImage, nullptr);
+        memset(game->wipeMap, 0, sizeof game->wipeMap);
+        game->fadeLevel = 256;
+        game->fadeStep = 0;
+        FillWithoutMoves(*game);
+        FrameClock.totalMs = 0;
+        FrameClock.deltaMs = 0;
+        fullScreen = false;
+        OverrideAppFocusState(0);
+        WarpTo(630, 470);
+    }
+
+    void TearDown() override {
+        OverrideAppFocusState(-1);
+        GameSession::TearDown();
+    }
+
+    void DrawAt(int totalMs, int deltaMs = 0) {
+        FrameClock.totalMs = totalMs;
+        FrameClock.deltaMs = deltaMs;
+        game->Draw();
+    }
+
+    testing::AssertionResult Digit(int digit, int x, int y) {
+        return ShowsCell(game->digitsImage, 20 * digit, 0, 20, 28, x, y);
+    }
+    testing::AssertionResult SmallDigit(int digit, int x, int y) {
+        return ShowsCell(game->smallDigitsImage, 8 * digit, 0, 8, 7, x, y);
+    }
+};
+
+TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
+    game->shownScore = 1234;
+    game->score = 99;  // the displayed value is drawn, not the score
+    game->lives = 3;
+    game->level = 12;
+    game->levelPoints = 42;
+    game->timeLeft = 10000;
+    DrawAt(0);
+    const int score[] = {0, 0, 1, 2, 3, 4};
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_TRUE(Digit(score[k], 500 + 20 * k, 277)) << "score digit " << k;
+    }
+    EXPECT_TRUE(Digit(0, 544, 122));
+    EXPECT_TRUE(Digit(3, 564, 122));
+    EXPECT_TRUE(Digit(1, 544, 195));
+    EXPECT_TRUE(Digit(2, 564, 195));
+    EXPECT_TRUE(Digit(1, 550, 337));
+    EXPECT_TRUE(Digit(0, 570, 337));
+    // "%5i": only 4 and 2, right-aligned in five 8-pixel cells.
+    EXPECT_TRUE(ShowsPanel(game->panelImage, 586, 264, 24, 7));
+    EXPECT_TRUE(SmallDigit(4, 610, 264));
+    EXPECT_TRUE(SmallDigit(2, 618, 264));
+}
+
+TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
+    for (int32_t left : {999, 512}) {
+        game->timeLeft = left;
+        DrawAt(0);
+        EXPECT_TRUE(Digit(0, 550, 337)) << left;
+    }
+    for (int32_t left : {511, 0}) {
+        game->timeLeft = left;
+        DrawAt(0);
+        EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28)) << left;
+    }
+    game->timeLeft = -1;  // bit 512 set in two's complement
+    DrawAt(0);
+    EXPECT_TRUE(Digit(0, 550, 337));
+    game->timeLeft = -600;
+    DrawAt(0);
+    EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28));
+}
+
+TEST_F(GameScreen, BlocksAnimateByPositionPhase) {
+    game->phases[CellIndex(3, 4)] = 19;
+    game->phases[CellIndex(5, 6)] = 0;
+    game->highlight[CellIndex(5, 6)] = 1;
+    Put(*game, 7, 8, kPointsBonus);
+    game->phases[CellIndex(7, 8)] = 5;
+    Put(*game, 9, 9, kEmptyCell);
+    DrawAt(4000);
+    const int32_t v34 = game->cells[CellIndex(3, 4)];
+    EXPECT_TRUE(ShowsCell(game->blockImages[v34 - 1], 32 * 19, 0, 32, 32, 96, 128));
+    const int32_t v56 = game->cells[CellIndex(5, 6)];
+    EXPECT_TRUE(ShowsCell(game->blockLitImages[v56 - 1], 0, 0, 32, 32, 160, 192));
+    EXPECT_TRUE(ShowsCell(game->bonusImages[2], 32 * 5, 0, 32, 32, 224, 256));
+    EXPECT_TRUE(ShowsCell(game->backImage, 288, 288, 32, 32, 288, 288))
+        << "an empty cell shows the background";
+}
+
+TEST_F(GameScreen, OfferedPointsBesideThePointer) {
+    WarpTo(100, 200);
+    game->hoverPoints = 25;
+    DrawAt(0);
+    EXPECT_TRUE(SmallDigit(2, 110, 196));
+    EXPECT_TRUE(SmallDigit(5, 118, 196));
+    game->hoverPoints = 0;
+    DrawAt(0);
+    EXPECT_FALSE(SmallDigit(0, 110, 196));
+}
+
+TEST_F(GameScreen, MessagePanelSlidesInAndStopsAt50) {
+    game->levelOver = true;
+    game->levelLost = true;
+    const int expected[] = {-300, -200, -100, 0, 50, 50};
+    for (int x : expected) {
+        DrawAt(0, 100);
+        EXPECT_EQ(game->messageX, x);
+        if (x == -300) {
+            // Only its right-hand 80 pixels are on the screen.
+            EXPECT_TRUE(ShowsCell(game->loseLevelImage, 300, 0, 80, 128, 0, 150));
+        }
+    }
+    EXPECT_TRUE(ShowsCell(game->loseLevelImage, 0, 0, 380, 128, 50, 150));
+}
+
+TEST_F(GameScreen, NameAndCursorOnlyOnceThePanelStands) {
+    game->levelOver = true;
+    game->enteringName = true;
+    strcpy(game->playerName, "AB");
+    game->messageX = -100;
+    DrawAt(128, 100);
+    EXPECT_EQ(game->messageX, 0);
+    EXPECT_FALSE(ShowsCell(game->fontImage, 0, 0, 16, 16, 71, 251)) << "no name while the panel moves";
+    DrawAt(128, 100);
+    EXPECT_TRUE(ShowsCell(game->fontImage, 0, 0, 16, 16, 71, 251));
+    EXPECT_TRUE(ShowsCell(game->fontImage, 16, 0, 16, 16, 83, 251));
+    EXPECT_TRUE(ShowsCell(game->fontImage, 16 * 39, 0, 16, 16, 95, 251)) << "cursor after the name";
+    DrawAt(256);
+    EXPECT_FALSE(ShowsCell(game->fontImage, 16 * 39, 0, 16, 16, 95, 251)) << "cursor blinks off";
+    game->playerName[0] = '\0';
+    DrawAt(128);
+    EXPECT_TRUE(ShowsCell(game->fontImage, 16 * 39, 0, 16, 16, 71, 251));
+}
+
+TEST_F(GameScreen, WonLevelLinesBlinkUnderTheMessage) {
+    game->levelOver = true;
+    game->levelWon = true;
+    game->perfectFlag = true;
+    game->messageX = 50;
+    DrawAt(512);
+    EXPECT_TRUE(ShowsCell(game->perfectImage, 0, 0, 256, 64, 112, 280));
+    DrawAt(1024);
+    EXPECT_FALSE(ShowsCell(game->perfectImage, 0, 0, 256, 64, 112, 280));
+}
+
+TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
+    WarpTo(300, 300);
+    DrawAt(0);
+    SDL_Surface* without = SDL_ConvertSurface(screen, screen->format, 0);
+    OverrideAppFocusState(SDL_APPMOUSEFOCUS);
+    DrawAt(0);
+    SDL_Rect area = {300, 300, 32, 32};
+    bool differs = false;
+    for (int j = 0; j < 32 && !differs; ++j) {
+        for (int i = 0; i < 32 && !differs; ++i) {
+            differs = PixelAt(screen, area.x + i, area.y + j) != PixelAt(without, area.x + i, area.y + j);
+        }
+    }
+    EXPECT_TRUE(differs) << "the pointer shows with mouse focus";
+    OverrideAppFocusState(0);
+    fullScreen = true;
+    DrawAt(0);
+    EXPECT_NE(memcmp(screen->pixels, without->pixels, static_cast<size_t>(screen->pitch) * 480), 0)
+        << "in full screen the pointer always shows";
+    fullScreen = false;
+    SDL_FreeSurface(without);
+}
+
+TEST_F(GameScreen, AnnouncementsBlinkOverEverything) {
+    game->doubleTimer = 100;
+    DrawAt(256);
+    EXPECT_TRUE(ShowsCell(game->bonus2xImage, 0, 0, 256, 64, 112, 210));
+    DrawAt(512);
+    EXPECT_FALSE(ShowsCell(game->bonus2xImage, 0, 0, 256, 64, 112, 210));
+    game->doubleTimer = 0;
+    game->pointsTimer = 10;
+    lastBonusKind = 4;
+    DrawAt(256);
+    EXPECT_TRUE(ShowsCell(game->bonus500Image, 0, 0, 256, 64, 112, 210));
+    lastBonusKind = 3;
+    DrawAt(256);
+    EXPECT_TRUE(ShowsCell(game->bonus1000Image, 0, 0, 256, 64, 112, 210));
+}
+
+TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
+    // The music's volume is only kept while the audio layer is open.
+    if (SDLMikMod_Init(44100, 4096, 4, 3) == 0) {
+        GTEST_SKIP() << "no audio layer";
+    }
+    game->fadeLevel = -80;
+    game->fadeStep = 1;
+    game->music.volume = 60;
+    DrawAt(0, 0);
+    EXPECT_EQ(game->music.volume, 0);
+    for (int y = 0; y < kScreenHeight; y += 7) {
+        for (int x = 0; x < kScreenWidth; x += 5) {
+            ASSERT_EQ(PixelAt(screen, x, y), 0u) << x << "," << y;
+        }
+    }
+    // One level per 5 ms; at 256 and above no wipe and the volume is left alone.
+    game->fadeLevel = 250;
+    DrawAt(0, 50);
+    EXPECT_FLOAT_EQ(game->fadeLevel, 260);
+    EXPECT_EQ(game->music.volume, 0);
+    EXPECT_TRUE(Digit(0, 500, 277));
+    game->fadeLevel = 200;
+    game->fadeStep = 0;
+    DrawAt(0, 50);
+    EXPECT_FLOAT_EQ(game->fadeLevel, 200);
+    EXPECT_EQ(game->music.volume, 100);
+    SDLMikMod_Quit();
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+// Shared helpers of the game tests: a headless Screen, a Game in a chosen state, and input pushed the way
+// SDL delivers it (warped pointer, queued events, held keys).
+#pragma once
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "game/game.h"
+
+// Video on the dummy driver with a 640 by 480 by 32 Screen, Unicode key translation on. Idempotent.
+void EnsureVideo();
+// Drops every queued event.
+void FlushEvents();
+
+void Put(Game& game, int column, int row, int32_t value);
+void ClearBoard(Game& game);
+// A full board in which no two orthogonal neighbours share a colour.
+void FillWithoutMoves(Game& game);
+
+void WarpTo(int x, int y);
+void PushButton(int x, int y, Uint8 button = SDL_BUTTON_LEFT);
+void PushRelease(int x, int y);
+void PushKey(SDLKey sym, Uint16 unicode);
+void PushQuit();
+// Centre of a cell in screen pixels.
+inline int CellCentre(int cell) {
+    return cell * kCellPixels + 16;
+}
+
+class GameSession : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // One frame of deltaMs milliseconds; the result of PlayFrame.
+    bool Frame(int deltaMs = 10);
+    // Runs frames until the session is in play (fade-in over). Returns false if that never happened.
+    bool FinishFadeIn(int deltaMs = 100);
+    // Runs frames until PlayFrame returns false; the number of frames, or -1 after `limit` frames.
+    int RunToEnd(int deltaMs = 100, int limit = 1000);
+    // Moves the pointer to a cell and presses a button there.
+    void ClickCell(int column, int row, Uint8 button = SDL_BUTTON_LEFT);
+
+    Game* game = nullptr;
+};

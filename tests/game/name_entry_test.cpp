@@ -1,0 +1,243 @@
+// The end of a game: the high-score test, typing the name, confirming it (table entry and the score
+// sent) and leaving it with Escape.
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/high_score_table.h"
+#include "game/shared_state.h"
+#include "game_test_support.h"
+#include "loopback_server.h"
+#include "net/connection.h"
+#include "net/message.h"
+#include "platform/input.h"
+
+namespace {
+
+void ZeroTable() {
+    memset(HighScoreTable, 0, sizeof HighScoreTable);
+}
+
+void TableFrom(int32_t top) {
+    for (int i = 0; i < kHighScoreCount; ++i) {
+        HighScoreTable[i] = HighScoreEntry{"OLD", top - 100 * i, 1};
+    }
+}
+
+std::vector<std::string> Fields(const std::vector<uint8_t>& wire) {
+    std::vector<std::string> fields;
+    if (wire.size() < kChecksumSize) {
+        return fields;
+    }
+    std::unique_ptr<char[]> text = UnscrambleMessage(wire.data(), wire.size() - kChecksumSize);
+    if (text == nullptr) {
+        return fields;
+    }
+    fields.emplace_back();
+    for (const char* c = text.get(); *c != '\0'; ++c) {
+        if (*c == '\t') {
+            fields.emplace_back();
+        } else {
+            fields.back() += *c;
+        }
+    }
+    return fields;
+}
+
+void Type(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        PushKey(SDLK_a, static_cast<Uint16>(static_cast<unsigned char>(*c)));
+    }
+}
+
+// A session at its last life, in play, whose next end test finds no move.
+class EndOfGame : public GameSession {
+  protected:
+    void SetUp() override {
+        GameSession::SetUp();
+        FillWithoutMoves(*game);
+        Put(*game, 0, 14, 1);
+        Put(*game, 0, 13, 1);
+        ASSERT_TRUE(FinishFadeIn());
+        FillWithoutMoves(*game);
+        game->lives = 0;
+        strcpy(game->playerName, "LEFTOVER");
+    }
+
+    void TearDown() override {
+        scoreServerPort = kDefaultScoreServerPort;
+        GameSession::TearDown();
+    }
+
+    void EndWithScore(int32_t score) {
+        game->score = game->shownScore = score;
+        Frame();
+        ASSERT_TRUE(game->levelOver);
+    }
+};
+
+TEST_F(EndOfGame, ScoreEqualToTheLowestShowsTheGameOverMessage) {
+    TableFrom(1400);  // lowest 600
+    EndWithScore(600);
+    EXPECT_TRUE(game->gameOver);
+    EXPECT_TRUE(game->quitRequested);
+    EXPECT_FALSE(game->enteringName);
+    EXPECT_STREQ(game->playerName, "");
+    EXPECT_EQ(game->messageDelay, 5000);
+    // Nothing more is played: the session ends after the message and the fade-out.
+    EXPECT_EQ(RunToEnd(100), 51 + 17);
+    EXPECT_EQ(game->level, 1);
+    EXPECT_EQ(HighScoreTable[8].score, 600);
+}
+
+TEST_F(EndOfGame, ScoreZeroNeverQualifies) {
+    ZeroTable();
+    EndWithScore(0);
+    EXPECT_TRUE(game->gameOver);
+    EXPECT_FALSE(game->enteringName);
+}
+
+TEST_F(EndOfGame, OnePointMoreStartsNameEntryAtOnce) {
+    TableFrom(1400);
+    EndWithScore(601);
+    EXPECT_TRUE(game->enteringName);
+    EXPECT_FALSE(game->gameOver);
+    EXPECT_FALSE(game->quitRequested);
+    EXPECT_EQ(game->messageDelay, 0);
+    EXPECT_STREQ(game->playerName, "");
+    // The message does not time out while the name is typed.
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(Frame(100));
+    }
+    EXPECT_TRUE(game->enteringName);
+    EXPECT_FALSE(game->fading);
+}
+
+TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
+    ZeroTable();
+    EndWithScore(10);
+    PushKey(SDLK_BACKSPACE, 8);  // on an empty name: nothing
+    Type("ab");
+    PushKey(SDLK_BACKSPACE, 8);
+    Type(" Z.9!*-");
+    Frame();
+    EXPECT_STREQ(game->playerName, "a Z.9!*-");
+
+    // Codes without a glyph, above 126, or whose low byte alone would be a letter, are refused.
+    const Uint16 refused[] = {'#', '@', '_', 27, 9, 0, 0xE9, 0xC1, 200, 0x441, 0x130, 0x12D};
+    for (Uint16 code : refused) {
+        PushKey(SDLK_a, code);
+    }
+    Frame();
+    EXPECT_STREQ(game->playerName, "a Z.9!*-");
+
+    Type("0123456789ABCDEFGHIJKLM");  // 8 + 23 = 31 offered
+    Frame();
+    EXPECT_EQ(strlen(game->playerName), 27u);
+    EXPECT_STREQ(game->playerName, "a Z.9!*-0123456789ABCDEFGHI");
+    Type(" ");
+    PushKey(SDLK_BACKSPACE, 8);
+    Type("x");
+    Frame();
+    EXPECT_STREQ(game->playerName, "a Z.9!*-0123456789ABCDEFGHx");
+
+    // Mouse presses and the close event are ignored during name entry.
+    PushButton(CellCentre(0), CellCentre(14));
+    PushQuit();
+    Frame();
+    EXPECT_FALSE(game->quitRequested);
+    EXPECT_EQ(game->cells[CellIndex(0, 14)], 1 + 14 % 3) << "nothing removed";
+}
+
+TEST_F(EndOfGame, EscapeLeavesWithoutAnEntry) {
+    TableFrom(1400);
+    HighScoreEntry before[kHighScoreCount];
+    memcpy(before, HighScoreTable, sizeof before);
+    EndWithScore(5000);
+    Type("NOBODY");
+    Frame();
+    HoldKey(SDLK_ESCAPE, true);
+    testing::internal::CaptureStderr();
+    Frame(100);
+    HoldKey(SDLK_ESCAPE, false);
+    EXPECT_TRUE(game->quitRequested);
+    EXPECT_GT(RunToEnd(100), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing was sent";
+    EXPECT_EQ(memcmp(before, HighScoreTable, sizeof before), 0);
+}
+
+TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.Listening());
+    scoreServerPort = server.Port();
+    TableFrom(1400);
+    EndWithScore(1250);
+    Type("Ann");
+    PushKey(SDLK_RETURN, 13);
+    PushKey(SDLK_RETURN, 13);  // a second Return in the same frame finds the fade running
+    Type("X");
+    FrameClock.totalMs += 100;
+    FrameClock.deltaMs = 100;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(game->PlayFrame());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(FrameClock.deltaMs, 0) << "the submission's time is not counted";
+    EXPECT_EQ(game->fadeLevel, 255) << "this frame's fade did not move";
+    EXPECT_TRUE(game->quitRequested);
+    EXPECT_TRUE(game->fading);
+    EXPECT_STREQ(game->playerName, "Ann");
+
+    EXPECT_STREQ(HighScoreTable[1].name, "OLD");
+    EXPECT_EQ(HighScoreTable[1].score, 1300);
+    EXPECT_STREQ(HighScoreTable[2].name, "Ann");
+    EXPECT_EQ(HighScoreTable[2].score, 1250);
+    EXPECT_EQ(HighScoreTable[2].marked, 0);
+    EXPECT_EQ(HighScoreTable[3].score, 1200);
+    EXPECT_EQ(HighScoreTable[3].marked, 1);
+
+    const std::vector<std::string> fields = Fields(server.Received());
+    ASSERT_EQ(fields.size(), 8u);
+    EXPECT_EQ(fields[1], "SVEK");
+    EXPECT_EQ(fields[2], "vektcp");
+    EXPECT_EQ(fields[4], "Ann");
+    EXPECT_EQ(fields[5], "quz");
+    EXPECT_EQ(fields[6], "NORMAL");
+    EXPECT_EQ(fields[7], "1250");
+
+    PushKey(SDLK_RETURN, 13);
+    EXPECT_EQ(RunToEnd(100), 18);
+    EXPECT_STRNE(HighScoreTable[3].name, "Ann") << "inserted once";
+    EXPECT_EQ(HighScoreTable[8].score, 700);
+}
+
+TEST_F(EndOfGame, UnsentScoreIsReportedAndTheGameEndsNormally) {
+    uint16_t closedPort = 0;
+    {
+        LoopbackServer probe;  // a port that was free a moment ago, with nobody listening now
+        closedPort = probe.Port();
+    }
+    ZeroTable();
+    EndWithScore(77);
+    ASSERT_NE(closedPort, 0);
+    scoreServerPort = closedPort;
+    Type("Bo");
+    PushKey(SDLK_RETURN, 13);
+    testing::internal::CaptureStderr();
+    Frame();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Score not sent...\n");
+    EXPECT_STREQ(HighScoreTable[0].name, "Bo") << "the entry stays";
+    EXPECT_GT(RunToEnd(100), 0);
+}
+
+TEST_F(EndOfGame, ReturnOnAnEmptyNameInsertsAnEmptyName) {
+    ZeroTable();
+    EndWithScore(3);
+    PushKey(SDLK_KP_ENTER, 10);
+    Frame();
+    EXPECT_TRUE(game->quitRequested);
+    EXPECT_STREQ(HighScoreTable[0].name, "");
+    EXPECT_EQ(HighScoreTable[0].score, 3);
+}
+
+}  // namespace
