@@ -49,21 +49,28 @@ void DrawCells(Canvas& canvas, const std::string& glyphs, int cellW, const TextS
     InkRows(reference, refTop, refBottom);
     for (size_t i = 0; i < glyphs.size(); ++i) {
         std::string glyph(1, glyphs[i]);
-        TextStyle glyphStyle = style;
-        TextMask mask = RenderText(glyph, glyphStyle.face, glyphStyle.size);
+        TextMask mask = RenderText(glyph, style.face, style.size);
         int left = 0, right = 0;
         InkColumns(mask, left, right);
         const int outline = int(std::ceil(style.outlineWidth));
-        if (right - left + 1 + 2 * outline > cellW - 2) {
-            // Too wide for its cell (W, M): the condensed face keeps it off the cell's sides.
-            glyphStyle.face = FontFace::CondensedBold;
-            mask = RenderText(glyph, glyphStyle.face, glyphStyle.size);
+        const int room = cellW - 2 - 2 * outline;
+        if (right - left + 1 > room) {
+            // Too wide for its cell (W, M): squeezed to fit, at the same height as its neighbours.
+            TextMask ink;
+            ink.width = right - left + 1;
+            ink.height = mask.height;
+            for (int y = 0; y < mask.height; ++y) {
+                for (int x = left; x <= right; ++x) {
+                    ink.alpha.push_back(mask.At(x, y));
+                }
+            }
+            mask = SqueezeWidth(ink, room);
             InkColumns(mask, left, right);
         }
         float inkCentre = float(left + right + 1) / 2;
         float x = float(i) * float(cellW) + std::round(float(cellW) / 2 - inkCentre);
         float y = float(topPad - refTop);
-        DrawWords(canvas, glyph, x, y, glyphStyle);
+        DrawMask(canvas, mask, x, y, style);
     }
 }
 
@@ -87,11 +94,11 @@ void WriteGlyphStrips(AssetOutput& out) {
     Canvas font(16 * kFontGlyphCount, 16);
     TextStyle fontStyle;
     fontStyle.face = FontFace::Bold;
-    fontStyle.size = 13;
-    fontStyle.fill = VerticalGradient(3, {255, 255, 235}, 13, {255, 190, 60});
+    fontStyle.size = 15;
+    fontStyle.fill = VerticalGradient(2, {255, 255, 235}, 14, {255, 186, 50});
     fontStyle.outline = kInk;
     fontStyle.outlineWidth = 1.2f;
-    DrawCells(font, kFontGlyphs, 16, fontStyle, 3, "H");
+    DrawCells(font, kFontGlyphs, 16, fontStyle, 2, "H");
     WritePng(out, "font.png", font, KeyMode::BlackIsTransparent);
 
     // Large digits for the panel.

@@ -233,7 +233,7 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
     // from y 302, bottom line at y 465; this picture starts at y 251).
     Canvas scores(640, 229);
     PaintBackdrop(scores, 251);
-    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 116, 300, 106, 12); };
+    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 108, 300, 100, 12); };
     FillShape(scores, table, Solid({12, 12, 36}), 0.9f);
     StrokeShape(scores, 0, 0, 640, 229, table, {120, 140, 255}, 2);
     FillShape(

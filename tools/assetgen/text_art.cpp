@@ -181,7 +181,30 @@ void PaintMask(Canvas& canvas, const TextMask& mask, float x, float y, const Pai
 }  // namespace
 
 Point DrawWords(Canvas& canvas, const std::string& text, float x, float y, const TextStyle& style) {
-    TextMask mask = RenderText(text, style.face, style.size);
+    return DrawMask(canvas, RenderText(text, style.face, style.size), x, y, style);
+}
+
+TextMask SqueezeWidth(const TextMask& mask, int width) {
+    TextMask out;
+    out.width = width;
+    out.height = mask.height;
+    out.alpha.assign(size_t(width) * size_t(mask.height), 0);
+    const float scale = float(mask.width) / float(width);
+    for (int y = 0; y < mask.height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // Average the source pixels this output pixel spans.
+            float from = float(x) * scale, to = float(x + 1) * scale, sum = 0;
+            for (int i = int(from); i < mask.width && float(i) < to; ++i) {
+                float overlap = std::min(to, float(i + 1)) - std::max(from, float(i));
+                sum += mask.At(i, y) * overlap;
+            }
+            out.alpha[size_t(y) * size_t(width) + size_t(x)] = sum / scale;
+        }
+    }
+    return out;
+}
+
+Point DrawMask(Canvas& canvas, const TextMask& mask, float x, float y, const TextStyle& style) {
     if (mask.width == 0) {
         return {0, 0};
     }

@@ -43,6 +43,10 @@ struct TextStyle {
 
 // Draws text with its top-left corner at (x, y); returns the mask's size as {width, height}.
 Point DrawWords(Canvas& canvas, const std::string& text, float x, float y, const TextStyle& style);
+// The same with an already rendered mask.
+Point DrawMask(Canvas& canvas, const TextMask& mask, float x, float y, const TextStyle& style);
+// The mask scaled horizontally to `width` pixels.
+TextMask SqueezeWidth(const TextMask& mask, int width);
 // Draws text centred on (cx, cy).
 void DrawWordsCentred(Canvas& canvas, const std::string& text, float cx, float cy, const TextStyle& style);
 // Largest size not above `size` at which the text fits in `maxWidth` pixels.
