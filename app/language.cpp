@@ -1,6 +1,9 @@
 // Language texts (see language.h).
 #include "app/language.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <cstdio>
 
 #include "platform/text.h"
@@ -24,4 +27,33 @@ bool ReadLanguageTexts(const char* code, char (&texts)[4][256]) {
     }
     fclose(file);
     return true;
+}
+
+namespace {
+
+// A language is a plain folder name: nothing that could lead a path out of data/.
+bool IsPlainName(const char* code) {
+    if (code[0] == '\0') {
+        return false;
+    }
+    for (const char* c = code; *c != '\0'; ++c) {
+        if (!isalnum(static_cast<unsigned char>(*c)) && *c != '-' && *c != '_') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool KeepAvailableLanguage(char (&code)[32]) {
+    char folder[64];
+    FormatText(folder, sizeof folder, "data/%s", code);
+    struct stat info {};
+    if (IsPlainName(code) && stat(folder, &info) == 0 && S_ISDIR(info.st_mode)) {
+        return true;
+    }
+    fprintf(stderr, "language '%s' not available, using fr\n", code);
+    CopyText(code, "fr");
+    return false;
 }

@@ -80,6 +80,7 @@ int RunQuz(int argc, char** argv) {
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
+    KeepAvailableLanguage(languageCode);
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     LoadHighScores();
     AppMode = AppModeKind::InMenu;

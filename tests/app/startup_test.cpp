@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TEST(FrameClockTest, FirstFrameIsOneAndStallsAreClamped) {
 }
 
 class LanguageTest : public ::testing::Test {
-protected:
+  protected:
     void Write(const std::string& bytes) {
         FILE* file = fopen("data/text_zz.txt", "wb");
         ASSERT_NE(file, nullptr);
@@ -91,6 +92,20 @@ TEST_F(LanguageTest, MissingFileIsReportedAndLeavesTextsEmpty) {
     EXPECT_FALSE(ReadLanguageTexts("none", texts_));
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "language file not found\n");
     EXPECT_STREQ(texts_[0], "");
+}
+
+TEST(LanguageChoiceTest, UnshippedLanguageFallsBackToFrench) {
+    char code[32] = "en";
+    EXPECT_TRUE(KeepAvailableLanguage(code));
+    EXPECT_STREQ(code, "en");
+    for (const char* bad : {"de", "", "../data", "en/../../x"}) {
+        CopyText(code, bad);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(KeepAvailableLanguage(code)) << bad;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  std::string("language '") + bad + "' not available, using fr\n");
+        EXPECT_STREQ(code, "fr");
+    }
 }
 
 TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
