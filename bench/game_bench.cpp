@@ -6,24 +6,13 @@
 
 #include <cstdlib>
 
+#include "bench/screen_reference.h"
 #include "game/game.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "res/error_report.h"
 
 namespace {
-
-bool OpenScreen() {
-    static bool open = false;
-    if (!open) {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        open = SDL_Init(SDL_INIT_VIDEO) == 0 &&
-               (screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE)) != nullptr;
-        InitFont();
-    }
-    return open;
-}
 
 // A full board, a lit group under the pointer, the level message in place, an announcement showing and
 // every number on the panel: everything Draw can paint in one frame.
@@ -50,25 +39,8 @@ Game* BusyGame() {
     return game;
 }
 
-void BM_FullScreenBlit(benchmark::State& state) {
-    if (!OpenScreen()) {
-        state.SkipWithError("no screen");
-        return;
-    }
-    const SDL_PixelFormat* format = screen->format;
-    SDL_Surface* source = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
-                                               format->Rmask, format->Gmask, format->Bmask, format->Amask);
-    SDL_FillRect(source, nullptr, SDL_MapRGB(source->format, 10, 20, 30));
-    for (auto _ : state) {
-        SDL_BlitSurface(source, nullptr, screen, nullptr);
-        benchmark::ClobberMemory();
-    }
-    SDL_FreeSurface(source);
-}
-BENCHMARK(BM_FullScreenBlit)->Unit(benchmark::kMicrosecond);
-
 void BM_DrawBusyBoard(benchmark::State& state) {
-    if (!OpenScreen()) {
+    if (!OpenBenchScreen()) {
         state.SkipWithError("no screen");
         return;
     }
@@ -87,7 +59,7 @@ void BM_DrawBusyBoard(benchmark::State& state) {
 BENCHMARK(BM_DrawBusyBoard)->Arg(0)->Arg(1)->ArgName("wipe")->Unit(benchmark::kMicrosecond);
 
 void BM_PlayFrame(benchmark::State& state) {
-    if (!OpenScreen()) {
+    if (!OpenBenchScreen()) {
         state.SkipWithError("no screen");
         return;
     }

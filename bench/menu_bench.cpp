@@ -8,25 +8,14 @@
 #include <cstdlib>
 
 #include "app/menu.h"
+#include "bench/screen_reference.h"
 #include "game/shared_state.h"
 #include "res/error_report.h"
 
 namespace {
 
-bool OpenScreen() {
-    static bool open = false;
-    if (!open) {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        open = SDL_Init(SDL_INIT_VIDEO) == 0 &&
-               (screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE)) != nullptr;
-        SetErrorsFatal(nullptr);
-    }
-    return open;
-}
-
 void BM_MenuStepDuringFade(benchmark::State& state) {
-    if (!OpenScreen()) {
+    if (!OpenBenchScreen()) {
         state.SkipWithError("no screen");
         return;
     }
@@ -50,7 +39,7 @@ BENCHMARK(BM_MenuStepDuringFade)->Unit(benchmark::kMicrosecond);
 
 // The same frame on the buttons screen with no fade, to tell the wipe's share from the rest.
 void BM_MenuStepWithoutFade(benchmark::State& state) {
-    if (!OpenScreen()) {
+    if (!OpenBenchScreen()) {
         state.SkipWithError("no screen");
         return;
     }
@@ -65,22 +54,5 @@ void BM_MenuStepWithoutFade(benchmark::State& state) {
     ReleaseMenu(menu);
 }
 BENCHMARK(BM_MenuStepWithoutFade)->Unit(benchmark::kMicrosecond);
-
-void BM_FullScreenBlit(benchmark::State& state) {
-    if (!OpenScreen()) {
-        state.SkipWithError("no screen");
-        return;
-    }
-    const SDL_PixelFormat* format = screen->format;
-    SDL_Surface* source = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
-                                               format->Rmask, format->Gmask, format->Bmask, format->Amask);
-    SDL_FillRect(source, nullptr, SDL_MapRGB(source->format, 10, 20, 30));
-    for (auto _ : state) {
-        SDL_BlitSurface(source, nullptr, screen, nullptr);
-        benchmark::ClobberMemory();
-    }
-    SDL_FreeSurface(source);
-}
-BENCHMARK(BM_FullScreenBlit)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
