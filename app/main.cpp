@@ -3,4 +3,6 @@
 
 #include "app/startup.h"
 
-int main(int argc, char** argv) { return RunQuz(argc, argv); }
+int main(int argc, char** argv) {
+    return RunQuz(argc, argv);
+}

@@ -64,7 +64,8 @@ void ToggleFullScreen() {
     }
     if (next == nullptr) {
         // The rest of the program needs a valid Screen: stay in (or go back to) the mode we had.
-        Uint32 flags = fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
+        Uint32 flags =
+            fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, fullScreen ? 32 : 0, flags);
         if (next == nullptr) {
             if (rebuildMenu) {

@@ -4,7 +4,7 @@
 #include <mikmod.h>
 
 class VEKModule {
-public:
+  public:
     VEKModule() = default;
     VEKModule(const VEKModule&) = delete;
     VEKModule& operator=(const VEKModule&) = delete;
@@ -12,9 +12,9 @@ public:
 
     // Releases a module already held, then loads; a failure goes to the fatal error report.
     bool Load(const char* resourcePath);
-    void Start();  // plays from where the module stands, at volume 60, unless already playing
-    void Stop();   // stops and rewinds
-    void Mute();   // stops without rewinding
+    void Start();                // plays from where the module stands, at volume 60, unless already playing
+    void Stop();                 // stops and rewinds
+    void Mute();                 // stops without rewinding
     void SetVolume(int volume);  // kept within 0..128
     void Release();
     int GetSongPosition() const;

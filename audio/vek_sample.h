@@ -4,7 +4,7 @@
 #include <mikmod.h>
 
 class VEKSample {
-public:
+  public:
     VEKSample() = default;
     VEKSample(const VEKSample&) = delete;
     VEKSample& operator=(const VEKSample&) = delete;

@@ -11,4 +11,5 @@ bool IsFontChar(int character);
 
 void DrawText(SDL_Surface* destination, int x, int y, const char* text, SDL_Surface* fontImage);
 void DrawNumbers(SDL_Surface* destination, int x, int y, const char* text, SDL_Surface* digitsImage);
-void DrawSmallNumbers(SDL_Surface* destination, int x, int y, const char* text, SDL_Surface* smallDigitsImage);
+void DrawSmallNumbers(SDL_Surface* destination, int x, int y, const char* text,
+                      SDL_Surface* smallDigitsImage);

@@ -17,7 +17,8 @@ void ShowErrorDialog(const char* caption, const char* text) {
 namespace {
 
 // The 1.2 API has no message box, but the SDL2 library under it does; it fails at once without a display.
-using ShowSimpleMessageBoxFn = int (*)(unsigned int flags, const char* title, const char* message, void* window);
+using ShowSimpleMessageBoxFn = int (*)(unsigned int flags, const char* title, const char* message,
+                                       void* window);
 constexpr unsigned int kMessageBoxError = 0x10;
 
 bool DisplayMayExist() {

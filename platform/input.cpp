@@ -48,4 +48,6 @@ void ReleaseAllKeys() {
     anyHeld = false;
 }
 
-void OverrideAppFocusState(int state) { focusOverride = state; }
+void OverrideAppFocusState(int state) {
+    focusOverride = state;
+}

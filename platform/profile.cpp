@@ -80,7 +80,8 @@ bool FindValue(FILE* file, std::string_view section, std::string_view key, std::
         }
         std::string_view found = Trim(text.substr(equals + 1));
         // The profile API strips one pair of surrounding quotes.
-        if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') && found.back() == found.front()) {
+        if (found.size() >= 2 && (found.front() == '"' || found.front() == '\'') &&
+            found.back() == found.front()) {
             found = found.substr(1, found.size() - 2);
         }
         value.assign(found);

@@ -58,9 +58,13 @@ void SetErrorsFatal(const void* fatal) {
     errorRaised = false;
 }
 
-bool ErrorRaised() { return errorRaised; }
+bool ErrorRaised() {
+    return errorRaised;
+}
 
-void ClearErrorRaised() { errorRaised = false; }
+void ClearErrorRaised() {
+    errorRaised = false;
+}
 
 void LogLine(const char* text) {
     FILE* file = fopen("game.log", logStarted ? "at" : "wt");

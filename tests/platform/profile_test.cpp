@@ -10,7 +10,7 @@
 namespace {
 
 class ProfileTest : public ::testing::Test {
-protected:
+  protected:
     void Write(const std::string& text) {
         FILE* file = fopen(path_.c_str(), "w");
         ASSERT_NE(file, nullptr);

@@ -24,8 +24,7 @@ TEST(ErrorReportDeathTest, FatalReportWritesTheQuotedTextAndExitsWithOne) {
 
 TEST(ErrorReportDeathTest, OverlongTextIsCutNotOverflowed) {
     std::string huge(10000, 'x');
-    EXPECT_EXIT(ReportError("%s", huge.c_str()), ::testing::ExitedWithCode(1),
-                "^ Error: 'x{4095}'\n$");
+    EXPECT_EXIT(ReportError("%s", huge.c_str()), ::testing::ExitedWithCode(1), "^ Error: 'x{4095}'\n$");
 }
 
 TEST(ErrorReportTest, NonFatalModeOnlyRaisesTheFlag) {
