@@ -9,6 +9,7 @@
 #include "app/high_scores.h"
 #include "app/wipe_map_file.h"
 #include "game/shared_state.h"
+#include "gfx/surface_copy.h"
 #include "gfx/triangle.h"
 #include "platform/input.h"
 #include "platform/text.h"
@@ -53,9 +54,7 @@ void Blit(SDL_Surface* image, int w, int h, SDL_Surface* target, int x, int y) {
     if (image == nullptr) {
         return;
     }
-    SDL_Rect source = {0, 0, static_cast<Uint16>(w), static_cast<Uint16>(h)};
-    SDL_Rect destination = {static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-    SDL_BlitSurface(image, &source, target, &destination);
+    CopyRect(image, 0, 0, w, h, target, x, y);
 }
 
 void FreeImage(SDL_Surface*& image) {
