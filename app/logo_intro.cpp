@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/wipe_map_file.h"
 #include "game/shared_state.h"
 #include "gfx/wipe.h"
+#include "gfx/wipe_map_file.h"
 
 namespace {
 

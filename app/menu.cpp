@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "app/high_scores.h"
-#include "app/wipe_map_file.h"
 #include "game/shared_state.h"
 #include "gfx/surface_copy.h"
 #include "gfx/triangle.h"
+#include "gfx/wipe_map_file.h"
 #include "platform/input.h"
 #include "platform/text.h"
 

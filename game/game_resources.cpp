@@ -3,10 +3,10 @@
 
 #include <SDL_image.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "game/shared_state.h"
+#include "gfx/wipe_map_file.h"
 #include "platform/text.h"
 #include "res/error_report.h"
 
@@ -76,7 +76,6 @@ constexpr SoundRow kSoundRows[] = {
     {&R::lifeSound, "data/sound/life.wav"},
 };
 
-constexpr char kWipeMapPath[] = "data/wipe0.raw";
 constexpr char kMusicPath[] = "data/sound/1.zik";
 
 SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
@@ -109,15 +108,10 @@ SDL_Surface* LoadImage(const char* path, ColourKey key) {
 }
 
 void LoadWipeMap(Uint8* wipeMap) {
-    FILE* file = fopen(kWipeMapPath, "rb");
     // Read into a spare copy so that a short file cannot leave a half-replaced map behind.
     static Uint8 incoming[kWipeMapSize];
-    bool complete = file != nullptr && fread(incoming, kWipeMapSize, 1, file) == 1;
-    if (file != nullptr) {
-        fclose(file);
-    }
-    if (!complete) {
-        ReportError("Cannot Load %s", kWipeMapPath);
+    if (!ReadWipeMapFile(kWipeMapFileName, incoming)) {
+        ReportError("Cannot Load %s", kWipeMapFileName);
         return;
     }
     memcpy(wipeMap, incoming, kWipeMapSize);

@@ -1,4 +1,5 @@
-// Reading the wipe map file into a caller's own copy of the map.
+// Reading the wipe map file into a caller's own copy of the map (the logo intro, the menu and the game
+// each keep one).
 #pragma once
 
 #include <SDL.h>

@@ -1,5 +1,5 @@
 // Wipe map file reading (see wipe_map_file.h).
-#include "app/wipe_map_file.h"
+#include "gfx/wipe_map_file.h"
 
 #include <cstdio>
 #include <cstring>
