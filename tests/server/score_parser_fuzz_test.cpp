@@ -22,11 +22,14 @@ size_t Runs() {
 
 // Mutates the text (not the wire), so that most inputs keep a good checksum and reach the field checks.
 std::string MutateText(std::string text, std::mt19937& random) {
-    static const char kInteresting[] = "\t\0-+0123456789 ~\x7f\x80\xff" "SVEKRVEKvektcpwf418352quzNORMAL";
+    static const char kInteresting[] =
+        "\t\0-+0123456789 ~\x7f\x80\xff"
+        "SVEKRVEKvektcpwf418352quzNORMAL";
     int edits = 1 + static_cast<int>(random() % 4);
     for (int e = 0; e < edits; ++e) {
         size_t at = text.empty() ? 0 : random() % (text.size() + 1);
-        char c = random() % 2 == 0 ? kInteresting[random() % (sizeof kInteresting - 1)] : static_cast<char>(random());
+        char c = random() % 2 == 0 ? kInteresting[random() % (sizeof kInteresting - 1)]
+                                   : static_cast<char>(random());
         switch (random() % 5) {
             case 0:
                 text.insert(at, 1, c);

@@ -15,8 +15,8 @@ Verdict Check(const std::string& text, ScoreSubmission* out = nullptr, const Exp
     return ParseScoreMessage(wire.data(), wire.size(), expected, out != nullptr ? out : &ignored);
 }
 
-std::string Text(const std::string& identity, const std::string& tag, const std::string& name, const std::string& mode,
-                 const std::string& score) {
+std::string Text(const std::string& identity, const std::string& tag, const std::string& name,
+                 const std::string& mode, const std::string& score) {
     return identity + "\t" + tag + "\tvektcp\twf418352\t" + name + "\tquz\t" + mode + "\t" + score;
 }
 
@@ -65,7 +65,11 @@ TEST(ParseScoreMessage, RefusesEachFieldOutsideItsRule) {
         {"1\tSVEK\tvektcp\twf418352\tANNA\tquz2\tNORMAL\t1", Verdict::kWrongGameName},
         {Text("1", "SVEK", "", "NORMAL", "1"), Verdict::kBadName},
         {Text("1", "SVEK", std::string(28, 'A'), "NORMAL", "1"), Verdict::kBadName},
-        {Text("1", "SVEK", "AN\x7f" "A", "NORMAL", "1"), Verdict::kBadName},
+        {Text("1", "SVEK",
+              "AN\x7f"
+              "A",
+              "NORMAL", "1"),
+         Verdict::kBadName},
         {Text("1", "SVEK", "\xc3\xa9t\xc3\xa9", "NORMAL", "1"), Verdict::kBadName},
         {Text("1", "SVEK", std::string("AN\0A", 4), "NORMAL", "1"), Verdict::kBadName},
         {Text("1", "SVEK", "ANNA", "", "1"), Verdict::kBadMode},
@@ -96,7 +100,8 @@ TEST(ParseScoreMessage, RefusesWhatIsNotAWholeMessageOfTheRightSize) {
     for (size_t i = 0; i < wire.size(); ++i) {
         std::vector<uint8_t> damaged = wire;
         damaged[i] ^= 0x40;
-        EXPECT_EQ(ParseScoreMessage(damaged.data(), damaged.size(), expected, &got), Verdict::kBadChecksum) << i;
+        EXPECT_EQ(ParseScoreMessage(damaged.data(), damaged.size(), expected, &got), Verdict::kBadChecksum)
+            << i;
     }
 
     // The longest text the game can send is taken; one byte more is not, whatever it holds.

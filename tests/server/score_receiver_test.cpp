@@ -164,8 +164,12 @@ TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
     options.readTimeout = 1000ms;
     Running server(options, store.get());
     // Two silent senders fill the server; a third waits in the backlog until they are dropped.
-    auto a = std::async(std::launch::async, [&] { return SendToServer(server.Port(), {}, {1, 0ms, false, 5000ms}); });
-    auto b = std::async(std::launch::async, [&] { return SendToServer(server.Port(), {}, {1, 0ms, false, 5000ms}); });
+    auto a = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), {}, {1, 0ms, false, 5000ms});
+    });
+    auto b = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), {}, {1, 0ms, false, 5000ms});
+    });
     std::this_thread::sleep_for(200ms);
     auto start = Clock::now();
     EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("THIRD", 1))), SendOutcome::kClosed);
@@ -183,7 +187,8 @@ TEST(ScoreReceiver, HoldsConnectionsWhileTheDatabaseRefusesAndResetsThemIfItNeve
     Running server(options, &flaky);
     ASSERT_TRUE(server.listening);
     // Not closed while the database refuses: the sender is never told its score is kept.
-    auto held = std::async(std::launch::async, [&] { return SendToServer(server.Port(), Wire(GameText("WAIT", 1))); });
+    auto held = std::async(std::launch::async,
+                           [&] { return SendToServer(server.Port(), Wire(GameText("WAIT", 1))); });
     EXPECT_EQ(held.wait_for(1500ms), std::future_status::timeout);
     flaky.failing = false;
     EXPECT_EQ(held.get(), SendOutcome::kClosed);
@@ -191,7 +196,8 @@ TEST(ScoreReceiver, HoldsConnectionsWhileTheDatabaseRefusesAndResetsThemIfItNeve
 
     // At shut-down the store gets its grace; then the held senders are reset and the loss is counted.
     flaky.failing = true;
-    auto lost = std::async(std::launch::async, [&] { return SendToServer(server.Port(), Wire(GameText("LOST", 2))); });
+    auto lost = std::async(std::launch::async,
+                           [&] { return SendToServer(server.Port(), Wire(GameText("LOST", 2))); });
     std::this_thread::sleep_for(300ms);
     server.Stop();
     EXPECT_EQ(lost.get(), SendOutcome::kReset);
@@ -201,8 +207,9 @@ TEST(ScoreReceiver, HoldsConnectionsWhileTheDatabaseRefusesAndResetsThemIfItNeve
 TEST_F(ScoreReceiverTest, StopStoresAMessageStillArrivingAndAcceptsNothingNew) {
     Running server(ReceiverOptions{}, store.get());
     std::vector<uint8_t> wire = Wire(GameText("LAST", 99));
-    auto late = std::async(std::launch::async,
-                           [&] { return SendToServer(server.Port(), wire, {2, 400ms, true, 5000ms}); });
+    auto late = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), wire, {2, 400ms, true, 5000ms});
+    });
     std::this_thread::sleep_for(150ms);
     uint16_t port = server.Port();
     server.Stop();

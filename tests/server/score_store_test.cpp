@@ -84,9 +84,10 @@ class ScoreStoreTest : public ::testing::TestWithParam<const char*> {
 TEST_P(ScoreStoreTest, RanksTheBestScoreOfEachNameAndMachine) {
     auto store = Open();
     ASSERT_NE(store, nullptr);
-    ASSERT_TRUE(store->StoreScores({Score("ANNA", 500, 1000), Score("ANNA", 900, 2000), Score("ANNA", 900, 3000),
-                                    Score("ANNA", 700, 2500, 2), Score("BOB", 900, 1500), Score("CLEM", -20, 100),
-                                    Score("HARD", 99999, 100, 1, "HARD")}))
+    ASSERT_TRUE(
+        store->StoreScores({Score("ANNA", 500, 1000), Score("ANNA", 900, 2000), Score("ANNA", 900, 3000),
+                            Score("ANNA", 700, 2500, 2), Score("BOB", 900, 1500), Score("CLEM", -20, 100),
+                            Score("HARD", 99999, 100, 1, "HARD")}))
         << store->LastError();
     int64_t count = 0;
     ASSERT_TRUE(store->CountScores(&count));
@@ -142,7 +143,8 @@ TEST_P(ScoreStoreTest, KeepsNamesAsSentAndTheScoresAcrossReopening) {
 TEST_P(ScoreStoreTest, RefusesADatabaseOfANewerSchemaAndKeepsItsOwn) {
     ASSERT_NE(Open(), nullptr);
     ASSERT_NE(Open(), nullptr);  // a second start finds the schema and leaves it
-    ASSERT_TRUE(ExecRaw(location, "UPDATE schema_version SET version = " + std::to_string(kSchemaVersion + 1)));
+    ASSERT_TRUE(
+        ExecRaw(location, "UPDATE schema_version SET version = " + std::to_string(kSchemaVersion + 1)));
     std::string error;
     EXPECT_EQ(OpenScoreStore(location, &error), nullptr);
     EXPECT_NE(error.find("newer"), std::string::npos) << error;
@@ -156,7 +158,8 @@ TEST(OpenScoreStore, ReportsWhyADatabaseCannotBeOpened) {
     EXPECT_EQ(OpenScoreStore("/nonexistent-folder/x/scores.sqlite", &error), nullptr);
     EXPECT_NE(error.find("SQLite"), std::string::npos) << error;
     error.clear();
-    EXPECT_EQ(OpenScoreStore("postgresql://nobody@/none?host=/nonexistent-folder&connect_timeout=2", &error), nullptr);
+    EXPECT_EQ(OpenScoreStore("postgresql://nobody@/none?host=/nonexistent-folder&connect_timeout=2", &error),
+              nullptr);
     EXPECT_NE(error.find("PostgreSQL"), std::string::npos) << error;
     EXPECT_EQ(OpenScoreStore("", &error), nullptr);
 }

@@ -74,7 +74,8 @@ int WaitForExit(pid_t pid, std::chrono::milliseconds wait) {
 
 // fork + exec with output to a file. The child dies with the test program, and runs as `runAs` (a user
 // id) when given.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath, const passwd* runAs, int deathSignal) {
+pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath, const passwd* runAs,
+            int deathSignal) {
     std::vector<char*> argv;
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -91,7 +92,8 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath, co
         dup2(log, STDERR_FILENO);
         close(log);
     }
-    if (runAs != nullptr && (setgroups(0, nullptr) != 0 || setgid(runAs->pw_gid) != 0 || setuid(runAs->pw_uid) != 0)) {
+    if (runAs != nullptr &&
+        (setgroups(0, nullptr) != 0 || setgid(runAs->pw_gid) != 0 || setuid(runAs->pw_uid) != 0)) {
         _exit(126);
     }
     // Set after the change of user, which clears it.
@@ -203,9 +205,9 @@ bool ServerProcess::Start(const std::string& database, const std::vector<std::st
     }
     close(fd);
     logPath = path;
-    std::vector<std::string> args = {QUZ_SCORED,   "--bind",      "127.0.0.1", "--http-bind", "127.0.0.1",
-                                     "--port",     "0",           "--http-port", "0",         "--db",
-                                     database};
+    std::vector<std::string> args = {QUZ_SCORED,  "--bind", "127.0.0.1", "--http-bind",
+                                     "127.0.0.1", "--port", "0",         "--http-port",
+                                     "0",         "--db",   database};
     args.insert(args.end(), extra.begin(), extra.end());
     pid = Spawn(args, logPath, nullptr, SIGKILL);
     if (pid < 0) {
@@ -321,8 +323,8 @@ bool PostgresServer::Start() {
     }
     port = FreeLoopbackPort();
     // Only a socket in the folder: nothing listens on the network, and two test runs never meet.
-    pid = Spawn({bin + "/postgres", "-D", folder + "/data", "-k", folder, "-h", "", "-p", std::to_string(port),
-                 "-F", "-c", "max_connections=40", "-c", "shared_buffers=16MB"},
+    pid = Spawn({bin + "/postgres", "-D", folder + "/data", "-k", folder, "-h", "", "-p",
+                 std::to_string(port), "-F", "-c", "max_connections=40", "-c", "shared_buffers=16MB"},
                 log, user, SIGINT);
     if (pid < 0) {
         problem = "cannot start postgres";
@@ -463,7 +465,8 @@ LoadResult RunLoad(uint16_t port, const LoadPlan& plan, const std::atomic<bool>*
                     options.chunks = 3;
                     options.gap = std::chrono::milliseconds(20);
                 }
-                std::vector<uint8_t> bytes = Wire(GameText("L" + std::to_string(id), i, static_cast<uint32_t>(i % 977)));
+                std::vector<uint8_t> bytes =
+                    Wire(GameText("L" + std::to_string(id), i, static_cast<uint32_t>(i % 977)));
                 if (SendToServer(port, bytes, options) == SendOutcome::kClosed) {
                     ++mine.validClosed;
                     mine.closedAt.emplace_back(id, Clock::now());

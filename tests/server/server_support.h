@@ -17,17 +17,17 @@ std::string GameText(const std::string& name, int32_t score, uint32_t identity =
 std::vector<uint8_t> Wire(const std::string& text);
 
 enum class SendOutcome {
-    kClosed,      // the server closed its side in an orderly way (FIN)
-    kReset,       // the connection was reset, or a send failed
-    kNoAnswer,    // the server neither closed nor reset within the wait
+    kClosed,    // the server closed its side in an orderly way (FIN)
+    kReset,     // the connection was reset, or a send failed
+    kNoAnswer,  // the server neither closed nor reset within the wait
     kNoConnect,
 };
 
 struct SendOptions {
-    size_t chunks = 1;                        // the message is sent in this many pieces...
-    std::chrono::milliseconds gap{0};         // ...with this pause between them
-    bool halfClose = true;                    // shutdown(SHUT_WR) after the last piece, as a careful client
-    std::chrono::milliseconds wait{10000};    // how long to wait for the server's close
+    size_t chunks = 1;                      // the message is sent in this many pieces...
+    std::chrono::milliseconds gap{0};       // ...with this pause between them
+    bool halfClose = true;                  // shutdown(SHUT_WR) after the last piece, as a careful client
+    std::chrono::milliseconds wait{10000};  // how long to wait for the server's close
 };
 
 // Connects to 127.0.0.1:port, sends, and waits for the server's close.
@@ -59,7 +59,8 @@ class ServerProcess {
 };
 
 // GET on the server's web port: status (0 when no answer) and body.
-int HttpGet(uint16_t port, const std::string& path, std::string* body, const std::string& acceptLanguage = "");
+int HttpGet(uint16_t port, const std::string& path, std::string* body,
+            const std::string& acceptLanguage = "");
 
 // A PostgreSQL server of Debian's package, run in a temporary folder by an unprivileged user, on a
 // socket of its own; stopped and removed by Stop or at the end of the test program.
@@ -104,16 +105,16 @@ struct LoadPlan {
     int badChecksum = 400;
     int truncated = 400;  // cut short (the empty message included), then half-closed
     int oversized = 200;
-    int slow = 40;        // a few bytes, then nothing: the server must drop them
-    int chunked = 1000;   // of the valid ones: sent in three pieces with pauses, still in time
-    int firstId = 0;      // valid message i carries the name "L<firstId + i>" and the score i
+    int slow = 40;       // a few bytes, then nothing: the server must drop them
+    int chunked = 1000;  // of the valid ones: sent in three pieces with pauses, still in time
+    int firstId = 0;     // valid message i carries the name "L<firstId + i>" and the score i
 };
 
 struct LoadResult {
-    int validClosed = 0;      // valid messages whose connection the server closed in order
+    int validClosed = 0;  // valid messages whose connection the server closed in order
     int validNotClosed = 0;
-    int abusiveEnded = 0;     // abusive connections the server ended (closed or reset)
-    int abusiveHung = 0;      // abusive connections the server left open past the wait
+    int abusiveEnded = 0;  // abusive connections the server ended (closed or reset)
+    int abusiveHung = 0;   // abusive connections the server left open past the wait
     double seconds = 0;
     // For the crash test: the ids whose close was seen, each with the time it was seen.
     std::vector<std::pair<int, std::chrono::steady_clock::time_point>> closedAt;
