@@ -23,8 +23,10 @@ struct ScriptLine {
     int b;
 };
 
+// The script and the golden trace sit beside this file in the source tree. __FILE__ cannot find them: a
+// compiler cache may rewrite it relative to the object's folder.
 std::filesystem::path Here() {
-    return std::filesystem::path(__FILE__).parent_path();
+    return std::filesystem::path(QUZ_TEST_SOURCE_DIR) / "game";
 }
 
 std::vector<ScriptLine> ReadScript(const std::filesystem::path& path) {
