@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     double readTimeoutSeconds = 5.0;
 
     CLI::App app{"quz-scored: receives the scores that Quz sends, stores them and serves the leaderboard."};
+    // The last of a repeated option wins, so /etc/default/quz-scored can override the unit's --db.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.set_version_flag("--version", "quz-scored " QUZ_VERSION);
     app.add_option("--port", receiving.port, "TCP port for the game's scores (0: any free port)")
         ->capture_default_str();

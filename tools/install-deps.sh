@@ -8,6 +8,8 @@ packages=(
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev
   xvfb xauth xdotool imagemagick x11-apps openbox openmpt123 xmp zip unzip sox bc
+  libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev
+  postgresql chromium curl
 )
 missing=()
 for p in "${packages[@]}"; do
