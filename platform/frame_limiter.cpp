@@ -18,20 +18,29 @@ FrameLimiter frameLimiter;
 
 void FrameLimiter::SetRefreshRate(int hz) {
     hz_ = hz >= kSlowestRate && hz <= kFastestRate ? hz : kDefaultRate;
-    scheduled_ = false;
+    Restart();
+}
+
+void FrameLimiter::Restart() {
+    scheduled_ = true;
+    startMicros_ = FrameNowMicros();
+    frames_ = 0;
 }
 
 void FrameLimiter::EndFrame() {
     const int64_t now = FrameNowMicros();
-    if (scheduled_) {
-        ++frames_;
-        const int64_t due = startMicros_ + frames_ * 1000000 / hz_;
-        if (now < due - kSlackMicros) {
-            FrameSleepMicros(due - now);
-            return;
-        }
+    if (!scheduled_ || now >= DueMicros(frames_ + 1) - kSlackMicros) {
+        // This frame used its whole period (or is the first ever): the next one gets a whole period
+        // from here.
+        scheduled_ = true;
+        startMicros_ = now;
+        frames_ = 0;
+        return;
     }
-    scheduled_ = true;
-    startMicros_ = now;
-    frames_ = 0;
+    ++frames_;
+    FrameSleepMicros(DueMicros(frames_) - now);
+}
+
+int64_t FrameLimiter::DueMicros(int64_t frame) const {
+    return startMicros_ + frame * 1000000 / hz_;
 }

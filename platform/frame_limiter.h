@@ -12,20 +12,22 @@ class FrameLimiter {
     static constexpr int kDefaultRate = 60;
 
     // The display's refresh rate in frames a second; a rate SDL cannot report (0) or one no display has
-    // counts as kDefaultRate.
+    // counts as kDefaultRate. Restarts the schedule.
     void SetRefreshRate(int hz);
     int RefreshRate() const { return hz_; }
 
     // Called once per frame, right after the flip: sleeps, through the time seam, until the frame is due.
     void EndFrame();
-    // Forgets the schedule; the next frame starts a new one.
-    void Restart() { scheduled_ = false; }
+    // Starts the schedule again: the next frame is due one period from now.
+    void Restart();
 
   private:
+    int64_t DueMicros(int64_t frame) const;
+
     int hz_ = kDefaultRate;
     bool scheduled_ = false;
     int64_t startMicros_ = 0;  // the end of the frame the schedule counts from
-    int64_t frames_ = 0;       // frames since then
+    int64_t frames_ = 0;       // periods from then to the due time of the frame just ended
 };
 
 // The limiter of the program's frame loop (and of the logo intro that runs before it).
