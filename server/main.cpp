@@ -2,6 +2,7 @@
 // and shows the leaderboard on a web page.
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <atomic>
@@ -27,7 +28,8 @@ void RaiseDescriptorLimit() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// CLI11 reports a bad command line by an exception, which CLI11_PARSE catches and turns into the exit.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     ReceiverOptions receiving;
     SiteOptions web;
     std::string database = "quz-scores.sqlite";
@@ -99,7 +101,11 @@ int main(int argc, char** argv) {
             receiving.bindAddress.c_str(), receiver.Port(), web.bindAddress.c_str(), site.Port(),
             where.c_str());
 
-    std::thread webThread([&site] { site.Run(); });
+    std::atomic<bool> webEnded{false};
+    std::thread webThread([&site, &webEnded] {
+        site.Run();
+        webEnded.store(true);
+    });
     std::atomic<bool> runEnded{false};
     std::thread signalThread([&] {
         int received = 0;
@@ -112,9 +118,13 @@ int main(int argc, char** argv) {
     });
     receiver.Run();
     // Run also ends on a fatal error; the signal thread is then released by a signal of our own.
-    site.Stop();
+    // A stop that comes before the web loop has started is not seen by it: repeat until it ends.
+    while (!webEnded.load()) {
+        site.Stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     runEnded.store(true);
-    pthread_kill(signalThread.native_handle(), SIGTERM);
+    kill(getpid(), SIGTERM);
     signalThread.join();
     webThread.join();
     LogLine("stopped: %llu scores stored, %llu refused, %llu lost",

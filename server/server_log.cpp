@@ -16,6 +16,7 @@ void LogLine(const char* format, ...) {
     char line[1024];
     va_list args;
     va_start(args, format);
+    // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized): va_start is just above
     vsnprintf(line, sizeof line, format, args);
     va_end(args);
     // One write per line, so lines of different threads never interleave.

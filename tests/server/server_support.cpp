@@ -77,6 +77,7 @@ int WaitForExit(pid_t pid, std::chrono::milliseconds wait) {
 pid_t Spawn(const std::vector<std::string>& args, const std::string& logPath, const passwd* runAs,
             int deathSignal) {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
@@ -258,7 +259,7 @@ int HttpGet(uint16_t port, const std::string& path, std::string* body, const std
     if (!acceptLanguage.empty()) {
         headers.emplace("Accept-Language", acceptLanguage);
     }
-    auto result = client.Get(path.c_str(), headers);
+    auto result = client.Get(path, headers);
     if (!result) {
         return 0;
     }
@@ -430,6 +431,8 @@ std::vector<uint8_t> Malformed(int i) {
 
 LoadResult RunLoad(uint16_t port, const LoadPlan& plan, const std::atomic<bool>* stop) {
     std::vector<std::pair<Kind, int>> tasks;
+    tasks.reserve(static_cast<size_t>(plan.valid + plan.malformed + plan.badChecksum + plan.truncated +
+                                      plan.oversized + plan.slow));
     for (int i = 0; i < plan.valid; ++i) {
         tasks.emplace_back(i < plan.chunked ? Kind::kChunked : Kind::kValid, i);
     }
@@ -510,6 +513,7 @@ LoadResult RunLoad(uint16_t port, const LoadPlan& plan, const std::atomic<bool>*
         result.closedAt.insert(result.closedAt.end(), mine.closedAt.begin(), mine.closedAt.end());
     };
     std::vector<std::thread> clients;
+    clients.reserve(static_cast<size_t>(plan.clients));
     for (int c = 0; c < plan.clients; ++c) {
         clients.emplace_back(work);
     }
