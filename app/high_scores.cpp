@@ -7,6 +7,7 @@
 
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 
 namespace {
@@ -22,7 +23,7 @@ int32_t ReadLittleEndian32(const unsigned char* bytes) {
 }  // namespace
 
 void LoadHighScores(const char* path) {
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenRegularFile(path);
     if (file == nullptr) {
         ResetHighScores();
         return;

@@ -10,6 +10,7 @@
 #include "game/shared_state.h"
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ bool ContinueLogoIntro(LogoIntroClock& clock) {
 }
 
 void RunLogoIntro(const char* path) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         fprintf(stderr, "file not found : %s\n", path);
         fprintf(stderr, "%s\n", SDL_GetError());
@@ -59,12 +60,9 @@ void RunLogoIntro(const char* path) {
     if (logo == nullptr) {
         return;
     }
-    // Both phases need the whole map; without it there is no intro rather than a broken one.
+    // Without the map file the intro runs as the menu and the game fade: all at once.
     std::vector<Uint8> map(kWipeMapSize);
-    if (!ReadWipeMapFile(kWipeMapFileName, map.data())) {
-        SDL_FreeSurface(logo);
-        return;
-    }
+    LoadWipeMap(kWipeMapFileName, map.data());
     LogoIntroClock clock;
     do {
         // The reveal pumps before reading the clock and the cover after; either way events stay queued.

@@ -60,16 +60,19 @@ int RunQuz(int argc, char** argv) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
         return 1;
     }
+    // Both failures leave the player with no window at all: say why, and do not report success.
     if (TTF_Init() < 0) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
-        return 0;
+        return 1;
     }
     screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
     if (screen == nullptr) {
+        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
+                SDL_GetError());
         TTF_Quit();
         SDL_Quit();
-        return 0;
+        return 1;
     }
     if ((screen->flags & SDL_HWSURFACE) != 0) {
         printf("Screen in VRAM\n");
