@@ -10,6 +10,7 @@
 #include "game/shared_state.h"
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/quit_signal.h"
 #include "platform/regular_file.h"
 
 namespace {
@@ -75,6 +76,6 @@ void RunLogoIntro(const char* path) {
             AdvanceLogoIntro(clock, ticks);
         }
         DrawIntroFrame(logo, clock, map.data());
-    } while (ContinueLogoIntro(clock));
+    } while (ContinueLogoIntro(clock) && !QuitSignalReceived());
     SDL_FreeSurface(logo);
 }

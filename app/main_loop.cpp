@@ -8,6 +8,7 @@
 #include "game/game.h"
 #include "game/shared_state.h"
 #include "platform/input.h"
+#include "platform/quit_signal.h"
 
 namespace {
 
@@ -96,7 +97,9 @@ bool RunMainLoopFrame() {
     SDL_ShowCursor(0);
     SDL_PumpEvents();
     const Uint8* keys = GetHeldKeys();
-    if (keys[SDLK_F12]) {
+    // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
+    // entry is running, the shut-down follows this frame.
+    if (keys[SDLK_F12] || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
     if (keys[SDLK_F9]) {

@@ -18,6 +18,7 @@
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
+#include "platform/quit_signal.h"
 #include "platform/window_icon.h"
 
 unsigned int StartupVideoFlags(bool full) {
@@ -56,6 +57,7 @@ int RunQuz(int argc, char** argv) {
     // which has no frame limiter by design, would burn a whole core.
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
 
+    InstallQuitSignalHandlers();
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
         return 1;
@@ -66,6 +68,7 @@ int RunQuz(int argc, char** argv) {
         SDL_Quit();
         return 1;
     }
+    InstallQuitSignalHandlers();
     screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
     if (screen == nullptr) {
         fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
@@ -93,9 +96,11 @@ int RunQuz(int argc, char** argv) {
     ReadLanguageTexts(languageCode, languageTexts);
     RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
-    EnsureMenu();
-
-    RunMainLoop();
+    // A quit signal during the intro skips the menu: the shut-down comes next.
+    if (!QuitSignalReceived()) {
+        EnsureMenu();
+        RunMainLoop();
+    }
 
     ShutDown();
     return 0;
