@@ -1,6 +1,5 @@
-// libFuzzer target: the score server's message parser on any bytes. Built with clang and run briefly by
-// the tests (fuzz_score_parser); for a long run: build/tests/score_parser_fuzz -max_total_time=600.
-// Half of each input is taken as a text and given a matching checksum, so the search reaches the field
+// The score server's message parser on any bytes; whatever it accepts obeys every field rule. Half of
+// each input is taken as a text and given a matching checksum, so the search reaches the field
 // checks instead of stopping at the checksum.
 #include <cstddef>
 #include <cstdint>
