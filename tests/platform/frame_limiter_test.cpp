@@ -91,7 +91,7 @@ TEST(FrameLimiterTest, TheDisplaysRateSetsThePeriodAndAnUnknownRateIsSixty) {
             limiter.EndFrame();
         }
         ASSERT_EQ(time.sleeps.size(), 4u) << c.reported;
-        EXPECT_NEAR(Micros(time.sleeps[1]), 1000000 / c.used, 1) << c.reported;
+        EXPECT_NEAR(Micros(time.sleeps[1]), 1e6 / c.used, 1) << c.reported;
     }
 }
 
