@@ -47,6 +47,7 @@ std::vector<Expected> AllImages() {
         list.push_back({l + "copyright.png", 640, 60});
         list.push_back({l + "credits.png", 640, 229});
         list.push_back({l + "bottom.png", 640, 229});
+        list.push_back({l + "pause.png", 480, 480});
     }
     return list;
 }
@@ -225,6 +226,29 @@ TEST(GeneratedImages, OverlaysHaveTransparentSurroundings) {
     EXPECT_FALSE(mouse.IsKey(1, 2));
     EXPECT_TRUE(mouse.IsKey(31, 0));
     EXPECT_TRUE(mouse.IsKey(31, 31));
+}
+
+// The announcement lines (bonuses, the perfect board, 5000 points) are one set: their letters have one
+// height, however long the words, in both languages.
+TEST(GeneratedImages, AnnouncementLinesShareOneLetterHeight) {
+    int lowest = 64, highest = 0;
+    for (const char* lang : kLanguages) {
+        for (const char* name : {"perfect", "5000", "bonus1000", "bonus500", "bonus2x", "bonusAddLine"}) {
+            RgbImage line = LoadRgb(std::string("data/") + lang + "/" + name + ".png");
+            ASSERT_TRUE(line.Loaded()) << name;
+            int top = 64, bottom = -1;
+            for (int y = 0; y < 64; ++y) {
+                if (KeyPixels(line, 0, y, 256, 1) < 256) {
+                    top = std::min(top, y);
+                    bottom = y;
+                }
+            }
+            int height = bottom - top + 1;
+            lowest = std::min(lowest, height);
+            highest = std::max(highest, height);
+        }
+    }
+    EXPECT_LE(highest - lowest, 2) << "ink heights from " << lowest << " to " << highest;
 }
 
 // The name is typed at panel (21, 101) in 16-pixel glyphs, up to 27 characters and the cursor: that
