@@ -251,6 +251,27 @@ TEST(GeneratedImages, AnnouncementLinesShareOneLetterHeight) {
     EXPECT_LE(highest - lowest, 2) << "ink heights from " << lowest << " to " << highest;
 }
 
+// The score screen sways row i (rank i + 1) sideways by up to i + 2 pixels; its text spans x 64 to 604 at
+// rest (the picture starts at y 251, rows every 16 pixels from y 302). Each row's bar holds the text
+// through its whole sway, and the table's frame stays at least six pixels beyond it.
+TEST(GeneratedImages, ScoreScreenBarsHoldEachRowThroughItsSway) {
+    for (const char* lang : kLanguages) {
+        RgbImage back = LoadRgb(std::string("data/") + lang + "/bottom.png");
+        ASSERT_TRUE(back.Loaded());
+        for (int i = 0; i < 9; ++i) {
+            int y = 302 + 16 * i - 251 + 8;
+            int reach = i + 2;
+            double bar = back.Luma(320, y);
+            for (int x = 64 - reach; x <= 604 + reach; ++x) {
+                ASSERT_NEAR(back.Luma(x, y), bar, 3.0) << lang << " row " << i + 1 << " x " << x;
+            }
+            for (int x = 604 + reach; x < 604 + reach + 6; ++x) {
+                EXPECT_LT(back.Luma(x, y), 60.0) << lang << " row " << i + 1 << ": the frame at x " << x;
+            }
+        }
+    }
+}
+
 // The name is typed at panel (21, 101) in 16-pixel glyphs, up to 27 characters and the cursor: that
 // strip of the high-score panel is a plain dark field.
 TEST(GeneratedImages, HighScorePanelLeavesRoomForTheName) {
