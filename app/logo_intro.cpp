@@ -59,12 +59,12 @@ LogoIntroSkip TakeIntroSkip() {
         } else if (!skip.skipped && event.type == SDL_MOUSEBUTTONDOWN) {
             skip.skipped = true;
             skip.button = event.button.button;
-        } else if (skip.skipped && event.type == SDL_KEYUP && skip.button == 0 &&
-                   event.key.keysym.sym == skip.key) {
-            skip.released = true;
-        } else if (skip.skipped && event.type == SDL_MOUSEBUTTONUP && skip.key == SDLK_UNKNOWN &&
-                   event.button.button == skip.button) {
-            skip.released = true;
+        } else if (skip.skipped) {
+            const bool keyUp =
+                event.type == SDL_KEYUP && skip.button == 0 && event.key.keysym.sym == skip.key;
+            const bool buttonUp = event.type == SDL_MOUSEBUTTONUP && skip.key == SDLK_UNKNOWN &&
+                                  event.button.button == skip.button;
+            skip.released = skip.released || keyUp || buttonUp;
         }
     }
     return skip;

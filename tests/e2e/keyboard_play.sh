@@ -92,8 +92,8 @@ for round in $(seq 1 20); do
       [[ $a != "$b" ]] && score_seen=1
     fi
   done
-  # The snake ends at the top row: back to the bottom for the next round.
-  keys $(printf 'Down %.0s' $(seq 15))
+  # The snake ends at the top row: back to the bottom-left corner for the next round.
+  keys $(printf 'Down Left %.0s' $(seq 15))
   kill -0 "$game" 2>/dev/null || fail "the game ended: $(cat "$work/stderr")"
 done
 [[ -n $score_seen ]] || fail "the score never changed under the keyboard"
