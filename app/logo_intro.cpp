@@ -10,6 +10,9 @@
 #include "game/shared_state.h"
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/frame_limiter.h"
+#include "platform/quit_signal.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -23,6 +26,7 @@ void DrawIntroFrame(SDL_Surface* logo, const LogoIntroClock& clock, const Uint8*
     SDL_BlitSurface(logo, &whole, screen, &at);
     DrawWipe(screen, static_cast<int>(clock.wipeLevel), map);
     SDL_Flip(screen);
+    frameLimiter.EndFrame();
 }
 
 }  // namespace
@@ -71,7 +75,7 @@ LogoIntroSkip TakeIntroSkip() {
 }
 
 LogoIntroSkip RunLogoIntro(const char* path) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         fprintf(stderr, "file not found : %s\n", path);
         fprintf(stderr, "%s\n", SDL_GetError());
@@ -82,12 +86,9 @@ LogoIntroSkip RunLogoIntro(const char* path) {
     if (logo == nullptr) {
         return {};
     }
-    // Both phases need the whole map; without it there is no intro rather than a broken one.
+    // Without the map file the intro runs as the menu and the game fade: all at once.
     std::vector<Uint8> map(kWipeMapSize);
-    if (!ReadWipeMapFile(kWipeMapFileName, map.data())) {
-        SDL_FreeSurface(logo);
-        return {};
-    }
+    LoadWipeMap(kWipeMapFileName, map.data());
     LogoIntroClock clock;
     LogoIntroSkip skip;
     do {
@@ -108,7 +109,7 @@ LogoIntroSkip RunLogoIntro(const char* path) {
             break;
         }
         DrawIntroFrame(logo, clock, map.data());
-    } while (ContinueLogoIntro(clock));
+    } while (ContinueLogoIntro(clock) && !QuitSignalReceived());
     SDL_FreeSurface(logo);
     return skip;
 }

@@ -37,6 +37,5 @@ LogoIntroSkip TakeIntroSkip();
 
 // Shows the logo at path (its top-left 640 by 480) in about nine seconds. A click or any key ends it at
 // once on a black screen, and the press does not reach the menu; other events stay queued for the menu.
-// A missing logo writes two lines to stderr and returns at once; a missing or short wipe map returns at
-// once.
+// A missing logo writes two lines to stderr and returns at once.
 LogoIntroSkip RunLogoIntro(const char* path);

@@ -7,7 +7,10 @@
 #include "app/menu.h"
 #include "game/game.h"
 #include "game/shared_state.h"
+#include "platform/frame_limiter.h"
+#include "platform/frame_time.h"
 #include "platform/input.h"
+#include "platform/quit_signal.h"
 
 namespace {
 
@@ -96,18 +99,23 @@ bool RunMainLoopFrame() {
     SDL_ShowCursor(0);
     SDL_PumpEvents();
     const Uint8* keys = GetHeldKeys();
-    if (keys[SDLK_F12]) {
+    // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
+    // entry is running, the shut-down follows this frame.
+    if (keys[SDLK_F12] || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
     if (keys[SDLK_F9]) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(FrameClock, SDL_GetTicks());
+    AdvanceFrameClock(FrameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
     }
     SDL_Flip(screen);
+    // One frame per flip still; where the flip does not wait for the display, this holds the loop to
+    // the display's rate instead of letting it spin.
+    frameLimiter.EndFrame();
     return AppMode != AppModeKind::Quit;
 }
 

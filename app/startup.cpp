@@ -18,7 +18,10 @@
 #include "gfx/font.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
+#include "platform/frame_limiter.h"
+#include "platform/presentation.h"
 #include "platform/profile.h"
+#include "platform/quit_signal.h"
 #include "platform/window_icon.h"
 
 unsigned int StartupVideoFlags(bool full) {
@@ -53,24 +56,27 @@ void ShutDown() {
 int RunQuz(int argc, char** argv) {
     fullScreen = FullScreenFromArguments(argc, argv);
     EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
-    // Under the 1.2 API on SDL2 a flip only waits for the display with this set; without it the loop,
-    // which has no frame limiter by design, would burn a whole core.
-    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    ChoosePresentation();
 
+    InstallQuitSignalHandlers();
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
         return 1;
     }
+    // Both failures leave the player with no window at all: say why, and do not report success.
     if (TTF_Init() < 0) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
-        return 0;
+        return 1;
     }
+    InstallQuitSignalHandlers();
     screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
     if (screen == nullptr) {
+        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
+                SDL_GetError());
         TTF_Quit();
         SDL_Quit();
-        return 0;
+        return 1;
     }
     if ((screen->flags & SDL_HWSURFACE) != 0) {
         printf("Screen in VRAM\n");
@@ -78,6 +84,7 @@ int RunQuz(int argc, char** argv) {
     if ((screen->flags & SDL_DOUBLEBUF) != 0) {
         printf("Screen can Flip\n");
     }
+    frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
@@ -91,12 +98,14 @@ int RunQuz(int argc, char** argv) {
     ReadLanguageTexts(languageCode, languageTexts);
     LogoIntroSkip skip = RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
-    EnsureMenu();
-    if (skip.skipped && !skip.released) {
-        IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+    // A quit signal during the intro skips the menu: the shut-down comes next.
+    if (!QuitSignalReceived()) {
+        EnsureMenu();
+        if (skip.skipped && !skip.released) {
+            IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+        }
+        RunMainLoop();
     }
-
-    RunMainLoop();
 
     ShutDown();
     return 0;
