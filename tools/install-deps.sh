@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Quz need; does nothing when all
-# are present. Uses sudo only when not root (a fresh container has no sudo).
+# Installs the Debian packages that building, running, testing and packaging Quz need; does nothing when
+# all are present. Uses sudo only when not root (a fresh system has no sudo, and root needs none).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
@@ -8,6 +8,7 @@ packages=(
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev
   xvfb xauth xdotool imagemagick x11-apps openbox openmpt123 xmp zip unzip sox bc
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -17,7 +18,15 @@ done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 echo "Installing: ${missing[*]}"
 sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "These Debian packages are missing and installing them needs root. Run this again as root, or" >&2
+    echo "install sudo, or ask an administrator to run: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
+# sudo drops the caller's environment, so the front end is set on the command itself.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

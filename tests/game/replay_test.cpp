@@ -24,7 +24,7 @@ struct ScriptLine {
 };
 
 std::filesystem::path Here() {
-    return std::filesystem::path(__FILE__).parent_path();
+    return std::filesystem::path(QUZ_TESTS_DIR) / "game";
 }
 
 std::vector<ScriptLine> ReadScript(const std::filesystem::path& path) {

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The game as a player gets it from the package: the unpacked /usr/games/quz, started from a folder that
+# holds nothing (mode "empty") or only a quz.ini with Lang=en (mode "english"), finds its data in
+# ../share/games/quz, shows its menu in the expected language, and quits with F12 with status 0.
+set -u
+build=$1
+mode=$2
+source "$(dirname "$0")/../e2e/lib/xvfb.sh"
+root=$build/package-test/root
+quz=$root/usr/games/quz
+data=$root/usr/share/games/quz/data
+[[ -x $quz ]] || fail "no unpacked game at $quz"
+work=$(mktemp -d)
+trap 'e2e_cleanup; rm -rf "$work"' EXIT
+shots=$PWD/e2e-shots
+mkdir -p "$shots"
+mkdir -p "$work/start" "$work/home"
+# A player's own settings must not leak in, and the search must not find a data/ in the build tree.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export SDL_AUDIODRIVER=dummy
+case $mode in
+  empty) want=fr other=en ;;
+  english) want=en other=fr; printf '[Game]\nLang=en\n' >"$work/start/quz.ini" ;;
+  *) fail "unknown mode $mode" ;;
+esac
+
+start_xvfb
+(cd "$work/start" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
+game=$!
+E2E_PIDS+=("$game")
+window=$(wait_for_window 10) || fail "no game window; stderr: $(cat "$work/stderr")"
+xdotool mousemove --window "$window" 600 100
+# The logo intro (about 9 s) and the menu's fade-in (1.3 s).
+sleep 12
+kill -0 "$game" 2>/dev/null || fail "the game ended early; stderr: $(cat "$work/stderr")"
+shot=$shots/installed_$mode.png
+import -display "$DISPLAY" -window "$window" "$shot" || fail "no screenshot"
+
+# Which language's play button is on screen (640 by 43 at y 251): only the pixels where the French
+# and English images differ (the word) are compared, so stars passing over the band count for neither.
+band=$work/band.png
+/usr/bin/convert "$shot" -crop 640x43+0+251 +repage -alpha off "$band"
+/usr/bin/convert "$data/$want/play.png" "$data/$other/play.png" -alpha off -compose difference -composite \
+  -colorspace gray -threshold 10% "$work/mask.png"
+# Fraction of the word's pixels where the screenshot differs from image $1.
+differs() {
+  local part
+  part=$(/usr/bin/convert "$band" "$1" -alpha off -compose difference -composite -colorspace gray -threshold 10% \
+    "$work/mask.png" -compose multiply -composite -format "%[fx:mean]" info:)
+  awk -v p="$part" -v m="$(/usr/bin/convert "$work/mask.png" -format "%[fx:mean]" info:)" \
+    'BEGIN { printf "%.3f\n", (m > 0 ? p / m : 1) }'
+}
+near=$(differs "$data/$want/play.png")
+far=$(differs "$data/$other/play.png")
+awk -v n="$near" -v f="$far" 'BEGIN { exit !(n < 0.25 && f > 0.5) }' ||
+  fail "the menu is not the $want one ($near of the word differs from $want, $far from $other); see $shot"
+
+xdotool keydown F12
+wait_exit "$game" 3 || fail "F12 did not end the game"
+xdotool keyup F12
+[[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS; stderr: $(cat "$work/stderr")"
+[[ ! -s $work/stderr ]] || fail "unexpected stderr: $(cat "$work/stderr")"
+[[ -z $(ls -A "$work/start" | grep -vx quz.ini) ]] || fail "the game wrote into its starting folder: $(ls -A "$work/start")"
+echo "installed game from a folder with ${mode/empty/nothing}: $want menu ($near of the word differs from $want, $far from $other), F12, status 0"
