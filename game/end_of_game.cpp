@@ -19,11 +19,10 @@ constexpr size_t kMaxNameLength = 27;
 void Game::StartGameOver() {
     gameOverSound.Play();
     if (ScoreQualifies(score)) {
-        enteringName = true;
+        levelPhase = LevelPhase::NameEntry;
         messageDelay = 0;  // typing starts at once
     } else {
-        gameOver = true;
-        quitRequested = true;
+        levelPhase = LevelPhase::GameOver;  // the fade-out after its message ends the session
     }
     playerName[0] = '\0';
 }
@@ -48,7 +47,8 @@ void Game::EditName(int character) {
 }
 
 void Game::ConfirmName() {
-    InsertHighScore(playerName, score, perfectFlag ? 1 : 0);
+    // A game ends on a lost level, never on a cleared one, so its entry is never marked as perfect.
+    InsertHighScore(playerName, score, 0);
     SetDefaultScoreSettings();
     char name[sizeof playerName];
     CopyText(name, playerName);
@@ -56,7 +56,6 @@ void Game::ConfirmName() {
         fprintf(stderr, "Score not sent...\n");
     }
     StartFadeOut();
-    fading = true;
     // The submission blocks the frame; its time must not count towards this frame's fade.
     FrameClock.deltaMs = 0;
 }
