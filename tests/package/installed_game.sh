@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game as a player gets it from the package: the unpacked /usr/games/quz, started from a folder that
-# holds nothing (mode "empty") or only a quz.ini with Lang=en (mode "english"), finds its data in
-# ../share/games/quz, shows its menu in the expected language, and quits with F12 with status 0.
+# holds nothing (mode "empty") or only quz.ini with Lang=en and a scores.vek (mode "english"), finds
+# its data in ../share/games/quz, shows its menu in the expected language and the score table of the
+# starting folder (or the default one), and quits with F12 with status 0.
 set -u
 build=$1
 mode=$2
@@ -20,7 +21,12 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/ho
 export SDL_AUDIODRIVER=dummy
 case $mode in
   empty) want=fr other=en ;;
-  english) want=en other=fr; printf '[Game]\nLang=en\n' >"$work/start/quz.ini" ;;
+  english)
+    want=en other=fr
+    printf '[Game]\nLang=en\n' >"$work/start/quz.ini"
+    # A table of nine nameless entries: the score screen's name column stays empty.
+    head -c 360 /dev/zero >"$work/start/scores.vek"
+    ;;
   *) fail "unknown mode $mode" ;;
 esac
 
@@ -28,7 +34,7 @@ start_xvfb
 (cd "$work/start" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")
-window=$(wait_for_window 10) || fail "no game window; stderr: $(cat "$work/stderr")"
+window=$(wait_for_window 30) || fail "no game window; stderr: $(cat "$work/stderr")"
 xdotool mousemove --window "$window" 600 100
 # Which language's play button is on screen (640 by 43 at y 251): only the pixels where the French
 # and English images differ (the word) are compared, so a star passing over the band counts for neither.
@@ -62,10 +68,24 @@ for _ in $(seq 120); do
 done
 [[ -n $seen ]] || fail "no $want menu within 60 s ($near of the word differs from $want, $far from $other); see $shot"
 
+# The scores of the starting folder: the nameless table, where the default one has nine names.
+xdotool mousemove --window "$window" 320 315; sleep 0.15; xdotool click 1; sleep 0.2
+xdotool mousemove --window "$window" 600 100
+sleep 1
+import -display "$DISPLAY" -window "$window" "$shots/installed_${mode}_scores.png" || fail "no screenshot"
+# The glyphs are far brighter than the translucent stars that pass behind them.
+names=$(/usr/bin/convert "$shots/installed_${mode}_scores.png" -crop 230x144+136+302 +repage -colorspace Gray \
+  -threshold 75% -format "%[fx:mean]" info:)
+if [[ $mode == english ]]; then
+  awk -v s="$names" 'BEGIN { exit !(s < 0.005) }' || fail "names shown although scores.vek has none ($names)"
+else
+  awk -v s="$names" 'BEGIN { exit !(s > 0.02) }' || fail "the default table's names are missing ($names)"
+fi
+
 xdotool keydown F12
 wait_exit "$game" 3 || fail "F12 did not end the game"
 xdotool keyup F12
 [[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS; stderr: $(cat "$work/stderr")"
 [[ ! -s $work/stderr ]] || fail "unexpected stderr: $(cat "$work/stderr")"
-[[ -z $(ls -A "$work/start" | grep -vx quz.ini) ]] || fail "the game wrote into its starting folder: $(ls -A "$work/start")"
-echo "installed game from a folder with ${mode/empty/nothing}: $want menu ($near of the word differs from $want, $far from $other), F12, status 0"
+[[ -z $(ls -A "$work/start" | grep -vx -e quz.ini -e scores.vek) ]] || fail "the game wrote into its starting folder: $(ls -A "$work/start")"
+echo "installed game from a folder with ${mode/empty/nothing}: $want menu ($near of the word differs from $want, $far from $other), bright name pixels $names, F12, status 0"
