@@ -45,6 +45,7 @@ asan: deps
 
 bench: build
 	cd $(BUILD) && for b in bench/*_bench; do ./$$b; done
+	bash bench/present_bench.sh $(BUILD)
 
 package: game
 	cd $(BUILD) && cpack -G DEB
