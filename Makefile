@@ -11,7 +11,9 @@ PREFIX ?= /usr/local
 # ccache, when present, makes rebuilds in other checkouts cheap; the build is the same without it.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: deps configure game build run check test asan bench package install fresh-root format clean
+FUZZ_SECONDS ?= 300
+
+.PHONY: deps configure game build run check test asan asan-build fuzz bench package install fresh-root format clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -30,18 +32,27 @@ run: game
 	@[ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ] || echo "Note: no DISPLAY or WAYLAND_DISPLAY is set; the game needs a graphical session."
 	./$(BUILD)/quz $(ARGS)
 
-# Every test, headless, then the unit tests again under AddressSanitizer and UBSan.
+# Every test, headless, then the unit tests again under AddressSanitizer and UBSan, and a short run of
+# every fuzz target. One clang build serves both: the fuzzers need clang's libFuzzer.
 check: test asan
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUZ_SANITIZE=ON -DQUZ_BUILD_BENCH=OFF $(LAUNCHER)
+asan-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUZ_FUZZ=ON -DQUZ_BUILD_BENCH=OFF $(LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+asan: asan-build
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-		ctest --output-on-failure -j $(JOBS) -L unit
+		ctest --output-on-failure -j $(JOBS) -L 'unit|fuzz'
+
+# Every fuzz target for FUZZ_SECONDS each (default 300), one after the other; prints the runs of each.
+fuzz: asan-build
+	cd $(ASAN_BUILD) && for target in tests/fuzz/fuzz_*; do \
+		SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy bash $(CURDIR)/tests/fuzz/run_fuzzer.sh $$target \
+			$(CURDIR)/tests/fuzz/corpus/$${target##*/fuzz_} $(FUZZ_SECONDS) || exit 1; done
 
 bench: build
 	cd $(BUILD) && for b in bench/*_bench; do ./$$b; done

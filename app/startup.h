@@ -18,5 +18,6 @@ InfoRequest InfoRequestFromArguments(int argc, char** argv);
 // Writes the usage text or the version line.
 void PrintInfo(InfoRequest request, FILE* out);
 
-// Runs the whole program and returns its exit status: 1 when SDL cannot start, else 0.
+// Runs the whole program and returns its exit status: 1 when the data cannot be found, or when SDL, the
+// font library or the video mode cannot start (with one line on stderr saying which), else 0.
 int RunQuz(int argc, char** argv);
