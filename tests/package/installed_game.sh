@@ -36,7 +36,7 @@ game=$!
 E2E_PIDS+=("$game")
 window=$(wait_for_window 30) || fail "no game window; stderr: $(cat "$work/stderr")"
 xdotool mousemove --window "$window" 600 100
-# Which language's play button is on screen (640 by 43 at y 251): only the pixels where the French
+# Which language's play button is on screen (at y 251): only the pixels where the French
 # and English images differ (the word) are compared, so a star passing over the band counts for neither.
 shot=$shots/installed_$mode.png
 band=$work/band.png
@@ -57,7 +57,8 @@ for _ in $(seq 120); do
   sleep 0.5
   kill -0 "$game" 2>/dev/null || fail "the game ended early; stderr: $(cat "$work/stderr")"
   import -display "$DISPLAY" -window "$window" "$shot" 2>/dev/null || continue
-  /usr/bin/convert "$shot" -crop 640x43+0+251 +repage -alpha off "$band"
+  /usr/bin/convert "$shot" -crop "$(/usr/bin/identify -format %wx%h "$data/$want/play.png")+0+251" +repage \
+    -alpha off "$band"
   near=$(differs "$data/$want/play.png")
   far=$(differs "$data/$other/play.png")
   awk -v f="$far" 'BEGIN { exit !(f < 0.25) }' && fail "the $other menu is shown; see $shot"
@@ -68,13 +69,35 @@ for _ in $(seq 120); do
 done
 [[ -n $seen ]] || fail "no $want menu within 60 s ($near of the word differs from $want, $far from $other); see $shot"
 
-# The scores of the starting folder: the nameless table, where the default one has nine names.
-xdotool mousemove --window "$window" 320 315; sleep 0.15; xdotool click 1; sleep 0.2
-xdotool mousemove --window "$window" 600 100
-sleep 1
-import -display "$DISPLAY" -window "$window" "$shots/installed_${mode}_scores.png" || fail "no screenshot"
+# The scores of the starting folder: the nameless table, where the default one has nine names. The
+# click is repeated while the menu still shows its scores button (a click during a fade is ignored).
+scores_button=$work/scores_button.png
+/usr/bin/convert "$data/$want/scores.png" -alpha off "$scores_button"
+/usr/bin/convert "$scores_button" -colorspace gray -threshold 60% "$work/scores_mask.png"
+scores_word=$(/usr/bin/convert "$work/scores_mask.png" -format "%[fx:mean]" info:)
+# Fraction of the scores button's word (at y 294) that the screenshot $1 still shows.
+button_left() {
+  local part
+  part=$(/usr/bin/convert "$1" -crop "$(/usr/bin/identify -format %wx%h "$scores_button")+0+294" +repage \
+    -alpha off "$scores_button" -compose difference -composite -colorspace gray -threshold 10% -negate "$work/scores_mask.png" -compose multiply -composite \
+    -format "%[fx:mean]" info:)
+  awk -v p="$part" -v m="$scores_word" 'BEGIN { printf "%.3f\n", (m > 0 ? p / m : 1) }'
+}
+scores_shot=$shots/installed_${mode}_scores.png
+left=1
+for _ in $(seq 5); do
+  if awk -v l="$left" 'BEGIN { exit !(l > 0.7) }'; then
+    xdotool mousemove --window "$window" 320 315; sleep 0.15; xdotool click 1; sleep 0.2
+    xdotool mousemove --window "$window" 600 100
+  fi
+  sleep 1.5
+  import -display "$DISPLAY" -window "$window" "$scores_shot" || fail "no screenshot"
+  left=$(button_left "$scores_shot")
+  awk -v l="$left" 'BEGIN { exit !(l < 0.3) }' && break
+done
+awk -v l="$left" 'BEGIN { exit !(l < 0.3) }' || fail "the score screen did not open ($left); see $scores_shot"
 # The glyphs are far brighter than the translucent stars that pass behind them.
-names=$(/usr/bin/convert "$shots/installed_${mode}_scores.png" -crop 230x144+136+302 +repage -colorspace Gray \
+names=$(/usr/bin/convert "$scores_shot" -crop 230x144+136+302 +repage -colorspace Gray \
   -threshold 75% -format "%[fx:mean]" info:)
 if [[ $mode == english ]]; then
   awk -v s="$names" 'BEGIN { exit !(s < 0.005) }' || fail "names shown although scores.vek has none ($names)"
