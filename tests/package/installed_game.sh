@@ -79,7 +79,8 @@ scores_word=$(/usr/bin/convert "$work/scores_mask.png" -format "%[fx:mean]" info
 button_left() {
   local part
   part=$(/usr/bin/convert "$1" -crop "$(/usr/bin/identify -format %wx%h "$scores_button")+0+294" +repage \
-    -alpha off "$scores_button" -compose difference -composite -colorspace gray -threshold 10% -negate "$work/scores_mask.png" -compose multiply -composite \
+    -alpha off "$scores_button" -compose difference -composite -colorspace gray -threshold 10% -negate \
+    "$work/scores_mask.png" -compose multiply -composite \
     -format "%[fx:mean]" info:)
   awk -v p="$part" -v m="$scores_word" 'BEGIN { printf "%.3f\n", (m > 0 ? p / m : 1) }'
 }
