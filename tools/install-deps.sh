@@ -10,6 +10,8 @@ packages=(
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
   clang libclang-rt-14-dev
   dpkg-dev file lintian desktop-file-utils appstream
+  libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev
+  postgresql chromium curl
 )
 missing=()
 for p in "${packages[@]}"; do
