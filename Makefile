@@ -1,7 +1,7 @@
 # Thin front door over CMake; ./quz.sh installs make and everything else first on a bare Debian 12.
 #   make run [ARGS=-windowed]   build only the game and its data, then start it from this folder
 #   make check                  every test, then the unit tests again under ASan + UBSan
-#   make package                the Debian package, build/quz_<version>_<arch>.deb
+#   make package                the Debian packages, build/quz_<version>_<arch>.deb and quz-server_...
 #   make install [PREFIX=...]   install into PREFIX (default /usr/local)
 #   make fresh-root             the whole check in a throwaway Debian 12 root (needs root and the archive)
 JOBS ?= $(shell nproc)
@@ -13,7 +13,7 @@ LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNC
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: deps configure game build run check test asan asan-build fuzz bench package install fresh-root format clean
+.PHONY: deps configure game server build run check test asan asan-build fuzz bench package install fresh-root format clean
 
 deps:
 	@bash tools/install-deps.sh
@@ -58,9 +58,12 @@ bench: build
 	cd $(BUILD) && for b in bench/*_bench; do ./$$b; done
 	bash bench/present_bench.sh $(BUILD)
 
-package: game
+server: configure
+	cmake --build $(BUILD) -j $(JOBS) --target quz-scored
+
+package: game server
 	cd $(BUILD) && cpack -G DEB
-	@ls -l $(BUILD)/quz_*.deb
+	@ls -l $(BUILD)/quz_*.deb $(BUILD)/quz-server_*.deb
 
 install: game
 	cmake --install $(BUILD) --prefix $(PREFIX)

@@ -79,4 +79,29 @@ bigger the group, the more points. Bonus blocks double a group's points, drop
 new lines in from the top or add points; an empty board earns a bonus and the
 next level. Pictures and texts in English and French.")
 
+# The score server in a package of its own, quz-server: a club's server needs none of the game's data and
+# a player needs no server. The unit is installed, not enabled: the operator starts it.
+if(TARGET quz-scored)
+  add_custom_command(OUTPUT ${quz_staged}/quz-scored.8.gz
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/server/quz-scored.8 > ${quz_staged}/quz-scored.8.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/server/quz-scored.8
+    COMMENT "Compressing the score server's manual page")
+  add_custom_target(quz_server_dist_files DEPENDS ${quz_staged}/quz-scored.8.gz)
+  add_dependencies(quz_server_dist_files quz_dist_files)
+  add_dependencies(quz-scored quz_server_dist_files)
+  install(TARGETS quz-scored RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR} COMPONENT server)
+  install(FILES ${PROJECT_BINARY_DIR}/server/quz-scored.service DESTINATION lib/systemd/system COMPONENT server)
+  install(FILES ${quz_staged}/quz-scored.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT server)
+  quz_install_package_docs(server quz-server)
+  list(APPEND CPACK_COMPONENTS_ALL server)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_NAME quz-server)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION games)
+  set(CPACK_COMPONENT_SERVER_DISPLAY_NAME "Quz score server")
+  set(CPACK_COMPONENT_SERVER_DESCRIPTION "score server for the game Quz
+quz-scored receives the scores that Quz sends at the end of a game, checks
+them, stores them in SQLite or PostgreSQL and shows a leaderboard (best
+score per player, today, this week and all time) on a web page, also as
+JSON. For a club or a group of friends who run Quz together.")
+endif()
+
 include(CPack)

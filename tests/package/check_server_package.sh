@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The score server's package, as a packager and an operator check it: its fields, dependencies on runtime
+# libraries only, a stripped program in /usr/sbin that starts from the unpacked tree, a systemd unit that
+# systemd-analyze accepts, the manual page and docs, and lintian with no error.
+set -uo pipefail
+build=$1
+out=$build/package-test
+fail() { echo "FAIL: $*" >&2; exit 1; }
+deb=$(ls "$out"/quz-server_*.deb 2>/dev/null | head -1)
+[[ -n $deb ]] || fail "no quz-server package in $out"
+arch=$(dpkg --print-architecture)
+[[ $(basename "$deb") == "quz-server_1.1_${arch}.deb" ]] || fail "package file is $(basename "$deb")"
+root=$out/server-root
+rm -rf "$root"
+dpkg-deb -x "$deb" "$root"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == quz-server && $(field Version) == 1.1 ]] || fail "control fields: $(dpkg-deb -f "$deb")"
+depends=$(field Depends)
+for library in libsqlite3 libpq5 libcpp-httplib libc6 libstdc++6; do
+  [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
+done
+for unwanted in -dev gtest benchmark libsdl libmikmod postgresql, chromium; do
+  [[ $depends == *"$unwanted"* ]] && fail "Depends names $unwanted: $depends"
+done
+
+program=$root/usr/sbin/quz-scored
+file -b "$program" | grep -q 'ELF.*, stripped' || fail "usr/sbin/quz-scored is not a stripped program"
+"$program" --help | grep -q -- '--rate-limit' || fail "the installed program does not answer --help"
+for path in usr/lib/systemd/system/quz-scored.service usr/share/man/man8/quz-scored.8.gz \
+  usr/share/doc/quz-server/copyright usr/share/doc/quz-server/changelog.gz; do
+  [[ -f $root/$path ]] || fail "$path is missing"
+done
+[[ -z $(find "$root" -path '*games/quz*' -print -quit) ]] || fail "the server package holds the game's files"
+man -l "$root/usr/share/man/man8/quz-scored.8.gz" >/dev/null 2>"$out/server-man.err" && [[ ! -s $out/server-man.err ]] ||
+  fail "manual page: $(cat "$out/server-man.err")"
+
+# systemd-analyze wants the program where the unit says: point a copy of the unit at the unpacked one.
+unit=$root/usr/lib/systemd/system/quz-scored.service
+grep -q '^ExecStart=/usr/sbin/quz-scored ' "$unit" || fail "the unit does not start /usr/sbin/quz-scored"
+if command -v systemd-analyze >/dev/null; then
+  sed "s|^ExecStart=/usr/sbin/quz-scored|ExecStart=$program|; /^Documentation=/d" "$unit" >"$out/quz-scored.service"
+  systemd-analyze verify "$out/quz-scored.service" >"$out/systemd-analyze.txt" 2>&1 ||
+    fail "systemd-analyze: $(cat "$out/systemd-analyze.txt")"
+fi
+
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$out/server-lintian.txt" 2>&1 ||
+  fail "lintian: $(cat "$out/server-lintian.txt")"
+echo "$(basename "$deb"): Depends: $depends"
+echo "lintian: $(grep -c '^E:' "$out/server-lintian.txt") errors, $(grep -c '^W:' "$out/server-lintian.txt") warnings"
+cat "$out/server-lintian.txt"
