@@ -1,6 +1,6 @@
-// The score server's reading of a connection's bytes: any bytes get a verdict without harm, a message it
-// accepts holds only what the game can send, and every message the game can send is accepted with the
-// same fields.
+// The score server's message parser on any bytes; whatever it accepts obeys every field rule, and every
+// message the game can send is accepted with the same fields. The input is also taken as a text and given
+// a matching checksum, so the search reaches the field checks instead of stopping at the checksum.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -39,6 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ParseScoreMessage(data, size, expected, &got) == Verdict::kValid) {
         Check(IsPrintableText(got.name, kMaxNameLength) && IsPrintableText(got.mode, kMaxModeLength));
         Check(got.identity <= 0x7FFFFFFFu);
+    }
+    std::unique_ptr<uint8_t[]> scrambled = ScrambleMessage(reinterpret_cast<const char*>(data), size);
+    if (ParseScoreMessage(scrambled.get(), size + kChecksumSize, expected, &got) == Verdict::kValid) {
+        Check(IsPrintableText(got.name, kMaxNameLength) && IsPrintableText(got.mode, kMaxModeLength) &&
+              got.identity <= 0x7FFFFFFFu && size + kChecksumSize <= kScoreWireLimit);
     }
 
     FuzzedDataProvider input(data, size);
