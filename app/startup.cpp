@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "app/high_scores.h"
 #include "app/language.h"
@@ -23,6 +24,7 @@
 #include "platform/profile.h"
 #include "platform/quit_signal.h"
 #include "platform/window_icon.h"
+#include "res/error_report.h"
 
 unsigned int StartupVideoFlags(bool full) {
     unsigned int flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
@@ -31,6 +33,37 @@ unsigned int StartupVideoFlags(bool full) {
 
 bool FullScreenFromArguments(int argc, char** argv) {
     return !(argc > 1 && argv[1] != nullptr && strcmp(argv[1], "-windowed") == 0);
+}
+
+InfoRequest InfoRequestFromArguments(int argc, char** argv) {
+    if (argc < 2 || argv[1] == nullptr) {
+        return InfoRequest::None;
+    }
+    if (strcmp(argv[1], "--help") == 0) {
+        return InfoRequest::Help;
+    }
+    if (strcmp(argv[1], "--version") == 0) {
+        return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+void PrintInfo(InfoRequest request, FILE* out) {
+    if (request == InfoRequest::Version) {
+        fprintf(out, "Quz 1.1\n");
+        return;
+    }
+    fprintf(out,
+            "Usage: quz [-windowed | --help | --version]\n"
+            "Quz 1.1, a single-player arcade puzzle game: remove groups of blocks of one colour.\n"
+            "\n"
+            "  -windowed   play in a 640 by 480 window instead of the full screen\n"
+            "  --help      print this help and exit\n"
+            "  --version   print the version and exit\n"
+            "\n"
+            "Keys: F12 quits at once, F9 switches between full screen and a window.\n"
+            "Settings: quz.ini in the folder the game is started from, else\n"
+            "$XDG_CONFIG_HOME/quz/quz.ini (~/.config/quz/quz.ini); [Game] Lang=fr or Lang=en.\n");
 }
 
 namespace {
@@ -54,8 +87,22 @@ void ShutDown() {
 }  // namespace
 
 int RunQuz(int argc, char** argv) {
+    InfoRequest info = InfoRequestFromArguments(argc, argv);
+    if (info != InfoRequest::None) {
+        PrintInfo(info, stdout);
+        return 0;
+    }
     fullScreen = FullScreenFromArguments(argc, argv);
-    EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
+    // The player's files belong to the folder the game was started from, which is left below to reach
+    // the data: name them first.
+    RememberStartFolder();
+    std::string configFile = ConfigFilePath();
+    std::string scoresFile = StartFolderPath(kScoresFileName);
+    std::string tried;
+    if (!EnterDataDirectory(argc > 0 ? argv[0] : nullptr, tried)) {
+        ReportError("Quz cannot find its data; tried %s", tried.c_str());
+        return 1;
+    }
     ChoosePresentation();
 
     InstallQuitSignalHandlers();
@@ -87,10 +134,11 @@ int RunQuz(int argc, char** argv) {
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
-    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
+    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, configFile.c_str());
     KeepAvailableLanguage(languageCode);
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
-    LoadHighScores();
+    // An unknown starting folder has no scores file: the default table, as for a missing file.
+    LoadHighScores(scoresFile.empty() ? "" : scoresFile.c_str());
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
