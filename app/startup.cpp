@@ -15,6 +15,7 @@
 #include "app/main_loop.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "net/score_client.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
@@ -38,6 +39,16 @@ bool StartSdl() {
         return true;
     }
     return SDL_Init(SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) == 0;
+}
+
+// [Scores] Server: where finished scores go, or "off".
+void ReadScoreServerSetting(const char* iniPath) {
+    char server[300];
+    ReadProfileString("Scores", "Server", "", server, sizeof server, iniPath);
+    if (!ParseScoreServerSetting(server, &scoreServerChoice)) {
+        fprintf(stderr, "quz.ini: Server=%s is not host or host:port; the built-in score server is used\n",
+                server);
+    }
 }
 
 void ShutDown() {
@@ -81,6 +92,7 @@ int RunQuz(int argc, char** argv) {
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
     KeepAvailableLanguage(languageCode);
+    ReadScoreServerSetting(".\\quz.ini");
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     LoadHighScores();
     AppMode = AppModeKind::InMenu;

@@ -49,11 +49,13 @@ void Game::EditName(int character) {
 
 void Game::ConfirmName() {
     InsertHighScore(playerName, score, perfectFlag ? 1 : 0);
-    SetDefaultScoreSettings();
-    char name[sizeof playerName];
-    CopyText(name, playerName);
-    if (!SubmitScore(name, "NORMAL", score, false)) {
-        fprintf(stderr, "Score not sent...\n");
+    if (!scoreServerChoice.off) {
+        SetDefaultScoreSettings();
+        char name[sizeof playerName];
+        CopyText(name, playerName);
+        if (!SubmitScore(name, "NORMAL", score, false)) {
+            fprintf(stderr, "Score not sent...\n");
+        }
     }
     StartFadeOut();
     fading = true;

@@ -35,7 +35,8 @@ void NetCleanup() {
 }
 
 bool ConnectToServer(const char* hostName, const char* hostAddress) {
-    return ConnectTo(hostName) || ConnectTo(hostAddress);
+    // An empty address means there is no fallback (a server chosen in quz.ini has none).
+    return ConnectTo(hostName) || (hostAddress != nullptr && *hostAddress != '\0' && ConnectTo(hostAddress));
 }
 
 bool ConnectTo(const char* server) {

@@ -23,8 +23,9 @@ struct ScriptLine {
     int b;
 };
 
+// __FILE__ is relative when the compiler cache rewrites paths, so the folder comes from the build.
 std::filesystem::path Here() {
-    return std::filesystem::path(__FILE__).parent_path();
+    return std::filesystem::path(QUZ_TEST_SOURCE_DIR) / "game";
 }
 
 std::vector<ScriptLine> ReadScript(const std::filesystem::path& path) {
