@@ -19,6 +19,7 @@
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
+#include "platform/user_files.h"
 #include "platform/window_icon.h"
 
 unsigned int StartupVideoFlags(bool full) {
@@ -48,6 +49,17 @@ void ReadScoreServerSetting(const char* iniPath) {
     if (!ParseScoreServerSetting(server, &scoreServerChoice)) {
         fprintf(stderr, "quz.ini: Server=%s is not host or host:port; the built-in score server is used\n",
                 server);
+    }
+}
+
+// The player's saved table, else the starting folder's scores.vek, else the defaults.
+void LoadPlayerHighScores() {
+    char folder[4096];
+    if (GetUserDataDirectory(folder, sizeof folder)) {
+        LoadHighScoreTables(folder);
+    } else {
+        fprintf(stderr, "No home folder: high scores are kept for this run only\n");
+        LoadHighScoreTables(nullptr);
     }
 }
 
@@ -94,7 +106,7 @@ int RunQuz(int argc, char** argv) {
     KeepAvailableLanguage(languageCode);
     ReadScoreServerSetting(".\\quz.ini");
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
-    LoadHighScores();
+    LoadPlayerHighScores();
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();

@@ -186,7 +186,8 @@ ReadFileResult ReadRegularFile(const char* path, void* bytes, size_t capacity, s
 #else
     struct stat info {};
     if (lstat(path, &info) != 0) {
-        return errno == ENOENT ? ReadFileResult::Missing : ReadFileResult::Unreadable;
+        // A file under a name that is no folder is not there either.
+        return errno == ENOENT || errno == ENOTDIR ? ReadFileResult::Missing : ReadFileResult::Unreadable;
     }
     if (S_ISLNK(info.st_mode) && stat(path, &info) != 0) {
         return ReadFileResult::Unreadable;  // a link to nothing

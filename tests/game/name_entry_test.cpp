@@ -124,8 +124,9 @@ TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
     Frame();
     EXPECT_STREQ(game->playerName, "a Z.9!*-");
 
-    // Codes without a glyph, above 126, or whose low byte alone would be a letter, are refused.
-    const Uint16 refused[] = {'#', '@', '_', 27, 9, 0, 0xE9, 0xC1, 200, 0x441, 0x130, 0x12D};
+    // Codes without a glyph, or of no Latin letter (whose low byte alone would often be one), are refused.
+    const Uint16 refused[] = {'#',  '@',  '_',  27,    9,     0,     127,   0xA9,
+                              0xD7, 0xF7, 0xFE, 0x14B, 0x3B1, 0x441, 0x561, 0x2603};
     for (Uint16 code : refused) {
         PushKey(SDLK_a, code);
     }
@@ -148,6 +149,52 @@ TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
     Frame();
     EXPECT_FALSE(game->quitRequested);
     EXPECT_EQ(game->cells[CellIndex(0, 14)], 1 + 14 % 3) << "nothing removed";
+}
+
+// What a keyboard layout sends for an accented letter: its Unicode code, one key event per character.
+void TypeUnicode(const std::u16string& text) {
+    for (char16_t c : text) {
+        PushKey(SDLK_WORLD_0, static_cast<Uint16>(c));
+    }
+}
+
+TEST_F(EndOfGame, AccentedLettersAreFoldedToTheirBaseLetters) {
+    ZeroTable();
+    EndWithScore(10);
+    const struct {
+        std::u16string typed;
+        const char* kept;
+    } cases[] = {
+        {u"éèêë ÉÈÊË", "eeee EEEE"}, {u"àâ ÀÂ", "aa AA"}, {u"çÇ", "cC"},           {u"ôÔ", "oO"},
+        {u"ùûü ÙÛÜ", "uuu UUU"},     {u"îïÎÏ", "iiII"},   {u"œŒ æÆ", "oeOE aeAE"}, {u"Straße", "Strasse"},
+        {u"ŁódźŠťĳ", "LodzStij"},    {u"ñØåİı", "nOaIi"},
+    };
+    for (const auto& c : cases) {
+        game->playerName[0] = '\0';
+        TypeUnicode(c.typed);
+        Frame();
+        EXPECT_STREQ(game->playerName, c.kept);
+    }
+
+    game->playerName[0] = '\0';
+    TypeUnicode(u"Joueuse été");
+    PushKey(SDLK_RETURN, 13);
+    Frame();
+    EXPECT_STREQ(HighScoreTable[0].name, "Joueuse ete");
+}
+
+TEST_F(EndOfGame, ATwoLetterFoldNeedsTwoPlaces) {
+    ZeroTable();
+    EndWithScore(10);
+    Type("ABCDEFGHIJKLMNOPQRSTUVWXYZ");  // 26 of 27: one place left
+    TypeUnicode(u"ßæœé");
+    Frame();
+    EXPECT_STREQ(game->playerName, "ABCDEFGHIJKLMNOPQRSTUVWXYZe") << "no fold goes in half";
+    PushKey(SDLK_BACKSPACE, 8);
+    PushKey(SDLK_BACKSPACE, 8);
+    TypeUnicode(u"ß");
+    Frame();
+    EXPECT_STREQ(game->playerName, "ABCDEFGHIJKLMNOPQRSTUVWXYss");
 }
 
 TEST_F(EndOfGame, EscapeLeavesWithoutAnEntry) {
