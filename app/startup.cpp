@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "app/high_scores.h"
 #include "app/language.h"
@@ -16,6 +17,7 @@
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "net/score_client.h"
+#include "net/score_sender.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/profile.h"
@@ -52,15 +54,22 @@ void ReadScoreServerSetting(const char* iniPath) {
     }
 }
 
-// The player's saved table, else the starting folder's scores.vek, else the defaults.
-void LoadPlayerHighScores() {
+// The player's saved table (else the starting folder's scores.vek, else the defaults), and the sender
+// with the outbox beside it, which sends at once what an earlier run could not.
+void LoadPlayerFiles() {
     char folder[4096];
+    ScoreSenderConfig sender;
+    SetDefaultScoreSettings();
+    sender.settings = CurrentScoreSettings();
+    sender.off = scoreServerChoice.off;
     if (GetUserDataDirectory(folder, sizeof folder)) {
         LoadHighScoreTables(folder);
+        sender.outboxPath = std::string(folder) + "/" + kOutboxFileName;
     } else {
-        fprintf(stderr, "No home folder: high scores are kept for this run only\n");
+        fprintf(stderr, "No home folder: high scores and unsent scores are kept for this run only\n");
         LoadHighScoreTables(nullptr);
     }
+    StartScoreSending(sender);
 }
 
 void ShutDown() {
@@ -68,6 +77,9 @@ void ShutDown() {
     SDL_Quit();
     TTF_Quit();
     SDLMikMod_Quit();
+    // Last, with the window already gone: a score still on its way gets a short grace, then stays in
+    // the outbox for the next start.
+    FinishScoreSending();
 }
 
 }  // namespace
@@ -106,7 +118,7 @@ int RunQuz(int argc, char** argv) {
     KeepAvailableLanguage(languageCode);
     ReadScoreServerSetting(".\\quz.ini");
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
-    LoadPlayerHighScores();
+    LoadPlayerFiles();
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();

@@ -10,6 +10,7 @@
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "net/score_client.h"
+#include "net/score_sender.h"
 #include "platform/text.h"
 
 namespace {
@@ -63,16 +64,11 @@ void Game::EditName(int character) {
 
 void Game::ConfirmName() {
     RecordHighScore(playerName, score, perfectFlag ? 1 : 0);
-    if (!scoreServerChoice.off) {
-        SetDefaultScoreSettings();
-        char name[sizeof playerName];
-        CopyText(name, playerName);
-        if (!SubmitScore(name, "NORMAL", score, false)) {
-            fprintf(stderr, "Score not sent...\n");
-        }
-    }
+    // The score goes out on the sender's thread: nothing here waits on the network.
+    SetDefaultScoreSettings();
+    QueueScore(playerName, "NORMAL", score, false);
     StartFadeOut();
     fading = true;
-    // The submission blocks the frame; its time must not count towards this frame's fade.
+    // Saving the table takes a moment of disk time; it must not count towards this frame's fade.
     FrameClock.deltaMs = 0;
 }

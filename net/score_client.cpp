@@ -27,11 +27,11 @@ ScoreServerChoice scoreServerChoice;
 namespace {
 
 // The settings are read with a precision so that one filled to its last byte cannot be read past.
-bool FormatScoreText(char (&text)[kScoreMessageSize], const char* playerName, const char* mode, int32_t score,
-                     bool variant) {
+bool FormatScoreText(char (&text)[kScoreMessageSize], const ScoreSettings& settings, const char* playerName,
+                     const char* mode, int32_t score, bool variant) {
     return FormatText(text, sizeof text, "%" PRIu32 "\t%s\t%.1023s\t%.1023s\t%s\t%.1023s\t%s\t%" PRId32,
-                      MachineIdentity(), variant ? "RVEK" : "SVEK", scoreClientTag, scoreCredential,
-                      playerName != nullptr ? playerName : "", scoreGameName, mode != nullptr ? mode : "",
+                      MachineIdentity(), variant ? "RVEK" : "SVEK", settings.clientTag, settings.credential,
+                      playerName != nullptr ? playerName : "", settings.gameName, mode != nullptr ? mode : "",
                       score);
 }
 
@@ -117,19 +117,38 @@ void SetDefaultScoreSettings() {
     }
 }
 
+ScoreSettings CurrentScoreSettings() {
+    ScoreSettings settings;
+    CopyText(settings.clientTag, scoreClientTag);
+    CopyText(settings.credential, scoreCredential);
+    CopyText(settings.gameName, scoreGameName);
+    CopyText(settings.hostName, scoreHostName);
+    CopyText(settings.hostAddress, scoreHostAddress);
+    settings.port = scoreServerPort;
+    settings.connectTimeoutMs = scoreConnectTimeoutMs;
+    settings.sendTimeoutMs = scoreSendTimeoutMs;
+    return settings;
+}
+
 bool SubmitScore(const char* playerName, const char* mode, int32_t score, bool variant) {
+    return SubmitScore(CurrentScoreSettings(), playerName, mode, score, variant);
+}
+
+bool SubmitScore(const ScoreSettings& settings, const char* playerName, const char* mode, int32_t score,
+                 bool variant) {
     if (!NetStartup()) {
         return false;
     }
     bool sent = false;
     // The text is made before connecting, so a message too long to send opens no connection either.
     char text[kScoreMessageSize];
-    if (FormatScoreText(text, playerName, mode, score, variant) &&
-        ConnectToServer(scoreHostName, scoreHostAddress)) {
+    if (FormatScoreText(text, settings, playerName, mode, score, variant) &&
+        ConnectToServer(settings.hostName, settings.hostAddress, settings.port, settings.connectTimeoutMs)) {
         size_t length = strlen(text);
         std::unique_ptr<uint8_t[]> bytes = ScrambleMessage(text, length);
-        sent = SendMessageBytes(bytes.get(), length + kChecksumSize);
-        CloseConnection();
+        sent = SendMessageBytes(bytes.get(), length + kChecksumSize, settings.sendTimeoutMs);
+        // The protocol has no reply: a score counts as sent only when its connection also ended cleanly.
+        sent = CloseConnection() && sent;
     }
     NetCleanup();
     return sent;

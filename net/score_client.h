@@ -33,5 +33,23 @@ bool ParseScoreServerSetting(const char* text, ScoreServerChoice* choice);
 // (which also sets scoreServerPort, and has no separate fallback address).
 void SetDefaultScoreSettings();
 
-// True when every byte of the message was handed to the network.
+// Everything one submission reads, copied out of the process-wide settings, so that a send on the score
+// sender's thread shares nothing with the game.
+struct ScoreSettings {
+    char clientTag[1024] = {};
+    char credential[1024] = {};
+    char gameName[1024] = {};
+    char hostName[1024] = {};
+    char hostAddress[1024] = {};  // "" for no fallback
+    uint16_t port = 4242;
+    int connectTimeoutMs = 3000;
+    int sendTimeoutMs = 3000;
+};
+// The process-wide settings with scoreServerPort and the connection time-outs, as they stand now.
+ScoreSettings CurrentScoreSettings();
+
+// True when every byte of the message was handed to the network and the connection ended cleanly. The
+// first form sends with CurrentScoreSettings().
 bool SubmitScore(const char* playerName, const char* mode, int32_t score, bool variant);
+bool SubmitScore(const ScoreSettings& settings, const char* playerName, const char* mode, int32_t score,
+                 bool variant);

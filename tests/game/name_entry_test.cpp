@@ -11,6 +11,7 @@
 #include "loopback_server.h"
 #include "net/connection.h"
 #include "net/message.h"
+#include "net/score_sender.h"
 #include "platform/input.h"
 
 namespace {
@@ -63,10 +64,15 @@ class EndOfGame : public GameSession {
         FillWithoutMoves(*game);
         game->lives = 0;
         strcpy(game->playerName, "LEFTOVER");
+        // A sender of this test alone, its outbox in memory.
+        StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, ""});
     }
 
     void TearDown() override {
+        FinishScoreSending(0);
         scoreServerPort = kDefaultScoreServerPort;
+        scoreConnectTimeoutMs = kDefaultScoreConnectTimeoutMs;
+        scoreServerChoice = ScoreServerChoice{};
         GameSession::TearDown();
     }
 
@@ -226,10 +232,8 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     Type("X");
     FrameClock.totalMs += 100;
     FrameClock.deltaMs = 100;
-    testing::internal::CaptureStderr();
     ASSERT_TRUE(game->PlayFrame());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(FrameClock.deltaMs, 0) << "the submission's time is not counted";
+    EXPECT_EQ(FrameClock.deltaMs, 0) << "the save's time is not counted";
     EXPECT_EQ(game->fadeLevel, 255) << "this frame's fade did not move";
     EXPECT_TRUE(game->quitRequested);
     EXPECT_TRUE(game->fading);
@@ -243,7 +247,11 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     EXPECT_EQ(HighScoreTable[3].score, 1200);
     EXPECT_EQ(HighScoreTable[3].marked, 1);
 
+    testing::internal::CaptureStderr();
     const std::vector<std::string> fields = Fields(server.Received());
+    ASSERT_TRUE(GameScoreSender().WaitUntilIdle(5000));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(GameScoreSender().Outbox().empty());
     ASSERT_EQ(fields.size(), 8u);
     EXPECT_EQ(fields[1], "SVEK");
     EXPECT_EQ(fields[2], "vektcp");
@@ -272,9 +280,56 @@ TEST_F(EndOfGame, UnsentScoreIsReportedAndTheGameEndsNormally) {
     PushKey(SDLK_RETURN, 13);
     testing::internal::CaptureStderr();
     Frame();
+    EXPECT_GT(RunToEnd(100), 0);
+    ASSERT_TRUE(GameScoreSender().WaitUntilIdle(5000));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Score not sent...\n");
     EXPECT_STREQ(HighScoreTable[0].name, "Bo") << "the entry stays";
+    ASSERT_EQ(GameScoreSender().Outbox().size(), 1u) << "the score waits for the next chance";
+    EXPECT_STREQ(GameScoreSender().Outbox()[0].name, "Bo");
+    EXPECT_EQ(GameScoreSender().Outbox()[0].score, 77);
+}
+
+TEST_F(EndOfGame, ConfirmingReturnsToTheFrameLoopWhileTheSendIsInFlight) {
+    StuckListener listener;
+    if (!listener.Hangs()) {
+        GTEST_SKIP() << "this system completes connects to a full accept queue";
+    }
+    scoreServerPort = listener.Port();
+    scoreConnectTimeoutMs = 500;
+    ZeroTable();
+    EndWithScore(640);
+    Type("Cy");
+    PushKey(SDLK_RETURN, 13);
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(Frame());
+    EXPECT_TRUE(game->fading);
+    EXPECT_TRUE(GameScoreSender().Busy()) << "the frame is over and the score is still on its way";
+    // The whole fade-out runs and the session ends with the send still hanging in its connect.
     EXPECT_GT(RunToEnd(100), 0);
+    EXPECT_TRUE(GameScoreSender().Busy());
+    ASSERT_TRUE(GameScoreSender().WaitUntilIdle(5000));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Score not sent...\n");
+    ASSERT_EQ(GameScoreSender().Outbox().size(), 1u);
+    EXPECT_STREQ(GameScoreSender().Outbox()[0].name, "Cy");
+}
+
+TEST_F(EndOfGame, WithServerOffNothingIsSent) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.Listening());
+    scoreServerPort = server.Port();
+    StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), true, ""});
+    ZeroTable();
+    EndWithScore(50);
+    Type("Di");
+    PushKey(SDLK_RETURN, 13);
+    testing::internal::CaptureStderr();
+    Frame();
+    EXPECT_STREQ(HighScoreTable[0].name, "Di");
+    EXPECT_FALSE(GameScoreSender().Busy());
+    EXPECT_EQ(GameScoreSender().SendsStarted(), 0);
+    EXPECT_TRUE(GameScoreSender().Outbox().empty());
+    EXPECT_GT(RunToEnd(100), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(EndOfGame, ReturnOnAnEmptyNameInsertsAnEmptyName) {
