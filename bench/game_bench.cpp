@@ -19,18 +19,15 @@ namespace {
 Game* BusyGame() {
     srand(7);
     Game* game = CreateGame();
-    game->fading = false;
-    game->fadeStep = 0;
+    game->fadePhase = FadePhase::Shown;
     game->fadeLevel = 256;
     game->score = game->shownScore = 123456;
     game->levelPoints = 4321;
-    game->levelOver = true;
-    game->levelWon = true;
-    game->perfectFlag = true;
+    game->levelPhase = LevelPhase::Won;
     game->messageX = 50;
     game->messageDelay = 1e9f;
     game->doubleTimer = 255;
-    lastBonusKind = 3;
+    game->lastBonusKind = BonusKind::Points1000;
     game->pointsTimer = 255;
     SDL_WarpMouse(240, 240);
     game->hoverPoints = game->MarkGroupAt(240, 240);
@@ -51,7 +48,7 @@ void BM_DrawBusyBoard(benchmark::State& state) {
     }
     for (auto _ : state) {
         game->fadeLevel = wipe ? 128 : 256;
-        game->Draw();
+        benchmark::DoNotOptimize(game->Draw());
         benchmark::ClobberMemory();
     }
     DestroyGame(game);
@@ -64,8 +61,7 @@ void BM_PlayFrame(benchmark::State& state) {
         return;
     }
     Game* game = BusyGame();
-    game->levelOver = false;
-    game->levelWon = false;
+    game->levelPhase = LevelPhase::Playing;
     FrameClock.deltaMs = 1;
     for (auto _ : state) {
         game->timeLeft = 5000;

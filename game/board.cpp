@@ -26,7 +26,7 @@ void Board::FillBoard() {
         for (int column = 0; column < kBoardSize; ++column) {
             int i = CellIndex(column, row);
             cells[i] = RandomColour();
-            phases[i] = (rand() + column + row) % 20;
+            phases[i] = (rand() % 20 + column + row) % 20;
         }
     }
     // Three bonuses are promised to the player, so they never share a cell: draw again until all three

@@ -22,11 +22,10 @@ constexpr size_t kMaxNameLength = 27;
 void Game::StartGameOver() {
     gameOverSound.Play();
     if (ScoreQualifies(score)) {
-        enteringName = true;
+        levelPhase = LevelPhase::NameEntry;
         messageDelay = 0;  // typing starts at once
     } else {
-        gameOver = true;
-        quitRequested = true;
+        levelPhase = LevelPhase::GameOver;  // the fade-out after its message ends the session
     }
     playerName[0] = '\0';
 }
@@ -63,12 +62,12 @@ void Game::EditName(int character) {
 }
 
 void Game::ConfirmName() {
-    RecordHighScore(playerName, score, perfectFlag ? 1 : 0);
+    // A game ends on a lost level, never on a cleared one, so its entry is never marked as perfect.
+    RecordHighScore(playerName, score, 0);
     // The score goes out on the sender's thread: nothing here waits on the network.
     SetDefaultScoreSettings();
     QueueScore(playerName, "NORMAL", score, false);
     StartFadeOut();
-    fading = true;
     // Saving the table takes a moment of disk time; it must not count towards this frame's fade.
     FrameClock.deltaMs = 0;
 }

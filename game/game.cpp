@@ -1,22 +1,25 @@
-// The play session's frame step: group search, falling, lines, the end-of-level test, input, the idle
-// penalty, the rolling score, drawing, Escape and the fades between levels.
+// The play session's frame: a fixed list of steps (group search, falling, lines, the end-of-level test,
+// input, the idle penalty, the rolling score, the animations, drawing, Escape and the ends of fades),
+// and the transitions between the session's phases. Each step reads the phases through the questions of
+// game.h; only the transitions at the end of this file and in end_of_game.cpp change them.
 #include "game/game.h"
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "game/shared_state.h"
 #include "platform/input.h"
-
-int32_t settleFrames = 0;
-int32_t lastBonusKind = 0;
 
 namespace {
 
 constexpr float kLineInterval = 200;
 constexpr int32_t kMaxPendingLines = 15;
 constexpr int32_t kSettleFrames = 15;
+constexpr float kFadeOutStart = 255;
+constexpr float kFadeOutEnd = -100;  // black enough to swap what is behind the picture
+constexpr float kRestartFadeStart = -80;
 
 }  // namespace
 
@@ -37,20 +40,210 @@ void DestroyGame(Game* game) {
     delete game;
 }
 
-void Game::StartFadeOut() {
-    quitRequested = true;
-    fadeLevel = 255;
-    fadeStep = -1;
+int32_t Game::FadeStep() const {
+    switch (fadePhase) {
+        case FadePhase::FadeIn:
+            return 1;
+        case FadePhase::Shown:
+            return 0;
+        case FadePhase::FadeOutToNext:
+        case FadePhase::FadeOutToMenu:
+        case FadePhase::FadeOutInPlay:
+            break;
+    }
+    return -1;
+}
+
+// The order matters: the click of HandleEvents removes the group marked by the first step, on the board
+// as gravity and the columns left it; Animate moves the fade that FinishFrame then tests.
+bool Game::PlayFrame() {
+    MarkGroupUnderPointer();
+    StepGravity();
+    StepColumns();
+    CountDownLevelMessage();
+    DropPendingLines();
+    TestLevelEnd();
+    FadeAnnouncements();
+    HandleEvents();
+    ApplyIdlePenalty();
+    RollShownScore();
+    Animate();
+    if (!Draw()) {
+        RecoverLostImages();
+    }
+    return FinishFrame();
+}
+
+void Game::MarkGroupUnderPointer() {
+    int x = 0;
+    int y = 0;
+    SDL_GetMouseState(&x, &y);
+    const int n = MarkGroupAt(x, y);
+    hoverPoints = n * n;
+}
+
+void Game::CountDownLevelMessage() {
+    if (!LevelOver() || levelPhase == LevelPhase::NameEntry) {
+        return;
+    }
+    messageDelay -= static_cast<float>(FrameClock.deltaMs);
+    if (InputLive() && messageDelay < 0) {
+        EndLevelMessage();
+    }
+}
+
+// A line drops in every 200 ms while lines are pending, whatever the phase, across level restarts too.
+void Game::DropPendingLines() {
+    if (linesPending == 0) {
+        return;
+    }
+    lineTimer -= static_cast<float>(FrameClock.deltaMs);
+    if (lineTimer < 0) {
+        AddLine();
+        linesPending -= 1;
+        addLineSound.Play();
+        lineTimer = kLineInterval;
+    }
+}
+
+void Game::TestLevelEnd() {
+    if (settleFrames > 0) {
+        --settleFrames;
+        return;
+    }
+    if (LevelOver()) {
+        return;
+    }
+    const BoardOutcome outcome = CheckBoard();
+    if (outcome != BoardOutcome::MovesLeft) {
+        EndLevel(outcome);
+    }
+}
+
+void Game::FadeAnnouncements() {
+    const double fall = FrameClock.deltaMs / 10.0;
+    doubleTimer -= fall;
+    addLineTimer -= fall;
+    pointsTimer -= fall;
+}
+
+// Every queued event is taken; outside live input, and while the level message holds, it is dropped.
+void Game::HandleEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (!InputLive() || messageDelay > 0) {
+            continue;
+        }
+        if (levelPhase == LevelPhase::NameEntry) {
+            if (event.type == SDL_KEYDOWN) {
+                EditName(event.key.keysym.unicode);
+            }
+        } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+            RemoveGroup();
+        } else if (event.type == SDL_QUIT) {
+            CloseWindowInPlay();
+        }
+    }
+}
+
+void Game::ApplyIdlePenalty() {
+    if (LevelOver()) {
+        return;
+    }
+    if (timeLeft >= 0) {
+        timeLeft -= FrameClock.deltaMs;
+        return;
+    }
+    if (score > 0) {
+        timeSound.Play();
+    }
+    score -= 100;
+    levelPoints -= 100;
+    timeLeft = 999;  // the next 100 points go about a second later
+}
+
+// The shown score closes an eighth of a large gap per frame and a small one point by point; the penalty
+// may take the score below 0 for this one step, which the clamp then undoes.
+void Game::RollShownScore() {
+    int32_t shown = shownScore;
+    if (shown < score - 8) {
+        shown += (score - shown) / 8;
+    } else if (shown < score) {
+        shown += 1;
+    }
+    if (shown > score + 8) {
+        shown -= (shown - score) / 8;
+    } else if (shown > score) {
+        shown -= 1;
+    }
+    shownScore = shown < 0 ? 0 : shown;
+    if (score < 0) {
+        score = 0;
+        levelPoints = 0;
+    }
+}
+
+// What moves on screen with time: the message panel slides in at a pixel per millisecond, the fade
+// moves a level per 5 ms and the music follows it.
+void Game::Animate() {
+    if (LevelOver()) {
+        messageX += FrameClock.deltaMs;
+        if (messageX > kMessageRestX) {
+            messageX = kMessageRestX;
+        }
+    }
+    fadeLevel = static_cast<float>(fadeLevel + (FadeStep() * FrameClock.deltaMs) / 5.0);
+    if (fadeLevel < 256) {
+        music.SetVolume(static_cast<int>(fadeLevel * 0.5f));
+    }
+}
+
+// The images lived in video memory that was taken away (a mode switch elsewhere): wait until the display
+// is back and load them again.
+void Game::RecoverLostImages() {
+    fprintf(stderr, "RESTORING GAME\n");
+    SDL_Delay(100);
+    SDL_WaitEvent(nullptr);
+    FreeImages();
+    LoadResources(true);
+}
+
+// Escape, then the ends of the fades. Escape is read as a held key, after drawing, so a press is seen
+// even when its event was dropped.
+bool Game::FinishFrame() {
+    SDL_PumpEvents();
+    const Uint8* keys = GetHeldKeys();
+    if (InputLive() && keys[SDLK_ESCAPE] != 0) {
+        StartFadeOut();
+        return true;
+    }
+    if (fadeLevel > 255) {
+        FinishFadeIn();
+        return true;
+    }
+    if (fadeLevel <= kFadeOutEnd) {
+        return FinishFadeOut();
+    }
+    return true;
+}
+
+// ---- Transitions -------------------------------------------------------------------------------------
+
+void Game::AddGroupPoints(int32_t points) {
+    if (score <= kScoreCap) {
+        score += points;
+        levelPoints += points;
+    }
 }
 
 void Game::RemoveGroup() {
     int n = 0;
-    int32_t bonus = 0;
+    int32_t bonus = kEmptyCell;
     for (int i = 0; i < kCellCount; ++i) {
         if (highlight[i] == 0 || cells[i] == kEmptyCell) {
             continue;
         }
-        int32_t value = cells[i];
+        const int32_t value = cells[i];
         if (value == kDoubleBonus || value == kAddLineBonus || value == kPointsBonus) {
             bonus = value;
             doubleTimer = value == kDoubleBonus ? 255 : 0;
@@ -65,29 +258,30 @@ void Game::RemoveGroup() {
         return;
     }
     const int32_t points = n * n;
-    if (score <= kScoreCap) {
-        score += points;
-        levelPoints += points;
-    }
+    AddGroupPoints(points);
     timeLeft = 4000;
+    ScoreBonus(bonus, points, n);
+}
+
+void Game::ScoreBonus(int32_t bonus, int32_t points, int n) {
     switch (bonus) {
         case kDoubleBonus:
-            if (score <= kScoreCap) {
-                score += points;
-                levelPoints += points;
-            }
-            lastBonusKind = 1;
+            AddGroupPoints(points);
+            lastBonusKind = BonusKind::Double;
             doubleSound.Play();
             break;
         case kAddLineBonus:
+            // The new count replaces what is still pending.
             linesPending = static_cast<float>(n + 1 < kMaxPendingLines ? n + 1 : kMaxPendingLines);
-            lastBonusKind = 5;
+            lastBonusKind = BonusKind::AddLine;
             break;
         case kPointsBonus: {
-            const int32_t extra = rand() % 2 == 0 ? 1000 : 500;
+            // No cap here: a bonus is paid even above the score cap.
+            const bool thousand = rand() % 2 == 0;
+            const int32_t extra = thousand ? 1000 : 500;
             score += extra;
             levelPoints += extra;
-            lastBonusKind = extra == 1000 ? 3 : 4;
+            lastBonusKind = thousand ? BonusKind::Points1000 : BonusKind::Points500;
             pointsSound.Play();
             break;
         }
@@ -100,163 +294,68 @@ void Game::RemoveGroup() {
 void Game::EndLevel(BoardOutcome outcome) {
     messageDelay = 5000;
     doubleTimer = addLineTimer = pointsTimer = 0;
-    levelOver = true;
     messageX = -400;
     if (outcome == BoardOutcome::Cleared) {
-        perfectFlag = true;
+        levelPhase = LevelPhase::Won;
         bonus5000Flag = false;
-        levelWon = true;
         perfectSound.Play();
         score += 10000;
         return;
     }
-    perfectFlag = false;
     bonus5000Flag = levelPoints >= 5000;
     if (lives > 0) {
-        levelLost = true;
+        levelPhase = LevelPhase::Lost;
         lostSound.Play();
     } else {
         StartGameOver();
     }
 }
 
+void Game::StartFadeOut() {
+    fadePhase = FadePhase::FadeOutToMenu;
+    fadeLevel = kFadeOutStart;
+}
+
+void Game::CloseWindowInPlay() {
+    fadePhase = FadePhase::FadeOutInPlay;
+    fadeLevel = kFadeOutStart;
+}
+
+void Game::EndLevelMessage() {
+    fadePhase = QuitRequested() ? FadePhase::FadeOutToMenu : FadePhase::FadeOutToNext;
+    fadeLevel = kFadeOutStart;
+}
+
+void Game::FinishFadeIn() {
+    fadePhase = FadePhase::Shown;
+    fadeLevel = 256;
+}
+
+bool Game::FinishFadeOut() {
+    if (QuitRequested()) {
+        return false;
+    }
+    RestartLevel();
+    return true;
+}
+
+// A new board behind the black screen. Score, lives, level, pending lines and the name are kept.
 void Game::RestartLevel() {
-    if (levelWon) {
+    if (levelPhase == LevelPhase::Won) {
         ++level;
     }
-    if (levelLost) {
+    if (levelPhase == LevelPhase::Lost) {
         --lives;
     }
     music.Stop();
     FreeImages();
     messageDelay = 0;
     levelPoints = 0;
-    fadeStep = 1;
     messageX = -400;
     timeLeft = 10000;
-    levelOver = enteringName = perfectFlag = gameOver = levelWon = levelLost = quitRequested = false;
-    fading = true;
+    levelPhase = LevelPhase::Playing;
+    fadePhase = FadePhase::FadeIn;
     FillBoard();
     LoadResources(false);
-    fadeLevel = -80;
-}
-
-bool Game::PlayFrame() {
-    const int32_t delta = FrameClock.deltaMs;
-
-    int x = 0;
-    int y = 0;
-    SDL_GetMouseState(&x, &y);
-    const int n = MarkGroupAt(x, y);
-    hoverPoints = n * n;
-
-    StepGravity();
-    StepColumns();
-
-    if (levelOver && !enteringName) {
-        messageDelay -= static_cast<float>(delta);
-        if (!fading && messageDelay < 0) {
-            fading = true;
-            fadeLevel = 255;
-            fadeStep = -1;
-        }
-    }
-
-    if (linesPending != 0) {
-        lineTimer -= static_cast<float>(delta);
-        if (lineTimer < 0) {
-            AddLine();
-            linesPending -= 1;
-            addLineSound.Play();
-            lineTimer = kLineInterval;
-        }
-    }
-
-    if (settleFrames > 0) {
-        --settleFrames;
-    } else if (!levelOver) {
-        const BoardOutcome outcome = CheckBoard();
-        if (outcome != BoardOutcome::MovesLeft) {
-            EndLevel(outcome);
-        }
-    }
-
-    doubleTimer -= delta / 10.0;
-    addLineTimer -= delta / 10.0;
-    pointsTimer -= delta / 10.0;
-
-    SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-        if (fading || messageDelay > 0) {
-            continue;
-        }
-        if (enteringName) {
-            if (event.type == SDL_KEYDOWN) {
-                EditName(event.key.keysym.unicode);
-            }
-        } else if (event.type == SDL_MOUSEBUTTONDOWN) {
-            RemoveGroup();
-        } else if (event.type == SDL_QUIT) {
-            // Play stays live during this fade-out: only Escape and the end of a game stop input.
-            StartFadeOut();
-        }
-    }
-
-    if (!levelOver) {
-        if (timeLeft < 0) {
-            if (score > 0) {
-                timeSound.Play();
-            }
-            score -= 100;
-            levelPoints -= 100;
-            timeLeft = 999;
-        } else {
-            timeLeft -= FrameClock.deltaMs;
-        }
-    }
-
-    int32_t shown = shownScore;
-    if (shown < score - 8) {
-        shown += (score - shown) / 8;
-    } else if (shown < score) {
-        shown += 1;
-    }
-    if (shown > score + 8) {
-        shown -= (shown - score) / 8;
-    } else if (shown > score) {
-        shown -= 1;
-    }
-    shownScore = shown;
-
-    if (score < 0) {
-        score = 0;
-        levelPoints = 0;
-    }
-    if (shownScore < 0) {
-        shownScore = 0;
-    }
-
-    Draw();
-
-    SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
-    if (!fading && keys[SDLK_ESCAPE] != 0) {
-        StartFadeOut();
-        fading = true;
-        return true;
-    }
-    if (fadeLevel > 255) {
-        fading = false;
-        fadeLevel = 256;
-        fadeStep = 0;
-        return true;
-    }
-
-    if (fadeLevel <= -100) {
-        if (quitRequested) {
-            return false;
-        }
-        RestartLevel();
-    }
-    return true;
+    fadeLevel = kRestartFadeStart;
 }

@@ -144,6 +144,10 @@ void GameResources::LoadResources(bool imagesOnly) {
         }
         member = image;
     }
+    if (pointerImage != nullptr) {
+        // Translucent over its colour key; set here so that drawing a frame changes no image.
+        SDL_SetAlpha(pointerImage, SDL_SRCALPHA, 150);
+    }
     if (imagesOnly) {
         return;
     }

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int kAnimationFrames = 20;
-constexpr int kMessageRestX = 50;  // centres the 380-pixel panel over the board
 
 // A frame is about 230 rectangle copies, two of them covering most of the screen; CopyRect keeps them
 // well under the cost of the library's blits, which on this path stream past the cache (unkeyed) or go
@@ -48,111 +47,143 @@ void SmallNumbers(int x, int y, const char* text, SDL_Surface* image) {
     }
 }
 
-}  // namespace
-
-void Game::Draw() {
-    if (Copy(backImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0) == -2) {
-        // The images lived in video memory that was taken away (a mode switch elsewhere): wait until the
-        // display is back, reload them and skip the rest of this frame.
-        fprintf(stderr, "RESTORING GAME\n");
-        SDL_Delay(100);
-        SDL_WaitEvent(nullptr);
-        FreeImages();
-        LoadResources(true);
-        return;
-    }
-    Copy(panelImage, 0, 0, 160, 480, kBoardPixels, 0);
-
+void DrawBoard(const Game& game) {
     const int32_t tick = FrameClock.totalMs / 200;
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             const int i = CellIndex(column, row);
-            SDL_Surface* image = BlockImage(*this, cells[i], highlight[i] != 0);
+            SDL_Surface* image = BlockImage(game, game.cells[i], game.highlight[i] != 0);
             if (image != nullptr) {
-                const int frame = (tick + phases[i]) % kAnimationFrames;
+                const int frame = (tick + game.phases[i]) % kAnimationFrames;
                 Copy(image, kCellPixels * frame, 0, kCellPixels, kCellPixels, kCellPixels * column,
                      kCellPixels * row);
             }
         }
     }
+}
 
+void DrawPanelNumbers(const Game& game) {
     char text[32];
-    if (timeLeft > 999 || (timeLeft & 512) != 0) {
-        const int32_t seconds = timeLeft / 1000;
+    // In the last second the 0 blinks off for its lower half.
+    if (game.timeLeft > 999 || (game.timeLeft & 512) != 0) {
+        const int32_t seconds = game.timeLeft / 1000;
         FormatText(text, sizeof text, "%d", seconds < 0 ? 0 : seconds);
-        Numbers(550, 337, text, digitsImage);
+        Numbers(550, 337, text, game.digitsImage);
     }
-    FormatText(text, sizeof text, "%06i", shownScore);
-    Numbers(500, 277, text, digitsImage);
-    FormatText(text, sizeof text, "%02i", lives);
-    Numbers(544, 122, text, digitsImage);
-    FormatText(text, sizeof text, "%02i", level);
-    Numbers(544, 195, text, digitsImage);
-    FormatText(text, sizeof text, "%5i", levelPoints);
-    SmallNumbers(586, 264, text, smallDigitsImage);
+    FormatText(text, sizeof text, "%06i", game.shownScore);
+    Numbers(500, 277, text, game.digitsImage);
+    FormatText(text, sizeof text, "%02i", game.lives);
+    Numbers(544, 122, text, game.digitsImage);
+    FormatText(text, sizeof text, "%02i", game.level);
+    Numbers(544, 195, text, game.digitsImage);
+    FormatText(text, sizeof text, "%5i", game.levelPoints);
+    SmallNumbers(586, 264, text, game.smallDigitsImage);
+}
 
+void DrawHoverPoints(const Game& game) {
+    if (game.hoverPoints <= 0) {
+        return;
+    }
     int mouseX = 0;
     int mouseY = 0;
-    if (hoverPoints > 0) {
-        SDL_GetMouseState(&mouseX, &mouseY);
-        FormatText(text, sizeof text, "%d", hoverPoints);
-        SmallNumbers(mouseX + 10, mouseY - 4, text, smallDigitsImage);
-    }
-
-    if (levelOver) {
-        messageX += FrameClock.deltaMs;
-        if (messageX > kMessageRestX) {
-            messageX = kMessageRestX;
-        }
-        if (enteringName) {
-            Copy(hiscoreImage, 0, 0, 380, 128, messageX, 150);
-            if (messageX == kMessageRestX && fontImage != nullptr) {
-                DrawText(screen, 71, 251, playerName, fontImage);
-                if ((FrameClock.totalMs & 128) != 0) {
-                    DrawText(screen, 71 + 12 * static_cast<int>(strlen(playerName)), 251, "-", fontImage);
-                }
-            }
-        } else if (levelWon) {
-            Copy(wonLevelImage, 0, 0, 380, 128, messageX, 150);
-            if ((FrameClock.totalMs & 512) != 0) {
-                Copy(perfectFlag ? perfectImage : points5000Image, 0, 0, 256, 64, messageX + 62, 280);
-                if (bonus5000Flag) {
-                    Copy(points5000Image, 0, 0, 256, 64, messageX + 62, 280);
-                }
-            }
-        } else if (levelLost) {
-            Copy(loseLevelImage, 0, 0, 380, 128, messageX, 150);
-        } else if (gameOver) {
-            Copy(gameOverImage, 0, 0, 380, 128, messageX, 150);
-        }
-    }
-
     SDL_GetMouseState(&mouseX, &mouseY);
-    if (pointerImage != nullptr) {
-        SDL_SetAlpha(pointerImage, SDL_SRCALPHA, 150);
-        if (fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
-            Copy(pointerImage, 0, 0, 32, 32, mouseX, mouseY);
+    char text[32];
+    FormatText(text, sizeof text, "%d", game.hoverPoints);
+    SmallNumbers(mouseX + 10, mouseY - 4, text, game.smallDigitsImage);
+}
+
+// The name and its cursor wait until the panel has stopped, so they never slide.
+void DrawNameEntry(const Game& game) {
+    Copy(game.hiscoreImage, 0, 0, 380, 128, game.messageX, 150);
+    if (game.messageX != kMessageRestX || game.fontImage == nullptr) {
+        return;
+    }
+    DrawText(screen, 71, 251, game.playerName, game.fontImage);
+    if ((FrameClock.totalMs & 128) != 0) {
+        DrawText(screen, 71 + 12 * static_cast<int>(strlen(game.playerName)), 251, "-", game.fontImage);
+    }
+}
+
+void DrawLevelWon(const Game& game) {
+    Copy(game.wonLevelImage, 0, 0, 380, 128, game.messageX, 150);
+    if ((FrameClock.totalMs & 512) != 0) {
+        // A won level is always a cleared board; the 5000-points line would cover it.
+        Copy(game.perfectImage, 0, 0, 256, 64, game.messageX + 62, 280);
+        if (game.bonus5000Flag) {
+            Copy(game.points5000Image, 0, 0, 256, 64, game.messageX + 62, 280);
         }
     }
+}
 
-    if ((FrameClock.totalMs & 256) != 0) {
-        if (doubleTimer > 0) {
-            Copy(bonus2xImage, 0, 0, 256, 64, 112, 210);
-        }
-        if (addLineTimer > 0) {
-            Copy(bonusAddLineImage, 0, 0, 256, 64, 112, 210);
-        }
-        if (pointsTimer > 0) {
-            SDL_Surface* image = lastBonusKind == 3   ? bonus1000Image
-                                 : lastBonusKind == 4 ? bonus500Image
-                                                      : nullptr;
-            Copy(image, 0, 0, 256, 64, 112, 210);
-        }
+void DrawLevelMessage(const Game& game) {
+    switch (game.levelPhase) {
+        case LevelPhase::Playing:
+            break;
+        case LevelPhase::NameEntry:
+            DrawNameEntry(game);
+            break;
+        case LevelPhase::Won:
+            DrawLevelWon(game);
+            break;
+        case LevelPhase::Lost:
+            Copy(game.loseLevelImage, 0, 0, 380, 128, game.messageX, 150);
+            break;
+        case LevelPhase::GameOver:
+            Copy(game.gameOverImage, 0, 0, 380, 128, game.messageX, 150);
+            break;
     }
+}
 
-    fadeLevel = static_cast<float>(fadeLevel + (fadeStep * FrameClock.deltaMs) / 5.0);
+// In a window the pointer shows only while the mouse is over it; in full screen it always is. Its
+// translucency is set once, when the image is loaded.
+void DrawPointer(const Game& game) {
+    if (game.pointerImage == nullptr) {
+        return;
+    }
+    if (fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
+        int mouseX = 0;
+        int mouseY = 0;
+        SDL_GetMouseState(&mouseX, &mouseY);
+        Copy(game.pointerImage, 0, 0, 32, 32, mouseX, mouseY);
+    }
+}
+
+// Later announcements cover earlier ones, and all of them cover the pointer.
+void DrawAnnouncements(const Game& game) {
+    if ((FrameClock.totalMs & 256) == 0) {
+        return;
+    }
+    if (game.doubleTimer > 0) {
+        Copy(game.bonus2xImage, 0, 0, 256, 64, 112, 210);
+    }
+    if (game.addLineTimer > 0) {
+        Copy(game.bonusAddLineImage, 0, 0, 256, 64, 112, 210);
+    }
+    if (game.pointsTimer > 0) {
+        SDL_Surface* image = game.lastBonusKind == BonusKind::Points1000  ? game.bonus1000Image
+                             : game.lastBonusKind == BonusKind::Points500 ? game.bonus500Image
+                                                                          : nullptr;
+        Copy(image, 0, 0, 256, 64, 112, 210);
+    }
+}
+
+}  // namespace
+
+bool Game::Draw() const {
+    if (Copy(backImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0) == -2) {
+        return false;
+    }
+    Copy(panelImage, 0, 0, 160, 480, kBoardPixels, 0);
+    DrawBoard(*this);
+    DrawPanelNumbers(*this);
+    DrawHoverPoints(*this);
+    if (LevelOver()) {
+        DrawLevelMessage(*this);
+    }
+    DrawPointer(*this);
+    DrawAnnouncements(*this);
     if (fadeLevel < 256) {
-        music.SetVolume(static_cast<int>(fadeLevel * 0.5f));
         DrawWipe(screen, static_cast<int>(fadeLevel), wipeMap);
     }
+    return true;
 }

@@ -1,6 +1,7 @@
 // The game screen compared pixel by pixel at the places where each item belongs: the panel's numbers,
 // the blinking seconds, the block animation, the sliding message with the name, the pointer and the fade.
 #include <cstring>
+#include <vector>
 
 #include "game/shared_state.h"
 #include "game_test_support.h"
@@ -61,7 +62,7 @@ class GameScreen : public GameSession {
         ASSERT_NE(game->digitsImage, nullptr);
         memset(game->wipeMap, 0, sizeof game->wipeMap);
         game->fadeLevel = 256;
-        game->fadeStep = 0;
+        game->fadePhase = FadePhase::Shown;
         FillWithoutMoves(*game);
         FrameClock.totalMs = 0;
         FrameClock.deltaMs = 0;
@@ -75,10 +76,12 @@ class GameScreen : public GameSession {
         GameSession::TearDown();
     }
 
+    // The part of a frame that moves what moves with time and paints it.
     void DrawAt(int totalMs, int deltaMs = 0) {
         FrameClock.totalMs = totalMs;
         FrameClock.deltaMs = deltaMs;
-        game->Draw();
+        game->Animate();
+        ASSERT_TRUE(game->Draw());
     }
 
     testing::AssertionResult Digit(int digit, int x, int y) {
@@ -161,8 +164,7 @@ TEST_F(GameScreen, OfferedPointsBesideThePointer) {
 }
 
 TEST_F(GameScreen, MessagePanelSlidesInAndStopsAt50) {
-    game->levelOver = true;
-    game->levelLost = true;
+    game->levelPhase = LevelPhase::Lost;
     const int expected[] = {-300, -200, -100, 0, 50, 50};
     for (int x : expected) {
         DrawAt(0, 100);
@@ -176,8 +178,7 @@ TEST_F(GameScreen, MessagePanelSlidesInAndStopsAt50) {
 }
 
 TEST_F(GameScreen, NameAndCursorOnlyOnceThePanelStands) {
-    game->levelOver = true;
-    game->enteringName = true;
+    game->levelPhase = LevelPhase::NameEntry;
     strcpy(game->playerName, "AB");
     game->messageX = -100;
     DrawAt(128, 100);
@@ -195,9 +196,7 @@ TEST_F(GameScreen, NameAndCursorOnlyOnceThePanelStands) {
 }
 
 TEST_F(GameScreen, WonLevelLinesBlinkUnderTheMessage) {
-    game->levelOver = true;
-    game->levelWon = true;
-    game->perfectFlag = true;
+    game->levelPhase = LevelPhase::Won;
     game->messageX = 50;
     DrawAt(512);
     EXPECT_TRUE(ShowsCell(game->perfectImage, 0, 0, 256, 64, 112, 280));
@@ -236,10 +235,10 @@ TEST_F(GameScreen, AnnouncementsBlinkOverEverything) {
     EXPECT_FALSE(ShowsCell(game->bonus2xImage, 0, 0, 256, 64, 112, 210));
     game->doubleTimer = 0;
     game->pointsTimer = 10;
-    lastBonusKind = 4;
+    game->lastBonusKind = BonusKind::Points500;
     DrawAt(256);
     EXPECT_TRUE(ShowsCell(game->bonus500Image, 0, 0, 256, 64, 112, 210));
-    lastBonusKind = 3;
+    game->lastBonusKind = BonusKind::Points1000;
     DrawAt(256);
     EXPECT_TRUE(ShowsCell(game->bonus1000Image, 0, 0, 256, 64, 112, 210));
 }
@@ -250,7 +249,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
         GTEST_SKIP() << "no audio layer";
     }
     game->fadeLevel = -80;
-    game->fadeStep = 1;
+    game->fadePhase = FadePhase::FadeIn;
     game->music.volume = 60;
     DrawAt(0, 0);
     EXPECT_EQ(game->music.volume, 0);
@@ -266,11 +265,34 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
     EXPECT_EQ(game->music.volume, 0);
     EXPECT_TRUE(Digit(0, 500, 277));
     game->fadeLevel = 200;
-    game->fadeStep = 0;
+    game->fadePhase = FadePhase::Shown;
     DrawAt(0, 50);
     EXPECT_FLOAT_EQ(game->fadeLevel, 200);
     EXPECT_EQ(game->music.volume, 100);
     SDLMikMod_Quit();
+}
+
+// Drawing is a pure paint: the Game is bit for bit what it was, and the same Game paints the same picture.
+TEST_F(GameScreen, DrawChangesNothingButTheScreen) {
+    game->levelPhase = LevelPhase::Won;
+    game->messageX = -200;
+    game->fadeLevel = 100;
+    game->fadePhase = FadePhase::FadeOutToNext;
+    game->pointsTimer = 50;
+    game->hoverPoints = 9;
+    FrameClock.totalMs = 256 + 512;
+    FrameClock.deltaMs = 40;
+    std::vector<unsigned char> before(sizeof(Game));
+    memcpy(before.data(), static_cast<const void*>(game), sizeof(Game));
+    const Uint32 pointerFlags = game->pointerImage->flags;
+    ASSERT_TRUE(game->Draw());
+    std::vector<Uint8> first(static_cast<const Uint8*>(screen->pixels),
+                             static_cast<const Uint8*>(screen->pixels) + screen->pitch * kScreenHeight);
+    ASSERT_TRUE(game->Draw());
+    EXPECT_EQ(memcmp(before.data(), static_cast<const void*>(game), sizeof(Game)), 0);
+    EXPECT_EQ(game->pointerImage->flags, pointerFlags);
+    EXPECT_EQ(memcmp(first.data(), screen->pixels, first.size()), 0);
+    EXPECT_EQ(FrameClock.deltaMs, 40);
 }
 
 }  // namespace

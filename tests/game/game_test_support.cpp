@@ -88,8 +88,6 @@ void GameSession::SetUp() {
     FlushEvents();
     ReleaseAllKeys();
     OverrideAppFocusState(-1);
-    settleFrames = 0;
-    lastBonusKind = 0;
     FrameClock.totalMs = 0;
     FrameClock.deltaMs = 1;
     game = new Game();
@@ -110,10 +108,10 @@ bool GameSession::Frame(int deltaMs) {
 }
 
 bool GameSession::FinishFadeIn(int deltaMs) {
-    for (int i = 0; i < 100 && game->fading; ++i) {
+    for (int i = 0; i < 100 && game->fadePhase == FadePhase::FadeIn; ++i) {
         Frame(deltaMs);
     }
-    return !game->fading;
+    return game->fadePhase == FadePhase::Shown;
 }
 
 int GameSession::RunToEnd(int deltaMs, int limit) {

@@ -79,16 +79,15 @@ class EndOfGame : public GameSession {
     void EndWithScore(int32_t score) {
         game->score = game->shownScore = score;
         Frame();
-        ASSERT_TRUE(game->levelOver);
+        ASSERT_TRUE(game->LevelOver());
     }
 };
 
 TEST_F(EndOfGame, ScoreEqualToTheLowestShowsTheGameOverMessage) {
     TableFrom(1400);  // lowest 600
     EndWithScore(600);
-    EXPECT_TRUE(game->gameOver);
-    EXPECT_TRUE(game->quitRequested);
-    EXPECT_FALSE(game->enteringName);
+    EXPECT_EQ(game->levelPhase, LevelPhase::GameOver);
+    EXPECT_TRUE(game->QuitRequested());
     EXPECT_STREQ(game->playerName, "");
     EXPECT_EQ(game->messageDelay, 5000);
     // Nothing more is played: the session ends after the message and the fade-out.
@@ -100,24 +99,22 @@ TEST_F(EndOfGame, ScoreEqualToTheLowestShowsTheGameOverMessage) {
 TEST_F(EndOfGame, ScoreZeroNeverQualifies) {
     ZeroTable();
     EndWithScore(0);
-    EXPECT_TRUE(game->gameOver);
-    EXPECT_FALSE(game->enteringName);
+    EXPECT_EQ(game->levelPhase, LevelPhase::GameOver);
 }
 
 TEST_F(EndOfGame, OnePointMoreStartsNameEntryAtOnce) {
     TableFrom(1400);
     EndWithScore(601);
-    EXPECT_TRUE(game->enteringName);
-    EXPECT_FALSE(game->gameOver);
-    EXPECT_FALSE(game->quitRequested);
+    EXPECT_EQ(game->levelPhase, LevelPhase::NameEntry);
+    EXPECT_FALSE(game->QuitRequested());
     EXPECT_EQ(game->messageDelay, 0);
     EXPECT_STREQ(game->playerName, "");
     // The message does not time out while the name is typed.
     for (int i = 0; i < 100; ++i) {
         ASSERT_TRUE(Frame(100));
     }
-    EXPECT_TRUE(game->enteringName);
-    EXPECT_FALSE(game->fading);
+    EXPECT_EQ(game->levelPhase, LevelPhase::NameEntry);
+    EXPECT_TRUE(game->InputLive());
 }
 
 TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
@@ -153,7 +150,7 @@ TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
     PushButton(CellCentre(0), CellCentre(14));
     PushQuit();
     Frame();
-    EXPECT_FALSE(game->quitRequested);
+    EXPECT_FALSE(game->QuitRequested());
     EXPECT_EQ(game->cells[CellIndex(0, 14)], 1 + 14 % 3) << "nothing removed";
 }
 
@@ -214,7 +211,7 @@ TEST_F(EndOfGame, EscapeLeavesWithoutAnEntry) {
     testing::internal::CaptureStderr();
     Frame(100);
     HoldKey(SDLK_ESCAPE, false);
-    EXPECT_TRUE(game->quitRequested);
+    EXPECT_TRUE(game->QuitRequested());
     EXPECT_GT(RunToEnd(100), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing was sent";
     EXPECT_EQ(memcmp(before, HighScoreTable, sizeof before), 0);
@@ -235,8 +232,8 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     ASSERT_TRUE(game->PlayFrame());
     EXPECT_EQ(FrameClock.deltaMs, 0) << "the save's time is not counted";
     EXPECT_EQ(game->fadeLevel, 255) << "this frame's fade did not move";
-    EXPECT_TRUE(game->quitRequested);
-    EXPECT_TRUE(game->fading);
+    EXPECT_TRUE(game->QuitRequested());
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
     EXPECT_STREQ(game->playerName, "Ann");
 
     EXPECT_STREQ(HighScoreTable[1].name, "OLD");
@@ -302,7 +299,7 @@ TEST_F(EndOfGame, ConfirmingReturnsToTheFrameLoopWhileTheSendIsInFlight) {
     PushKey(SDLK_RETURN, 13);
     testing::internal::CaptureStderr();
     ASSERT_TRUE(Frame());
-    EXPECT_TRUE(game->fading);
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
     EXPECT_TRUE(GameScoreSender().Busy()) << "the frame is over and the score is still on its way";
     // The whole fade-out runs and the session ends with the send still hanging in its connect.
     EXPECT_GT(RunToEnd(100), 0);
@@ -337,7 +334,7 @@ TEST_F(EndOfGame, ReturnOnAnEmptyNameInsertsAnEmptyName) {
     EndWithScore(3);
     PushKey(SDLK_KP_ENTER, 10);
     Frame();
-    EXPECT_TRUE(game->quitRequested);
+    EXPECT_TRUE(game->QuitRequested());
     EXPECT_STREQ(HighScoreTable[0].name, "");
     EXPECT_EQ(HighScoreTable[0].score, 3);
 }

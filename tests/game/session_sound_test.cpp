@@ -123,16 +123,14 @@ TEST_F(SessionSounds, IdlePenaltySoundsOnlyWithPointsToLose) {
 TEST_F(SessionSounds, LevelEndsHaveTheirSounds) {
     ClearBoard(*game);
     EXPECT_EQ(After(), Names{"perfect"});
-    game->levelOver = false;
-    game->levelWon = false;
+    game->levelPhase = LevelPhase::Playing;
     FillWithoutMoves(*game);
     EXPECT_EQ(After(), Names{"lost"});
-    game->levelOver = false;
-    game->levelLost = false;
+    game->levelPhase = LevelPhase::Playing;
     game->lives = 0;
     memset(HighScoreTable, 0, sizeof HighScoreTable);
     EXPECT_EQ(After(), Names{"gameOver"});
-    EXPECT_TRUE(game->enteringName);
+    EXPECT_EQ(game->levelPhase, LevelPhase::NameEntry);
 }
 
 }  // namespace

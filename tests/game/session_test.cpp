@@ -36,8 +36,9 @@ class PlaySession : public GameSession {
 
 TEST_F(GameSession, StartValues) {
     EXPECT_EQ(game->fadeLevel, 0);
-    EXPECT_EQ(game->fadeStep, 1);
-    EXPECT_TRUE(game->fading);
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
+    EXPECT_EQ(game->FadeStep(), 1);
+    EXPECT_FALSE(game->InputLive());
     EXPECT_EQ(game->timeLeft, 10000);
     EXPECT_EQ(game->level, 1);
     EXPECT_EQ(game->lives, 3);
@@ -48,13 +49,14 @@ TEST_F(GameSession, StartValues) {
     FillWithoutMoves(*game);
     KeepAMove(*game);
     int frames = 0;
-    while (game->fading && frames < 100) {
+    while (!game->InputLive() && frames < 100) {
         Frame(100);
         ++frames;
     }
     EXPECT_EQ(frames, 13);
     EXPECT_EQ(game->fadeLevel, 256);
-    EXPECT_EQ(game->fadeStep, 0);
+    EXPECT_EQ(game->fadePhase, FadePhase::Shown);
+    EXPECT_EQ(game->FadeStep(), 0);
 }
 
 TEST_F(PlaySession, GroupScoresSquareOfItsSize) {
@@ -71,7 +73,7 @@ TEST_F(PlaySession, GroupScoresSquareOfItsSize) {
     Frame();
     EXPECT_EQ(game->score, 25);
     EXPECT_EQ(game->levelPoints, 25);
-    EXPECT_EQ(settleFrames, 15);
+    EXPECT_EQ(game->settleFrames, 15);
     EXPECT_EQ(game->timeLeft, 4000 - 10);
     for (int row = 10; row < 15; ++row) {
         EXPECT_EQ(game->cells[CellIndex(1, row)], 0);
@@ -79,14 +81,14 @@ TEST_F(PlaySession, GroupScoresSquareOfItsSize) {
 
     // A press on a single block, an empty cell or off the board removes nothing but restarts the wait.
     Frame();
-    settleFrames = 0;
+    game->settleFrames = 0;
     ClickCell(1, 14);  // the single block has moved here
     PushButton(CellCentre(5), CellCentre(5));
     PushButton(600, 100);
     Frame();
     EXPECT_EQ(game->score, 25);
     EXPECT_EQ(game->cells[CellIndex(1, 14)], 2);
-    EXPECT_EQ(settleFrames, 15);
+    EXPECT_EQ(game->settleFrames, 15);
     EXPECT_EQ(game->timeLeft, 4000 - 30);
 }
 
@@ -144,7 +146,7 @@ TEST_F(PlaySession, DoubleBonusScoresTwiceAndIsAnnounced) {
     Frame();
     EXPECT_EQ(game->score, 18);
     EXPECT_EQ(game->levelPoints, 18);
-    EXPECT_EQ(lastBonusKind, 1);
+    EXPECT_EQ(game->lastBonusKind, BonusKind::Double);
     EXPECT_EQ(game->doubleTimer, 255);
     EXPECT_EQ(game->pointsTimer, 0);
     Frame(100);
@@ -172,7 +174,7 @@ TEST_F(PlaySession, PointsBonusFollowsTheParityOfRand) {
         const int32_t extra = wanted == 0 ? 1000 : 500;
         EXPECT_EQ(game->score, 4 + extra);
         EXPECT_EQ(game->levelPoints, 4 + extra);
-        EXPECT_EQ(lastBonusKind, wanted == 0 ? 3 : 4);
+        EXPECT_EQ(game->lastBonusKind, wanted == 0 ? BonusKind::Points1000 : BonusKind::Points500);
         EXPECT_EQ(game->pointsTimer, 255);
     }
 }
@@ -189,7 +191,7 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     ClickCell(2, 14);
     Frame(50);
     EXPECT_EQ(game->linesPending, 15);
-    EXPECT_EQ(lastBonusKind, 5);
+    EXPECT_EQ(game->lastBonusKind, BonusKind::AddLine);
     EXPECT_EQ(game->addLineTimer, 255);
     EXPECT_EQ(game->score, 400);
 
@@ -208,8 +210,7 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     EXPECT_EQ(game->linesPending, 13);
 
     // End the level now: lines go on during the message, the fade-out and into the next level.
-    game->levelOver = true;
-    game->levelLost = true;
+    game->levelPhase = LevelPhase::Lost;
     game->messageDelay = 5000;
     float before = game->linesPending;
     Frame(100);
@@ -217,7 +218,7 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     Frame(100);
     EXPECT_EQ(game->linesPending, before - 1);
     int frames = 0;
-    while (game->fadeStep != -1 && frames < 200) {
+    while (game->fadePhase != FadePhase::FadeOutToNext && frames < 200) {
         Frame(100);
         ++frames;
     }
@@ -246,9 +247,8 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     Put(*game, 1, 14, 2);
     Put(*game, 1, 13, kAddLineBonus);
     Put(*game, 1, 12, 2);
-    game->fading = false;
+    game->fadePhase = FadePhase::Shown;
     game->fadeLevel = 256;
-    game->fadeStep = 0;
     ClickCell(1, 14);
     Frame(100);
     EXPECT_EQ(game->linesPending, 4);
@@ -322,12 +322,10 @@ TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
     EXPECT_EQ(game->score, 4);
     for (int i = 0; i < 15; ++i) {
         Frame();
-        ASSERT_FALSE(game->levelOver) << "frame " << i;
+        ASSERT_FALSE(game->LevelOver()) << "frame " << i;
     }
     Frame();
-    EXPECT_TRUE(game->levelOver);
-    EXPECT_TRUE(game->levelWon);
-    EXPECT_TRUE(game->perfectFlag);
+    EXPECT_EQ(game->levelPhase, LevelPhase::Won);
     EXPECT_EQ(game->score, 10004);
     EXPECT_EQ(game->levelPoints, 4);
     EXPECT_EQ(game->messageDelay, 5000);
@@ -343,11 +341,9 @@ TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->levelPoints, 0);
     EXPECT_EQ(game->score, 10004);
-    EXPECT_FALSE(game->levelOver);
-    EXPECT_FALSE(game->levelWon);
-    EXPECT_TRUE(game->fading);
+    EXPECT_FALSE(game->LevelOver());
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
     EXPECT_FLOAT_EQ(game->fadeLevel, -80);
-    EXPECT_EQ(game->fadeStep, 1);
     EXPECT_EQ(game->timeLeft, 10000);
     EXPECT_EQ(game->messageX, -400);
     EXPECT_EQ(game->CheckBoard(), BoardOutcome::MovesLeft) << "a full new board";
@@ -361,9 +357,9 @@ TEST_F(PlaySession, FourthLostLevelIsTheGameOver) {
     for (int loss = 1; loss <= 3; ++loss) {
         FillWithoutMoves(*game);
         Frame();
-        ASSERT_TRUE(game->levelLost);
+        ASSERT_EQ(game->levelPhase, LevelPhase::Lost);
         int frames = 0;
-        while (game->levelLost && frames < 200) {
+        while (game->levelPhase == LevelPhase::Lost && frames < 200) {
             ASSERT_TRUE(Frame(100));
             ++frames;
         }
@@ -375,11 +371,9 @@ TEST_F(PlaySession, FourthLostLevelIsTheGameOver) {
     game->score = 5000;
     game->levelPoints = 5000;
     Frame();
-    EXPECT_TRUE(game->gameOver);
-    EXPECT_TRUE(game->quitRequested);
-    EXPECT_FALSE(game->levelLost);
+    EXPECT_EQ(game->levelPhase, LevelPhase::GameOver) << "5000 does not beat the table";
+    EXPECT_TRUE(game->QuitRequested());
     EXPECT_TRUE(game->bonus5000Flag);
-    EXPECT_FALSE(game->enteringName) << "5000 does not beat the table";
     EXPECT_EQ(RunToEnd(100), 51 + 17);
     EXPECT_EQ(game->lives, 0);
     EXPECT_EQ(game->level, 1);
@@ -401,10 +395,10 @@ TEST_F(PlaySession, SettleWaitRunsFifteenFramesAfterTheLastClick) {
     EXPECT_EQ(game->score, 8);
     for (int i = 0; i < 15; ++i) {
         Frame();
-        ASSERT_FALSE(game->levelOver) << "frame " << i;
+        ASSERT_FALSE(game->LevelOver()) << "frame " << i;
     }
     Frame();
-    EXPECT_TRUE(game->levelOver);
+    EXPECT_TRUE(game->LevelOver());
     EXPECT_EQ(game->score, 10008);
 }
 
@@ -431,25 +425,25 @@ TEST_F(GameSession, EscapeIsIgnoredWhileFadingIn) {
     KeepAMove(*game);
     HoldKey(SDLK_ESCAPE, true);
     Frame(100);
-    EXPECT_FALSE(game->quitRequested);
-    EXPECT_EQ(game->fadeStep, 1);
+    EXPECT_FALSE(game->QuitRequested());
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
 }
 
 TEST_F(PlaySession, EscapeInPlayEndsTheSessionAfterTheFadeOut) {
     HoldKey(SDLK_ESCAPE, true);
     EXPECT_TRUE(Frame(100));
-    EXPECT_TRUE(game->quitRequested);
-    EXPECT_TRUE(game->fading);
-    EXPECT_EQ(game->fadeStep, -1);
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
+    EXPECT_TRUE(game->QuitRequested());
+    EXPECT_EQ(game->FadeStep(), -1);
     EXPECT_EQ(RunToEnd(100), 18) << "Escape still held changes nothing during the fade-out";
 }
 
 TEST_F(PlaySession, EscapeDuringTheLevelMessageEndsWithoutALevelChange) {
     ClearBoard(*game);
-    for (int i = 0; i < 20 && !game->levelOver; ++i) {
+    for (int i = 0; i < 20 && !game->LevelOver(); ++i) {
         Frame();
     }
-    ASSERT_TRUE(game->levelWon);
+    ASSERT_EQ(game->levelPhase, LevelPhase::Won);
     HoldKey(SDLK_ESCAPE, true);
     Frame(100);
     HoldKey(SDLK_ESCAPE, false);
@@ -463,19 +457,19 @@ TEST_F(GameSession, CloseEventEndsOnlyDuringPlay) {
     KeepAMove(*game);
     PushQuit();
     Frame(100);
-    EXPECT_FALSE(game->quitRequested) << "dropped during the fade-in";
+    EXPECT_FALSE(game->QuitRequested()) << "dropped during the fade-in";
     ASSERT_TRUE(FinishFadeIn());
     PushQuit();
     Frame(100);
-    EXPECT_TRUE(game->quitRequested);
-    EXPECT_FALSE(game->fading) << "play input stays live";
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutInPlay);
+    EXPECT_TRUE(game->InputLive()) << "play input stays live";
     EXPECT_EQ(RunToEnd(100), 17);
 }
 
 TEST_F(PlaySession, CloseEventIsDroppedDuringTheLevelMessage) {
     FillWithoutMoves(*game);
     ASSERT_TRUE(Frame());
-    ASSERT_TRUE(game->levelLost);
+    ASSERT_EQ(game->levelPhase, LevelPhase::Lost);
     PushQuit();
     int frames = 0;
     while (game->lives == 3 && frames < 200) {
@@ -483,7 +477,32 @@ TEST_F(PlaySession, CloseEventIsDroppedDuringTheLevelMessage) {
         ++frames;
     }
     EXPECT_EQ(game->lives, 2);
-    EXPECT_FALSE(game->quitRequested);
+    EXPECT_FALSE(game->QuitRequested());
+}
+
+}  // namespace
+
+namespace {
+
+// The two phases overlap here: after the close event play goes on, a level may still end in the fade-out,
+// and the session ends all the same, with neither a restart nor a level change.
+TEST_F(PlaySession, LevelClearedDuringTheCloseFadeOutStillEndsTheSession) {
+    Put(*game, 1, 14, 1);
+    Put(*game, 1, 13, 1);
+    PushQuit();
+    Frame(100);
+    ASSERT_EQ(game->fadePhase, FadePhase::FadeOutInPlay);
+    ClickCell(0, 14);
+    Frame(100);
+    Frame(100);        // column 1 closes onto the emptied column 0
+    ClickCell(0, 14);  // the colour-1 pair
+    for (int i = 0; i < 20 && !game->LevelOver(); ++i) {
+        Frame(10);
+    }
+    ASSERT_EQ(game->levelPhase, LevelPhase::Won);
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutInPlay);
+    EXPECT_GT(RunToEnd(100), 0);
+    EXPECT_EQ(game->level, 1);
 }
 
 }  // namespace
