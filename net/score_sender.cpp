@@ -131,38 +131,45 @@ struct ScoreSender::Shared {
     std::string outboxPath;
     bool off = false;
     bool roundDue = false;
+    bool outboxDirty = false;  // the file is behind the queue: the thread writes it before its next send
+    bool writingOutbox = false;
     bool sending = false;
     bool stopping = false;
     bool abandoned = false;  // the program has moved on: the thread must touch nothing shared again
     int sendsStarted = 0;
     int sendsFailed = 0;
 
-    // With the mutex held. The outbox file follows the queue; an empty outbox leaves no file behind.
-    void SaveOutbox() {
-        if (outboxPath.empty()) {
-            return;
-        }
-        if (queue.empty()) {
-            if (remove(outboxPath.c_str()) != 0 && errno != ENOENT) {
-                fprintf(stderr, "%s: cannot remove the empty outbox: %s\n", outboxPath.c_str(),
-                        strerror(errno));
-            }
-            return;
-        }
+    // With the mutex held: what the outbox file is to hold now ("" for no file at all).
+    std::string OutboxText() const {
         std::vector<PendingScore> scores;
         for (const auto& entry : queue) {
             scores.push_back(entry.second);
         }
-        const std::string text = EncodeOutbox(scores);
+        return scores.empty() ? std::string() : EncodeOutbox(scores);
+    }
+
+    // Writes the outbox file from a copy of the queue; needs no lock, and only one thread at a time ever
+    // writes (the sender's own, or the caller of Stop once that thread is gone or cut loose).
+    static void WriteOutbox(const std::string& path, const std::string& text) {
+        if (path.empty()) {
+            return;
+        }
+        // An empty outbox leaves no file behind.
+        if (text.empty()) {
+            if (remove(path.c_str()) != 0 && errno != ENOENT) {
+                fprintf(stderr, "%s: cannot remove the empty outbox: %s\n", path.c_str(), strerror(errno));
+            }
+            return;
+        }
         char folder[4096];
-        CopyText(folder, outboxPath.c_str());
+        CopyText(folder, path.c_str());
         char* slash = strrchr(folder, '/');
         if (slash != nullptr && slash != folder) {
             *slash = '\0';
             MakeDirectories(folder);
         }
-        if (!WriteFileAtomically(outboxPath.c_str(), text.data(), text.size())) {
-            fprintf(stderr, "Unsent scores not saved to %s: %s\n", outboxPath.c_str(), strerror(errno));
+        if (!WriteFileAtomically(path.c_str(), text.data(), text.size())) {
+            fprintf(stderr, "Unsent scores not saved to %s: %s\n", path.c_str(), strerror(errno));
         }
     }
 
@@ -197,9 +204,7 @@ struct ScoreSender::Shared {
         for (const PendingScore& score : scores) {
             Add(score);
         }
-        if (!whole) {
-            SaveOutbox();
-        }
+        outboxDirty = !whole;
     }
 
     // With the mutex held.
@@ -213,7 +218,7 @@ struct ScoreSender::Shared {
         queue.emplace_back(nextNumber++, score);
     }
 
-    bool Busy() const { return sending || (roundDue && !queue.empty()); }
+    bool Busy() const { return sending || outboxDirty || writingOutbox || (roundDue && !queue.empty()); }
 };
 
 ScoreSender::~ScoreSender() {
@@ -254,7 +259,8 @@ void ScoreSender::Queue(const ScoreSettings& settings, const char* name, const c
     pending.variant = variant;
     shared->settings = settings;
     shared->Add(pending);
-    shared->SaveOutbox();
+    // The thread writes the file before it sends: the frame that confirmed the name never waits on the disk.
+    shared->outboxDirty = true;
     shared->roundDue = true;
     shared->changed.notify_all();
 }
@@ -271,7 +277,14 @@ bool ScoreSender::Stop(int graceMs) {
         ended = shared->changed.wait_for(lock, std::chrono::milliseconds(graceMs > 0 ? graceMs : 0),
                                          [this] { return !shared->sending; });
         if (!ended) {
+            // The send counts as failed now; the thread cut loose will say nothing more.
+            fprintf(stderr, "Score not sent...\n");
             shared->abandoned = true;
+            // The thread will touch nothing again: whatever the file still lacks is written from here.
+            if (shared->outboxDirty) {
+                shared->outboxDirty = false;
+                Shared::WriteOutbox(shared->outboxPath, shared->OutboxText());
+            }
         }
     }
     if (thread.joinable()) {
@@ -346,8 +359,22 @@ int ScoreSender::SendsFailed() const {
 void ScoreSender::Run(const std::shared_ptr<Shared>& shared) {
     std::unique_lock lock(shared->mutex);
     for (;;) {
-        shared->changed.wait(
-            lock, [&] { return shared->stopping || (shared->roundDue && !shared->queue.empty()); });
+        shared->changed.wait(lock, [&] {
+            return shared->stopping || shared->outboxDirty || (shared->roundDue && !shared->queue.empty());
+        });
+        // The file first, even when stopping: a score is on the disk before it is on the wire.
+        if (shared->outboxDirty) {
+            shared->outboxDirty = false;
+            const std::string path = shared->outboxPath;
+            const std::string text = shared->OutboxText();
+            shared->writingOutbox = true;
+            lock.unlock();
+            Shared::WriteOutbox(path, text);
+            lock.lock();
+            shared->writingOutbox = false;
+            shared->changed.notify_all();
+            continue;
+        }
         if (shared->stopping) {
             return;
         }
@@ -374,7 +401,7 @@ void ScoreSender::Run(const std::shared_ptr<Shared>& shared) {
                     break;
                 }
             }
-            shared->SaveOutbox();
+            shared->outboxDirty = true;
         } else {
             fprintf(stderr, "Score not sent...\n");
             ++shared->sendsFailed;

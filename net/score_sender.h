@@ -42,9 +42,10 @@ class ScoreSender {
     // sender that was running is stopped first, without a grace.
     void Start(const ScoreSenderConfig& config);
 
-    // Puts a score in the outbox (written to its file at once) and starts a round of sending, oldest
-    // first, until one fails or the outbox is empty. Returns at once; each send that fails prints
-    // "Score not sent...". A full outbox drops its oldest score, with a line on stderr.
+    // Puts a score in the outbox and starts a round of sending, oldest first, until one fails or the
+    // outbox is empty. Returns at once: the thread writes the outbox file before it sends anything, and
+    // after each score that went out. Each send that fails prints "Score not sent...". A full outbox
+    // drops its oldest score, with a line on stderr.
     void Queue(const ScoreSettings& settings, const char* name, const char* mode, int32_t score,
                bool variant);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # In a real X window: starts a game from the menu, removes groups by clicking over the board until levels
 # end, and takes screenshots of the board, the level message and the name entry (build/e2e-shots/). Each
-# screen is checked against the images the game draws there.
+# screen is checked against the images the game draws there. Then the game is started again: the name and
+# score typed in the first run are in its score screen, read back from the player's saved table.
 set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
@@ -14,6 +15,8 @@ work=$(mktemp -d)
 lang=fr
 data=$(dirname "$quz")/data
 [[ -d $data ]] || data=$PWD/data
+# Nothing listens on the discard port: the score cannot be sent and must wait in the outbox.
+printf '[Scores]\nServer=127.0.0.1:9\n' >"$work/quz.ini"
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")
@@ -44,18 +47,34 @@ sleep 4
 shot game_start
 is_shown "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480 0.9 || fail "no game panel: $(shows "$shots/game_start.png" "$data/$lang/right.png" 480 0 160 480)"
 
-# One sweep clicks every cell from the bottom row up; groups fall together, so most sweeps remove many.
-sweep=()
+# One sweep clicks every cell from the bottom row up; groups fall together, so most sweeps remove many. It
+# goes in three parts of five rows: on a busy machine a whole sweep can outlast the 5-second level message.
+sweeps=("" "" "")
 for row in $(seq 14 -1 0); do
   for col in $(seq 0 14); do
-    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
+    sweeps[$(((14 - row) / 5))]+="mousemove --window $window $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015 "
   done
 done
 
 level_seen=""
 entry_seen=""
+look_for_level_message() {
+  for message in loselevel wonlevel; do
+    if is_shown "$shots/game_now.png" "$data/$lang/$message.png" 50 150 380 128; then
+      cp "$shots/game_now.png" "$shots/game_level_message.png"
+      level_seen=$message
+    fi
+  done
+}
 for round in $(seq 1 60); do
-  xdotool "${sweep[@]}"
+  for part in 0 1 2; do
+    # shellcheck disable=SC2086
+    xdotool ${sweeps[$part]}
+    if [[ -z $level_seen && $part -lt 2 ]]; then
+      shot game_now
+      look_for_level_message
+    fi
+  done
   shot game_now
   if [[ $round == 1 ]]; then
     cp "$shots/game_now.png" "$shots/game_board.png"
@@ -64,14 +83,7 @@ for round in $(seq 1 60); do
     b=$(/usr/bin/convert "$shots/game_board.png" -crop 120x28+500+277 +repage -format "%#" info:)
     [[ $a != "$b" ]] || fail "the score did not change after a sweep of clicks"
   fi
-  if [[ -z $level_seen ]]; then
-    for message in loselevel wonlevel; do
-      if is_shown "$shots/game_now.png" "$data/$lang/$message.png" 50 150 380 128; then
-        cp "$shots/game_now.png" "$shots/game_level_message.png"
-        level_seen=$message
-      fi
-    done
-  fi
+  [[ -z $level_seen ]] && look_for_level_message
   if is_shown "$shots/game_now.png" "$data/$lang/hiscore.png" 50 150 380 128; then
     entry_seen=1
     break
@@ -97,5 +109,68 @@ is_shown "$shots/game_back_in_menu.png" "$data/$lang/right.png" 480 0 160 480 0.
 press_key F12
 wait_exit "$game" 5 || fail "F12 did not end the program"
 [[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS"
-echo "level message: $level_seen; name entry seen; shots in $shots"
+
+# The saved table has the new entry at rank 1, and the unsent score waits in the outbox.
+saved=$XDG_DATA_HOME/quz/scores.vek
+[[ $(stat -c %s "$saved" 2>/dev/null) == 360 ]] || fail "no saved table of 360 bytes at $saved"
+[[ $(head -c 32 "$saved" | tr -d '\0') == "Quz e2e" ]] || fail "rank 1 of the saved table is not the typed name"
+score=$(od -An -t d4 -j 32 -N 4 "$saved" | tr -d ' ')
+(( score > 1 )) || fail "rank 1 has the score $score"
+grep -q "Quz e2e" "$XDG_DATA_HOME/quz/scores.outbox" || fail "the unsent score is not in the outbox"
+[[ $(cat "$work/stderr") == "Score not sent..." ]] || fail "unexpected stderr: $(cat "$work/stderr")"
+
+# The text strip the score screen draws for a row: font cells 16 pixels wide at 12-pixel steps, black
+# being the colour key.
+text_strip() {
+  local text=$1 out=$2 args=() i c cell
+  for ((i = 0; i < ${#text}; i++)); do
+    c=${text:i:1}
+    case $c in
+      [A-Z]) cell=$(( $(printf '%d' "'$c") - 65 )) ;;
+      [a-z]) cell=$(( $(printf '%d' "'$c") - 97 )) ;;
+      [0-9]) cell=$(( 26 + c )) ;;
+      *) continue ;;
+    esac
+    /usr/bin/convert "$font" -crop 16x16+$((16 * cell))+0 +repage -transparent black "$work/cell$i.png"
+    args+=("$work/cell$i.png" -geometry +$((12 * i))+0 -composite)
+  done
+  /usr/bin/convert -size $((12 * ${#text} + 4))x16 xc:black "${args[@]}" -alpha off "$out"
+}
+# Row 1 sways up to 2 pixels either way: the strip must show at one of those offsets.
+row_shows() {
+  local png=$1 strip=$2 x=$3 w dx
+  w=$(/usr/bin/identify -format %w "$strip")
+  for dx in -2 -1 0 1 2; do
+    is_shown "$png" "$strip" $((x + dx)) 302 "$w" 16 && return 0
+  done
+  return 1
+}
+
+(cd "$work" && exec "$quz" -windowed) >"$work/stdout2" 2>"$work/stderr2" &
+game=$!
+E2E_PIDS+=("$game")
+window=$(wait_for_window 10) || fail "no game window on the second start"
+xdotool mousemove --window "$window" 600 100
+sleep 11.5
+xdotool mousemove --window "$window" 320 315 click 1
+sleep 0.2
+xdotool mousemove --window "$window" 630 10
+sleep 0.5
+text_strip "Quz e2e" "$work/name_strip.png"
+text_strip "$(printf '%06d' "$score")" "$work/score_strip.png"
+# The menu's stars rise in front of the rows: a few screenshots apart, each text shows clear in one.
+name_seen="" score_seen=""
+for attempt in 1 2 3 4 5 6; do
+  shot game_saved_scores
+  [[ -z $name_seen ]] && row_shows "$shots/game_saved_scores.png" "$work/name_strip.png" 128 && name_seen=1
+  [[ -z $score_seen ]] && row_shows "$shots/game_saved_scores.png" "$work/score_strip.png" 528 && score_seen=1
+  [[ -n $name_seen && -n $score_seen ]] && break
+  sleep 0.4
+done
+[[ -n $name_seen ]] || fail "rank 1 of the score screen is not 'Quz e2e'"
+[[ -n $score_seen ]] || fail "rank 1 of the score screen does not show $score"
+press_key F12
+wait_exit "$game" 5 || fail "F12 did not end the second run"
+[[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS on the second run"
+echo "level message: $level_seen; name entry seen; 'Quz e2e' $score saved and shown again; shots in $shots"
 rm -rf "$work"
