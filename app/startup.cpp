@@ -20,6 +20,8 @@
 #include "net/score_sender.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
+#include "platform/frame_limiter.h"
+#include "platform/presentation.h"
 #include "platform/profile.h"
 #include "platform/user_files.h"
 #include "platform/window_icon.h"
@@ -87,9 +89,7 @@ void ShutDown() {
 int RunQuz(int argc, char** argv) {
     fullScreen = FullScreenFromArguments(argc, argv);
     EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
-    // Under the 1.2 API on SDL2 a flip only waits for the display with this set; without it the loop,
-    // which has no frame limiter by design, would burn a whole core.
-    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    ChoosePresentation();
 
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
@@ -112,6 +112,7 @@ int RunQuz(int argc, char** argv) {
     if ((screen->flags & SDL_DOUBLEBUF) != 0) {
         printf("Screen can Flip\n");
     }
+    frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
