@@ -11,6 +11,8 @@
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/frame_limiter.h"
+#include "platform/quit_signal.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ bool ContinueLogoIntro(LogoIntroClock& clock) {
 }
 
 void RunLogoIntro(const char* path) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         fprintf(stderr, "file not found : %s\n", path);
         fprintf(stderr, "%s\n", SDL_GetError());
@@ -61,12 +63,9 @@ void RunLogoIntro(const char* path) {
     if (logo == nullptr) {
         return;
     }
-    // Both phases need the whole map; without it there is no intro rather than a broken one.
+    // Without the map file the intro runs as the menu and the game fade: all at once.
     std::vector<Uint8> map(kWipeMapSize);
-    if (!ReadWipeMapFile(kWipeMapFileName, map.data())) {
-        SDL_FreeSurface(logo);
-        return;
-    }
+    LoadWipeMap(kWipeMapFileName, map.data());
     LogoIntroClock clock;
     do {
         // The reveal pumps before reading the clock and the cover after; either way events stay queued.
@@ -79,6 +78,6 @@ void RunLogoIntro(const char* path) {
             AdvanceLogoIntro(clock, ticks);
         }
         DrawIntroFrame(logo, clock, map.data());
-    } while (ContinueLogoIntro(clock));
+    } while (ContinueLogoIntro(clock) && !QuitSignalReceived());
     SDL_FreeSurface(logo);
 }

@@ -3,7 +3,6 @@
 
 #include <SDL_image.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/high_scores.h"
@@ -12,7 +11,9 @@
 #include "gfx/triangle.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/input.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
+#include "res/error_report.h"
 
 MenuScreen menuScreen = MenuScreen::Main;
 
@@ -37,7 +38,7 @@ constexpr float kFadeInEnd = 256.0f;
 
 // Loads an image converted to the Screen's format; null when it cannot be read.
 SDL_Surface* LoadConverted(const char* path, bool colourKey) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         return nullptr;
     }
@@ -215,12 +216,8 @@ Menu* CreateMenu() {
 }
 
 void LoadMenuResources(Menu* menu) {
-    menu->pointerImage = LoadConverted("data/mouse.png", true);
-    if (menu->pointerImage == nullptr) {
-        fprintf(stderr, "error loading mouse.png\n");
-        return;
-    }
-    // The rest, in loading order; the first that fails ends the loading.
+    // A menu without its title, buttons or pointer cannot be used, so a missing image is fatal here as
+    // in the game; the first that fails ends the loading.
     struct ImageSlot {
         SDL_Surface** image;
         const char* name;
@@ -228,6 +225,7 @@ void LoadMenuResources(Menu* menu) {
         bool colourKey;
     };
     const ImageSlot slots[] = {
+        {&menu->pointerImage, "mouse", false, true},
         {&menu->fontImage, "font", false, true},
         {&menu->titleImage, "title", false, false},
         {&menu->buttonImages[0], "play", true, false},
@@ -251,12 +249,11 @@ void LoadMenuResources(Menu* menu) {
         }
         *slot.image = LoadConverted(path, slot.colourKey);
         if (*slot.image == nullptr) {
-            fprintf(stderr, "error...\n");
+            ReportError("Cannot Load %s", path);
             return;
         }
     }
-    // Without the map file every threshold stays 0: the fades still run, all at once.
-    ReadWipeMapFile(kWipeMapFileName, menu->wipeMap);
+    LoadWipeMap(kWipeMapFileName, menu->wipeMap);
     menu->music.Load(kMenuMusic);
     menu->music.Start();
 }

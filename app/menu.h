@@ -49,9 +49,10 @@ struct Menu {
 // scattered below the screen.
 Menu* CreateMenu();
 
-// Loads the images in a fixed order, stopping at the first that fails ("error loading mouse.png\n" for
-// the pointer, "error...\n" for any later one, on stderr; the map and music are then not loaded). Then
-// the wipe map (zero-filled where the file is missing or short) and the music, started at once.
+// Loads the images in a fixed order; the first that fails goes to the error report as
+// "Cannot Load <path>", which ends the program (when errors are not fatal the loading stops there and
+// the map and music are not loaded). Then the wipe map (zero-filled where the file is missing or short)
+// and the music, started at once.
 void LoadMenuResources(Menu* menu);
 
 // Puts every star at a random place below the screen with a random size and spin.

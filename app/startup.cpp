@@ -23,6 +23,7 @@
 #include "platform/frame_limiter.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
+#include "platform/quit_signal.h"
 #include "platform/user_files.h"
 #include "platform/window_icon.h"
 
@@ -91,20 +92,25 @@ int RunQuz(int argc, char** argv) {
     EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
     ChoosePresentation();
 
+    InstallQuitSignalHandlers();
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
         return 1;
     }
+    // Both failures leave the player with no window at all: say why, and do not report success.
     if (TTF_Init() < 0) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
-        return 0;
+        return 1;
     }
+    InstallQuitSignalHandlers();
     screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
     if (screen == nullptr) {
+        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
+                SDL_GetError());
         TTF_Quit();
         SDL_Quit();
-        return 0;
+        return 1;
     }
     if ((screen->flags & SDL_HWSURFACE) != 0) {
         printf("Screen in VRAM\n");
@@ -127,9 +133,11 @@ int RunQuz(int argc, char** argv) {
     ReadLanguageTexts(languageCode, languageTexts);
     RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
-    EnsureMenu();
-
-    RunMainLoop();
+    // A quit signal during the intro skips the menu: the shut-down comes next.
+    if (!QuitSignalReceived()) {
+        EnsureMenu();
+        RunMainLoop();
+    }
 
     ShutDown();
     return 0;

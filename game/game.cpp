@@ -131,6 +131,11 @@ void Game::FadeAnnouncements() {
 void Game::HandleEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_QUIT) {
+            // The close button is never lost: while input is ignored it waits until it counts.
+            closePending = true;
+            continue;
+        }
         if (!InputLive() || messageDelay > 0) {
             continue;
         }
@@ -140,7 +145,13 @@ void Game::HandleEvents() {
             }
         } else if (event.type == SDL_MOUSEBUTTONDOWN) {
             RemoveGroup();
-        } else if (event.type == SDL_QUIT) {
+        }
+    }
+    // It counts once play resumes: a level's end (its message, the name entry) ends in a fade-out of its
+    // own, to the next level, where it then counts, or to the menu, which is what it asks for anyway.
+    if (closePending && InputLive() && !LevelOver()) {
+        closePending = false;
+        if (fadePhase != FadePhase::FadeOutInPlay) {
             CloseWindowInPlay();
         }
     }

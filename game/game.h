@@ -58,6 +58,7 @@ struct Game : GameResources, Board {
     int32_t messageX = -400;
     int32_t settleFrames = 0;  // frames still to wait after a click before the end-of-level test runs again
     BonusKind lastBonusKind = BonusKind::None;
+    bool closePending = false;  // the window's close button was pressed while input was ignored
 
     // One frame of the session; false once the session is over.
     bool PlayFrame();

@@ -3,10 +3,9 @@
 
 #include <SDL_image.h>
 
-#include <cstring>
-
 #include "game/shared_state.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "res/error_report.h"
 
@@ -87,7 +86,7 @@ SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
 
 // Loads one image in the display format with its colour key; null after reporting when it cannot.
 SDL_Surface* LoadImage(const char* path, ColourKey key) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         ReportError("Cannot Load %s", path);
         return nullptr;
@@ -105,16 +104,6 @@ SDL_Surface* LoadImage(const char* path, ColourKey key) {
         SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
     }
     return converted;
-}
-
-void LoadWipeMap(Uint8* wipeMap) {
-    // Read into a spare copy so that a short file cannot leave a half-replaced map behind.
-    static Uint8 incoming[kWipeMapSize];
-    if (!ReadWipeMapFile(kWipeMapFileName, incoming)) {
-        ReportError("Cannot Load %s", kWipeMapFileName);
-        return;
-    }
-    memcpy(wipeMap, incoming, kWipeMapSize);
 }
 
 }  // namespace
@@ -151,7 +140,8 @@ void GameResources::LoadResources(bool imagesOnly) {
     if (imagesOnly) {
         return;
     }
-    LoadWipeMap(wipeMap);
+    // A missing map is no reason to stop a game: its fades become instant, as the menu's do.
+    LoadWipeMap(kWipeMapFileName, wipeMap);
     music.Load(kMusicPath);
     music.Start();
     for (const SoundRow& row : kSoundRows) {

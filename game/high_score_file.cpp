@@ -44,6 +44,14 @@ void LoadHighScores(const char* path) {
     DecodeHighScores(image, HighScoreTable);
 }
 
+void DecodeHighScores(const unsigned char* bytes, size_t size) {
+    unsigned char image[kHighScoreFileSize] = {};
+    if (bytes != nullptr && size > 0) {
+        memcpy(image, bytes, size < sizeof image ? size : sizeof image);
+    }
+    DecodeHighScores(image, HighScoreTable);
+}
+
 void ResetHighScores() {
     for (int i = 0; i < kHighScoreCount; ++i) {
         HighScoreEntry& entry = HighScoreTable[i];

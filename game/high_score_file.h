@@ -3,6 +3,7 @@
 // defaults.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "game/high_score_table.h"
@@ -14,6 +15,9 @@ inline constexpr const char kScoresFileName[] = "scores.vek";
 // file leaving the rest of the table zero, anything past 360 bytes ignored, nothing checked. With no
 // readable file, the default table.
 void LoadHighScores(const char* path = kScoresFileName);
+// The same from a file's bytes: the first 360 of size bytes fill the shown table, a short image zeroes
+// the rest.
+void DecodeHighScores(const unsigned char* bytes, size_t size);
 
 // Nine rows of the default name with the scores 9 down to 1, unmarked, in the shown table only.
 void ResetHighScores();

@@ -49,17 +49,4 @@ TEST(LogoIntroTest, AMissingLogoIsReportedAndSkipped) {
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2);
 }
 
-TEST(LogoIntroTest, AMissingWipeMapSkipsTheIntroSilently) {
-    ASSERT_TRUE(OpenTestScreen());
-    {
-        ScratchDirectory scratch;
-        ScratchDirectory::WriteImage("data/logo.png", 640, 480);
-        ::testing::internal::CaptureStderr();
-        Uint32 start = SDL_GetTicks();
-        RunLogoIntro("data/logo.png");
-        EXPECT_LT(SDL_GetTicks() - start, 500u);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    }
-}
-
 }  // namespace

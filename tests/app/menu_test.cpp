@@ -214,29 +214,33 @@ TEST_F(MenuTest, AStarThatRisesOffTheTopComesBackBelowAtANewX) {
     EXPECT_FLOAT_EQ(star.spin, -12.0f);
 }
 
-TEST(MenuResourcesTest, LoadingStopsAtTheFirstMissingImage) {
+// A menu without its pointer, title or buttons cannot be used: a missing image ends the program as the
+// game's images do, instead of leaving a menu of stars alone.
+TEST(MenuResourcesTest, AMissingImageIsFatalAndLoadingStopsThere) {
     ASSERT_TRUE(OpenTestScreen());
-    SetErrorsFatal(nullptr);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     {
         ScratchDirectory scratch;
-        ::testing::internal::CaptureStderr();
-        Menu* menu = CreateMenu();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "error loading mouse.png\n");
-        EXPECT_EQ(menu->music.module, nullptr);
-        FrameClock.deltaMs = 16;
-        EXPECT_TRUE(MenuStep(menu));  // it still runs, with nothing to draw but its stars
-        ReleaseMenu(menu);
-
+        EXPECT_EXIT(CreateMenu(), ::testing::ExitedWithCode(1), " Error: 'Cannot Load data/mouse.png'");
         ScratchDirectory::WriteImage("data/mouse.png", 32, 32);
         ScratchDirectory::WriteImage("data/font.png", 640, 16);
-        ::testing::internal::CaptureStderr();
-        menu = CreateMenu();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "error...\n");
+        EXPECT_EXIT(CreateMenu(), ::testing::ExitedWithCode(1), " Error: 'Cannot Load data/title.png'");
+        // A damaged file is no better than a missing one.
+        FILE* cut = fopen("data/title.png", "wb");
+        ASSERT_NE(cut, nullptr);
+        fputs("\x89PNG\r\n", cut);
+        fclose(cut);
+        EXPECT_EXIT(CreateMenu(), ::testing::ExitedWithCode(1), " Error: 'Cannot Load data/title.png'");
+
+        SetErrorsFatal(nullptr);
+        Menu* menu = CreateMenu();
+        EXPECT_TRUE(ErrorRaised());
         EXPECT_NE(menu->fontImage, nullptr);
         EXPECT_EQ(menu->titleImage, nullptr);
+        EXPECT_EQ(menu->music.module, nullptr) << "nothing after the failed image is loaded";
         ReleaseMenu(menu);
+        SetErrorsFatal(&menuTestFatal);
     }
-    SetErrorsFatal(&menuTestFatal);
 }
 
 TEST_F(MenuTest, TheMainLoopRebuildsTheMenuAtF9AndDropsItWhenItHandsOver) {
