@@ -159,18 +159,31 @@ row_shows() {
 game=$!
 E2E_PIDS+=("$game")
 window=$(wait_for_window 10) || fail "no game window on the second start"
-xdotool mousemove --window "$window" 600 100
-sleep 11.5
-xdotool mousemove --window "$window" 320 315 click 1
-sleep 0.2
-xdotool mousemove --window "$window" 630 10
-sleep 0.5
+# The pointer rests on the scores button: the menu is up once that button shows lit (a loaded machine can
+# take far longer than the intro's 9 seconds).
+xdotool mousemove --window "$window" 320 315
+menu_up=""
+for _ in $(seq 60); do
+  shot game_second_menu
+  is_shown "$shots/game_second_menu.png" "$data/$lang/sscores.png" 0 294 640 42 0.85 && { menu_up=1; break; }
+  sleep 1
+done
+[[ -n $menu_up ]] || fail "no menu on the second start"
 text_strip "Quz e2e" "$work/name_strip.png"
 text_strip "$(printf '%06d' "$score")" "$work/score_strip.png"
-# The menu's stars rise in front of the rows: a few screenshots apart, each text shows clear in one.
+# A click counts once the menu's fade-in is over: click again while the button still shows. The stars rise
+# in front of the rows, so a few screenshots are taken; each text must show clear in one of them.
 name_seen="" score_seen=""
-for attempt in 1 2 3 4 5 6; do
+for attempt in $(seq 10); do
   shot game_saved_scores
+  if is_shown "$shots/game_saved_scores.png" "$data/$lang/sscores.png" 0 294 640 42 0.85 ||
+    is_shown "$shots/game_saved_scores.png" "$data/$lang/scores.png" 0 294 640 42 0.85; then
+    xdotool mousemove --window "$window" 320 315 click 1
+    sleep 0.2
+    xdotool mousemove --window "$window" 630 10
+    sleep 0.6
+    continue
+  fi
   [[ -z $name_seen ]] && row_shows "$shots/game_saved_scores.png" "$work/name_strip.png" 128 && name_seen=1
   [[ -z $score_seen ]] && row_shows "$shots/game_saved_scores.png" "$work/score_strip.png" 528 && score_seen=1
   [[ -n $name_seen && -n $score_seen ]] && break
