@@ -14,6 +14,7 @@
 #include "app/language.h"
 #include "app/logo_intro.h"
 #include "app/main_loop.h"
+#include "app/menu.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "net/score_client.h"
@@ -131,11 +132,14 @@ int RunQuz(int argc, char** argv) {
     InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(languageCode, languageTexts);
-    RunLogoIntro("data/logo.png");
+    LogoIntroSkip skip = RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
     // A quit signal during the intro skips the menu: the shut-down comes next.
     if (!QuitSignalReceived()) {
         EnsureMenu();
+        if (skip.skipped && !skip.released) {
+            IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+        }
         RunMainLoop();
     }
 

@@ -59,8 +59,9 @@ constexpr Row kImageRows[] = {
     {"data/%s/bonusAddLine.png", PathKind::Language, &R::bonusAddLineImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/bonuslife.png", PathKind::Language, &R::bonusLifeImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/5000.png", PathKind::Language, &R::points5000Image, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None},
 };
-static_assert(sizeof kImageRows / sizeof kImageRows[0] == 30);
+static_assert(sizeof kImageRows / sizeof kImageRows[0] == 31);
 
 struct SoundRow {
     VEKSample R::*member;

@@ -63,6 +63,13 @@ class MenuTest : public ::testing::Test {
         SDL_PushEvent(&event);
         Step();
     }
+    void Press(SDLKey key) {
+        SDL_Event event = {};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
+        Step();
+    }
     void ShowButtons() {
         menuScreen = MenuScreen::Main;
         menu_->action = MenuAction::None;
@@ -120,6 +127,40 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
     EXPECT_EQ(MenuButtonAt(294), 2);
     EXPECT_EQ(MenuButtonAt(377), 3);
     EXPECT_EQ(MenuButtonAt(419), 4);
+}
+
+TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) {
+    ShowButtons();
+    SDL_WarpMouse(320, 100);  // over the title: no button under the pointer
+    Step();
+    EXPECT_EQ(menu_->hoveredButton, 0);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 1);
+    Press(SDLK_UP);
+    EXPECT_EQ(menu_->hoveredButton, 4);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 1);
+    Press(SDLK_DOWN);
+    Step();
+    EXPECT_EQ(menu_->hoveredButton, 2) << "the pointer has not moved: the keys keep the light";
+    Press(SDLK_RETURN);
+    EXPECT_EQ(menuScreen, MenuScreen::Scores);
+    Press(SDLK_RETURN);  // like a click, it leaves the score screen
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+    EXPECT_EQ(menu_->action, MenuAction::None);
+
+    // Moving the mouse hands the light back to the pointer, and a click goes by the pointer's band.
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 3);
+    SDL_WarpMouse(320, 260);
+    Step();
+    EXPECT_EQ(menu_->hoveredButton, 1);
+    Press(SDLK_DOWN);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 3);
+    Release(320, 260);
+    EXPECT_EQ(menu_->action, MenuAction::Play);
+    EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
 }
 
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {

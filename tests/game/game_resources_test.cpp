@@ -62,6 +62,7 @@ const ImageFile kImages[] = {
     {"data/xx/bonusAddLine.png", &G::bonusAddLineImage, nullptr, 0},
     {"data/xx/bonuslife.png", &G::bonusLifeImage, nullptr, 0},
     {"data/xx/5000.png", &G::points5000Image, nullptr, 0},
+    {"data/xx/pause.png", &G::pauseImage, nullptr, 0},
 };
 const char* const kSounds[] = {"bip",     "2x",     "addline", "gameover", "lost",
                                "perfect", "points", "time",    "life"};
