@@ -2,12 +2,12 @@
 #include "net/score_client.h"
 
 #include <cctype>
-#include <cinttypes>
 #include <cstring>
 
 #include "net/connection.h"
 #include "net/machine_identity.h"
 #include "net/message.h"
+#include "net/score_message.h"
 #include "platform/text.h"
 
 #ifndef QUZ_SCORE_HOST_NAME
@@ -25,15 +25,6 @@ char scoreHostAddress[1024];
 ScoreServerChoice scoreServerChoice;
 
 namespace {
-
-// The settings are read with a precision so that one filled to its last byte cannot be read past.
-bool FormatScoreText(char (&text)[kScoreMessageSize], const ScoreSettings& settings, const char* playerName,
-                     const char* mode, int32_t score, bool variant) {
-    return FormatText(text, sizeof text, "%" PRIu32 "\t%s\t%.1023s\t%.1023s\t%s\t%.1023s\t%s\t%" PRId32,
-                      MachineIdentity(), variant ? "RVEK" : "SVEK", settings.clientTag, settings.credential,
-                      playerName != nullptr ? playerName : "", settings.gameName, mode != nullptr ? mode : "",
-                      score);
-}
 
 bool IsHostCharacter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
@@ -103,9 +94,9 @@ bool ParseScoreServerSetting(const char* text, ScoreServerChoice* choice) {
 }
 
 void SetDefaultScoreSettings() {
-    CopyText(scoreClientTag, "vektcp");
-    CopyText(scoreCredential, "wf418352");
-    CopyText(scoreGameName, "quz");
+    CopyText(scoreClientTag, kDefaultClientTag);
+    CopyText(scoreCredential, kDefaultCredential);
+    CopyText(scoreGameName, kDefaultGameName);
     CopyText(scoreHostName, QUZ_SCORE_HOST_NAME);
     CopyText(scoreHostAddress, QUZ_SCORE_HOST_ADDRESS);
     if (scoreServerChoice.overridden) {
@@ -142,7 +133,16 @@ bool SubmitScore(const ScoreSettings& settings, const char* playerName, const ch
     bool sent = false;
     // The text is made before connecting, so a message too long to send opens no connection either.
     char text[kScoreMessageSize];
-    if (FormatScoreText(text, settings, playerName, mode, score, variant) &&
+    ScoreFields fields;
+    fields.identity = MachineIdentity();
+    fields.variant = variant;
+    fields.clientTag = settings.clientTag;
+    fields.credential = settings.credential;
+    fields.playerName = playerName;
+    fields.gameName = settings.gameName;
+    fields.mode = mode;
+    fields.score = score;
+    if (FormatScoreText(text, sizeof text, fields) &&
         ConnectToServer(settings.hostName, settings.hostAddress, settings.port, settings.connectTimeoutMs)) {
         size_t length = strlen(text);
         std::unique_ptr<uint8_t[]> bytes = ScrambleMessage(text, length);

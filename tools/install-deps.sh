@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
   clang libclang-rt-14-dev
+  libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev
+  postgresql chromium curl
 )
 missing=()
 for p in "${packages[@]}"; do
