@@ -27,6 +27,7 @@
 #include "platform/quit_signal.h"
 #include "platform/user_files.h"
 #include "platform/window_icon.h"
+#include "res/error_report.h"
 
 unsigned int StartupVideoFlags(bool full) {
     unsigned int flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
@@ -35,6 +36,37 @@ unsigned int StartupVideoFlags(bool full) {
 
 bool FullScreenFromArguments(int argc, char** argv) {
     return !(argc > 1 && argv[1] != nullptr && strcmp(argv[1], "-windowed") == 0);
+}
+
+InfoRequest InfoRequestFromArguments(int argc, char** argv) {
+    if (argc < 2 || argv[1] == nullptr) {
+        return InfoRequest::None;
+    }
+    if (strcmp(argv[1], "--help") == 0) {
+        return InfoRequest::Help;
+    }
+    if (strcmp(argv[1], "--version") == 0) {
+        return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+void PrintInfo(InfoRequest request, FILE* out) {
+    if (request == InfoRequest::Version) {
+        fprintf(out, "Quz 1.1\n");
+        return;
+    }
+    fprintf(out,
+            "Usage: quz [-windowed | --help | --version]\n"
+            "Quz 1.1, a single-player arcade puzzle game: remove groups of blocks of one colour.\n"
+            "\n"
+            "  -windowed   play in a 640 by 480 window instead of the full screen\n"
+            "  --help      print this help and exit\n"
+            "  --version   print the version and exit\n"
+            "\n"
+            "Keys: F12 quits at once, F9 switches between full screen and a window.\n"
+            "Settings: quz.ini in the folder the game is started from, else\n"
+            "$XDG_CONFIG_HOME/quz/quz.ini (~/.config/quz/quz.ini); [Game] Lang=fr or Lang=en.\n");
 }
 
 namespace {
@@ -60,18 +92,18 @@ void ReadScoreServerSetting(const char* iniPath) {
 
 // The player's saved table (else the starting folder's scores.vek, else the defaults), and the sender
 // with the outbox beside it, which sends at once what an earlier run could not.
-void LoadPlayerFiles() {
+void LoadPlayerFiles(const char* startingScoresFile) {
     char folder[4096];
     ScoreSenderConfig sender;
     SetDefaultScoreSettings();
     sender.settings = CurrentScoreSettings();
     sender.off = scoreServerChoice.off;
     if (GetUserDataDirectory(folder, sizeof folder)) {
-        LoadHighScoreTables(folder);
+        LoadHighScoreTables(folder, startingScoresFile);
         sender.outboxPath = std::string(folder) + "/" + kOutboxFileName;
     } else {
         fprintf(stderr, "No home folder: high scores and unsent scores are kept for this run only\n");
-        LoadHighScoreTables(nullptr);
+        LoadHighScoreTables(nullptr, startingScoresFile);
     }
     StartScoreSending(sender);
 }
@@ -89,8 +121,22 @@ void ShutDown() {
 }  // namespace
 
 int RunQuz(int argc, char** argv) {
+    InfoRequest info = InfoRequestFromArguments(argc, argv);
+    if (info != InfoRequest::None) {
+        PrintInfo(info, stdout);
+        return 0;
+    }
     fullScreen = FullScreenFromArguments(argc, argv);
-    EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
+    // The player's files belong to the folder the game was started from, which is left below to reach
+    // the data: name them first.
+    RememberStartFolder();
+    std::string configFile = ConfigFilePath();
+    std::string scoresFile = StartFolderPath(kScoresFileName);
+    std::string tried;
+    if (!EnterDataDirectory(argc > 0 ? argv[0] : nullptr, tried)) {
+        ReportError("Quz cannot find its data; tried %s", tried.c_str());
+        return 1;
+    }
     ChoosePresentation();
 
     InstallQuitSignalHandlers();
@@ -122,11 +168,12 @@ int RunQuz(int argc, char** argv) {
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
-    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
+    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, configFile.c_str());
     KeepAvailableLanguage(languageCode);
-    ReadScoreServerSetting(".\\quz.ini");
+    ReadScoreServerSetting(configFile.c_str());
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
-    LoadPlayerFiles();
+    // An unknown starting folder has no scores file: the default table, as for a missing file.
+    LoadPlayerFiles(scoresFile.c_str());
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
