@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The game against a real score server: quz-scored started here on the loopback, the real game played in
-# an X window until its name entry, a name typed and confirmed; the score must then be on the leaderboard,
-# in the JSON and on the page as headless Chromium shows it (screenshots in build/e2e-shots/).
-# The game sends to port 4242 on localhost: when that port is taken, the test is skipped (status 77).
+# The game against a real score server: quz-scored started here on a free loopback port, the real game
+# pointed at it by the [Scores] Server setting of the quz.ini in its starting folder, played in an X window
+# until its name entry, a name typed and confirmed; the score must then be on the leaderboard, in the JSON
+# and on the page as headless Chromium shows it (screenshots in build/e2e-shots/).
 set -u
 quz=$1
 scored=$(dirname "$quz")/server/quz-scored
@@ -10,39 +10,32 @@ source "$(dirname "$0")/lib/xvfb.sh"
 [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
 command -v curl >/dev/null || fail "curl is missing"
 
-port_free() { ! (exec 3<>/dev/tcp/127.0.0.1/4242) 2>/dev/null; }
-if ! port_free; then
-  echo "SKIP: port 4242 is in use, and the game only sends there"
-  exit 77
-fi
-
 work=$(mktemp -d)
 shots=$PWD/e2e-shots
 mkdir -p "$shots"
 rm -f "$shots"/score_server_*.png
-"$scored" --bind 127.0.0.1 --port 4242 --http-bind 127.0.0.1 --http-port 0 --db "$work/scores.sqlite" \
+"$scored" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$work/scores.sqlite" \
   >"$work/server.log" 2>&1 &
 server=$!
 E2E_PIDS+=("$server")
+port=""
 web=""
 for _ in $(seq 100); do
+  port=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$work/server.log" | cut -d: -f2)
   web=$(grep -o 'web on 127.0.0.1:[0-9]*' "$work/server.log" | cut -d: -f2)
   [[ -n $web ]] && break
   kill -0 "$server" 2>/dev/null || break
   sleep 0.1
 done
-if [[ -z $web ]]; then
-  # Another program may have taken the port between the check and the start.
-  grep -q "cannot listen" "$work/server.log" && { echo "SKIP: port 4242 was taken: $(cat "$work/server.log")"; exit 77; }
-  fail "quz-scored did not start: $(cat "$work/server.log")"
-fi
+[[ -n $port && -n $web ]] || fail "quz-scored did not start: $(cat "$work/server.log")"
+printf '[Scores]\nServer=127.0.0.1:%s\n' "$port" >"$work/quz.ini"
 
 start_xvfb
 export SDL_AUDIODRIVER=dummy
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")
-window=$(wait_for_window 10) || fail "no game window"
+window=$(wait_for_window 30) || fail "no game window: $(cat "$work/stderr")"
 shot() { import -display "$DISPLAY" -window "$window" "$work/$1.png" 2>/dev/null; }
 
 # The logo intro and the menu's fade-in, then the play button.
@@ -82,10 +75,14 @@ name="SRV E2E $((RANDOM % 9000 + 1000))"
 xdotool type --delay 80 "$name"
 sleep 0.3
 press_key Return
-sleep 4
+# The game sends in the background: give its sender some seconds.
+json=""
+for _ in $(seq 150); do
+  json=$(curl -sf "http://127.0.0.1:$web/api/scores?period=today") || fail "no JSON from the server"
+  echo "$json" | grep -q "\"name\":\"$name\"" && break
+  sleep 0.1
+done
 grep -q "Score not sent" "$work/stderr" && fail "the game could not send its score: $(cat "$work/stderr")"
-
-json=$(curl -sf "http://127.0.0.1:$web/api/scores?period=today") || fail "no JSON from the server"
 echo "$json" | grep -q "\"name\":\"$name\"" || fail "the name is not in the JSON: $json"
 score=$(echo "$json" | sed -n "s/.*\"name\":\"$name\",\"rank\":[0-9]*,\"score\":\\(-\\?[0-9]*\\).*/\\1/p")
 [[ -n $score ]] || fail "no score for $name in $json"
