@@ -20,9 +20,9 @@ constexpr double kMsPerLevel = 10.0;
 void DrawIntroFrame(SDL_Surface* logo, const LogoIntroClock& clock, const Uint8* map) {
     SDL_Rect whole = {0, 0, kScreenWidth, kScreenHeight};
     SDL_Rect at = {0, 0, 0, 0};
-    SDL_BlitSurface(logo, &whole, screen, &at);
-    DrawWipe(screen, static_cast<int>(clock.wipeLevel), map);
-    SDL_Flip(screen);
+    SDL_BlitSurface(logo, &whole, Shared.screen, &at);
+    DrawWipe(Shared.screen, static_cast<int>(clock.wipeLevel), map);
+    SDL_Flip(Shared.screen);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ void RunLogoIntro(const char* path) {
         fprintf(stderr, "%s\n", SDL_GetError());
         return;
     }
-    SDL_Surface* logo = SDL_ConvertSurface(loaded, screen->format, 0);
+    SDL_Surface* logo = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
     SDL_FreeSurface(loaded);
     if (logo == nullptr) {
         return;

@@ -9,6 +9,8 @@
 #include "game/shared_state.h"
 #include "platform/input.h"
 
+AppModeKind AppMode = AppModeKind::InMenu;
+
 namespace {
 
 SDL_Cursor* blankCursor = nullptr;
@@ -56,7 +58,7 @@ void ToggleFullScreen() {
         currentMenu = nullptr;
     }
     SDL_Surface* next = nullptr;
-    if (fullScreen) {
+    if (Shared.fullScreen) {
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_ANYFORMAT);
     } else {
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32,
@@ -64,9 +66,9 @@ void ToggleFullScreen() {
     }
     if (next == nullptr) {
         // The rest of the program needs a valid Screen: stay in (or go back to) the mode we had.
-        Uint32 flags =
-            fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
-        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, fullScreen ? 32 : 0, flags);
+        Uint32 flags = Shared.fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN
+                                         : SDL_ANYFORMAT;
+        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, Shared.fullScreen ? 32 : 0, flags);
         if (next == nullptr) {
             if (rebuildMenu) {
                 currentMenu = CreateMenu();
@@ -74,9 +76,9 @@ void ToggleFullScreen() {
             return;
         }
     } else {
-        fullScreen = !fullScreen;
+        Shared.fullScreen = !Shared.fullScreen;
     }
-    screen = next;
+    Shared.screen = next;
     if (rebuildMenu) {
         currentMenu = CreateMenu();
     }
@@ -102,12 +104,12 @@ bool RunMainLoopFrame() {
     if (keys[SDLK_F9]) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(FrameClock, SDL_GetTicks());
+    AdvanceFrameClock(Shared.frameClock, SDL_GetTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
     }
-    SDL_Flip(screen);
+    SDL_Flip(Shared.screen);
     return AppMode != AppModeKind::Quit;
 }
 

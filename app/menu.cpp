@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/high_scores.h"
+#include "app/main_loop.h"
 #include "game/shared_state.h"
 #include "gfx/surface_copy.h"
 #include "gfx/triangle.h"
@@ -41,7 +42,7 @@ SDL_Surface* LoadConverted(const char* path, bool colourKey) {
     if (loaded == nullptr) {
         return nullptr;
     }
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, screen->format, 0);
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
     SDL_FreeSurface(loaded);
     if (converted != nullptr && colourKey) {
         SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
@@ -89,19 +90,20 @@ void MoveAndDrawStars(Menu* menu) {
     SDL_Surface* target = menu->backBuffer;
     Uint32 yellow = SDL_MapRGB(target->format, 255, 255, 0);
     for (MenuStar& star : menu->stars) {
-        star.y = static_cast<float>(star.y - static_cast<double>(FrameClock.deltaMs) * star.speed * 0.02);
+        star.y =
+            static_cast<float>(star.y - static_cast<double>(Shared.frameClock.deltaMs) * star.speed * 0.02);
         if (star.y < -star.size) {
             star.y = kStarReturnY;
             star.x = static_cast<float>(rand() % kScreenWidth);
         }
-        star.angle = static_cast<float>(0.01 * FrameClock.totalMs * star.spin);
+        star.angle = static_cast<float>(0.01 * Shared.frameClock.totalMs * star.spin);
         DrawStar(target, static_cast<int>(star.x), static_cast<int>(star.y), static_cast<int>(star.size),
                  static_cast<int>(star.angle), yellow);
     }
 }
 
 void ApplyFade(Menu* menu) {
-    float step = static_cast<float>(FrameClock.deltaMs) / kFadeMsPerLevel;
+    float step = static_cast<float>(Shared.frameClock.deltaMs) / kFadeMsPerLevel;
     if (menuScreen == MenuScreen::FadeIn) {
         menu->fadeLevel += step;
         if (menu->fadeLevel <= kFadeInEnd) {
@@ -123,7 +125,7 @@ void ApplyFade(Menu* menu) {
 }
 
 void DrawPointer(Menu* menu) {
-    if (!fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
+    if (!Shared.fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
         return;
     }
     if (menu->pointerImage == nullptr) {
@@ -197,14 +199,14 @@ int MenuButtonAt(int y) {
 
 Menu* CreateMenu() {
     auto* menu = new Menu();
-    if ((screen->flags & SDL_HWSURFACE) != 0) {
+    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
         // Per-pixel drawing in video memory is slow: draw in system memory and copy once per frame.
-        const SDL_PixelFormat* format = screen->format;
+        const SDL_PixelFormat* format = Shared.screen->format;
         menu->backBuffer = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
                                                 format->Rmask, format->Gmask, format->Bmask, format->Amask);
     }
     if (menu->backBuffer == nullptr) {
-        menu->backBuffer = screen;
+        menu->backBuffer = Shared.screen;
     }
     menu->fadeLevel = 0;
     menu->action = MenuAction::None;
@@ -245,7 +247,7 @@ void LoadMenuResources(Menu* menu) {
     for (const ImageSlot& slot : slots) {
         char path[256];
         if (slot.perLanguage) {
-            FormatText(path, sizeof path, "data/%s/%s.png", languageCode, slot.name);
+            FormatText(path, sizeof path, "data/%s/%s.png", Shared.languageCode, slot.name);
         } else {
             FormatText(path, sizeof path, "data/%s.png", slot.name);
         }
@@ -280,8 +282,8 @@ bool MenuStep(Menu* menu) {
     MoveAndDrawStars(menu);
     ApplyFade(menu);
     DrawPointer(menu);
-    if (menu->backBuffer != screen) {
-        SDL_BlitSurface(menu->backBuffer, nullptr, screen, nullptr);
+    if (menu->backBuffer != Shared.screen) {
+        SDL_BlitSurface(menu->backBuffer, nullptr, Shared.screen, nullptr);
     }
     int x = 0;
     int y = 0;
@@ -315,7 +317,7 @@ void ReleaseMenu(Menu* menu) {
     FreeImage(menu->creditsImage);
     FreeImage(menu->scoresBackImage);
     FreeImage(menu->footerImage);
-    if (menu->backBuffer != screen) {
+    if (menu->backBuffer != Shared.screen) {
         SDL_FreeSurface(menu->backBuffer);
     }
     menu->backBuffer = nullptr;

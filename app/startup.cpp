@@ -50,7 +50,7 @@ void ShutDown() {
 }  // namespace
 
 int RunQuz(int argc, char** argv) {
-    fullScreen = FullScreenFromArguments(argc, argv);
+    Shared.fullScreen = FullScreenFromArguments(argc, argv);
     EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
     // Under the 1.2 API on SDL2 a flip only waits for the display with this set; without it the loop,
     // which has no frame limiter by design, would burn a whole core.
@@ -65,29 +65,29 @@ int RunQuz(int argc, char** argv) {
         SDL_Quit();
         return 0;
     }
-    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
-    if (screen == nullptr) {
+    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
+    if (Shared.screen == nullptr) {
         TTF_Quit();
         SDL_Quit();
         return 0;
     }
-    if ((screen->flags & SDL_HWSURFACE) != 0) {
+    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
         printf("Screen in VRAM\n");
     }
-    if ((screen->flags & SDL_DOUBLEBUF) != 0) {
+    if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
         printf("Screen can Flip\n");
     }
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
-    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, ".\\quz.ini");
-    KeepAvailableLanguage(languageCode);
+    ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode, ".\\quz.ini");
+    KeepAvailableLanguage(Shared.languageCode);
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     LoadHighScores();
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
     srand(static_cast<unsigned int>(time(nullptr)));
-    ReadLanguageTexts(languageCode, languageTexts);
+    ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
     RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
     EnsureMenu();

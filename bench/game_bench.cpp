@@ -31,8 +31,8 @@ Game* BusyGame() {
     game->pointsTimer = 255;
     SDL_WarpMouse(240, 240);
     game->hoverPoints = game->MarkGroupAt(240, 240);
-    FrameClock.totalMs = 256 + 512;  // every blinking item on
-    FrameClock.deltaMs = 0;
+    Shared.frameClock.totalMs = 256 + 512;  // every blinking item on
+    Shared.frameClock.deltaMs = 0;
     return game;
 }
 
@@ -62,7 +62,7 @@ void BM_PlayFrame(benchmark::State& state) {
     }
     Game* game = BusyGame();
     game->levelPhase = LevelPhase::Playing;
-    FrameClock.deltaMs = 1;
+    Shared.frameClock.deltaMs = 1;
     for (auto _ : state) {
         game->timeLeft = 5000;
         benchmark::DoNotOptimize(game->PlayFrame());

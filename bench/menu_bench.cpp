@@ -26,11 +26,11 @@ void BM_MenuStepDuringFade(benchmark::State& state) {
     for (size_t i = 0; empty && i < kWipeMapSize; ++i) {
         menu->wipeMap[i] = static_cast<Uint8>((i * 37) & 0xFF);
     }
-    FrameClock.deltaMs = 16;
+    Shared.frameClock.deltaMs = 16;
     for (auto _ : state) {
         menuScreen = MenuScreen::FadeIn;
         menu->fadeLevel = 128;
-        FrameClock.totalMs += 16;
+        Shared.frameClock.totalMs += 16;
         benchmark::DoNotOptimize(MenuStep(menu));
     }
     ReleaseMenu(menu);
@@ -45,10 +45,10 @@ void BM_MenuStepWithoutFade(benchmark::State& state) {
     }
     srand(1);
     Menu* menu = CreateMenu();
-    FrameClock.deltaMs = 16;
+    Shared.frameClock.deltaMs = 16;
     for (auto _ : state) {
         menuScreen = MenuScreen::Main;
-        FrameClock.totalMs += 16;
+        Shared.frameClock.totalMs += 16;
         benchmark::DoNotOptimize(MenuStep(menu));
     }
     ReleaseMenu(menu);

@@ -57,5 +57,5 @@ void Game::ConfirmName() {
     }
     StartFadeOut();
     // The submission blocks the frame; its time must not count towards this frame's fade.
-    FrameClock.deltaMs = 0;
+    Shared.frameClock.deltaMs = 0;
 }

@@ -86,7 +86,7 @@ void Game::CountDownLevelMessage() {
     if (!LevelOver() || levelPhase == LevelPhase::NameEntry) {
         return;
     }
-    messageDelay -= static_cast<float>(FrameClock.deltaMs);
+    messageDelay -= static_cast<float>(Shared.frameClock.deltaMs);
     if (InputLive() && messageDelay < 0) {
         EndLevelMessage();
     }
@@ -97,7 +97,7 @@ void Game::DropPendingLines() {
     if (linesPending == 0) {
         return;
     }
-    lineTimer -= static_cast<float>(FrameClock.deltaMs);
+    lineTimer -= static_cast<float>(Shared.frameClock.deltaMs);
     if (lineTimer < 0) {
         AddLine();
         linesPending -= 1;
@@ -121,7 +121,7 @@ void Game::TestLevelEnd() {
 }
 
 void Game::FadeAnnouncements() {
-    const double fall = FrameClock.deltaMs / 10.0;
+    const double fall = Shared.frameClock.deltaMs / 10.0;
     doubleTimer -= fall;
     addLineTimer -= fall;
     pointsTimer -= fall;
@@ -151,7 +151,7 @@ void Game::ApplyIdlePenalty() {
         return;
     }
     if (timeLeft >= 0) {
-        timeLeft -= FrameClock.deltaMs;
+        timeLeft -= Shared.frameClock.deltaMs;
         return;
     }
     if (score > 0) {
@@ -187,12 +187,12 @@ void Game::RollShownScore() {
 // moves a level per 5 ms and the music follows it.
 void Game::Animate() {
     if (LevelOver()) {
-        messageX += FrameClock.deltaMs;
+        messageX += Shared.frameClock.deltaMs;
         if (messageX > kMessageRestX) {
             messageX = kMessageRestX;
         }
     }
-    fadeLevel = static_cast<float>(fadeLevel + (FadeStep() * FrameClock.deltaMs) / 5.0);
+    fadeLevel = static_cast<float>(fadeLevel + (FadeStep() * Shared.frameClock.deltaMs) / 5.0);
     if (fadeLevel < 256) {
         music.SetVolume(static_cast<int>(fadeLevel * 0.5f));
     }

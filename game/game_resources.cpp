@@ -4,6 +4,7 @@
 #include <SDL_image.h>
 
 #include <cstring>
+#include <vector>
 
 #include "game/shared_state.h"
 #include "gfx/wipe_map_file.h"
@@ -108,13 +109,14 @@ SDL_Surface* LoadImage(const char* path, ColourKey key) {
 }
 
 void LoadWipeMap(Uint8* wipeMap) {
-    // Read into a spare copy so that a short file cannot leave a half-replaced map behind.
-    static Uint8 incoming[kWipeMapSize];
-    if (!ReadWipeMapFile(kWipeMapFileName, incoming)) {
+    // Read into a spare copy so that a short file cannot leave a half-replaced map behind. The copy is
+    // too large for the stack and is only needed here, so it is neither a static nor a member.
+    std::vector<Uint8> incoming(kWipeMapSize);
+    if (!ReadWipeMapFile(kWipeMapFileName, incoming.data())) {
         ReportError("Cannot Load %s", kWipeMapFileName);
         return;
     }
-    memcpy(wipeMap, incoming, kWipeMapSize);
+    memcpy(wipeMap, incoming.data(), kWipeMapSize);
 }
 
 }  // namespace
@@ -131,7 +133,7 @@ void GameResources::LoadResources(bool imagesOnly) {
                 FormatText(path, sizeof path, row.pattern, theme);
                 break;
             case PathKind::Language:
-                FormatText(path, sizeof path, row.pattern, languageCode);
+                FormatText(path, sizeof path, row.pattern, Shared.languageCode);
                 break;
         }
         SDL_Surface* image = LoadImage(path, row.key);

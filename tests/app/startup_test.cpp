@@ -110,30 +110,30 @@ TEST(LanguageChoiceTest, UnshippedLanguageFallsBackToFrench) {
 
 TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
-    ASSERT_NE(screen, nullptr);
+    Shared.screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
+    ASSERT_NE(Shared.screen, nullptr);
     AppMode = AppModeKind::InMenu;
-    FrameClock = FrameClockValues{};
+    Shared.frameClock = FrameClockValues{};
     HoldKey(SDLK_F12, true);
     RunMainLoop();
     ReleaseAllKeys();
     EXPECT_EQ(AppMode, AppModeKind::Quit);
-    EXPECT_EQ(FrameClock.totalMs, 1);
+    EXPECT_EQ(Shared.frameClock.totalMs, 1);
     SDL_Quit();
 }
 
 TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    fullScreen = false;
-    screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
-    ASSERT_NE(screen, nullptr);
+    Shared.fullScreen = false;
+    Shared.screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
+    ASSERT_NE(Shared.screen, nullptr);
     ToggleFullScreen();
-    EXPECT_TRUE(fullScreen);
-    ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(screen->w, 640);
+    EXPECT_TRUE(Shared.fullScreen);
+    ASSERT_NE(Shared.screen, nullptr);
+    EXPECT_EQ(Shared.screen->w, 640);
     ToggleFullScreen();
-    EXPECT_FALSE(fullScreen);
-    EXPECT_EQ(screen->h, 480);
+    EXPECT_FALSE(Shared.fullScreen);
+    EXPECT_EQ(Shared.screen->h, 480);
     ReleaseMainLoopObjects();
     SDL_Quit();
 }
@@ -145,7 +145,7 @@ TEST(ProgramTest, WindowedRunQuitsWithStatusZeroOnHeldF12) {
     char* argv[] = {program.data(), windowed.data(), nullptr};
     EXPECT_EQ(RunQuz(2, argv), 0);
     ReleaseAllKeys();
-    EXPECT_FALSE(fullScreen);
+    EXPECT_FALSE(Shared.fullScreen);
     EXPECT_EQ(AppMode, AppModeKind::Quit);
 }
 
