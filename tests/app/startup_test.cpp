@@ -19,6 +19,7 @@ namespace {
 
 bool FullScreenFor(std::vector<std::string> words) {
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (auto& word : words) {
         argv.push_back(word.data());
     }
