@@ -30,6 +30,7 @@ asan: deps
 
 bench: build
 	cd $(BUILD) && for b in bench/*_bench; do ./$$b; done
+	bash bench/present_bench.sh $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -10,6 +10,7 @@
 #include "game/shared_state.h"
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/frame_limiter.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ void DrawIntroFrame(SDL_Surface* logo, const LogoIntroClock& clock, const Uint8*
     SDL_BlitSurface(logo, &whole, Shared.screen, &at);
     DrawWipe(Shared.screen, static_cast<int>(clock.wipeLevel), map);
     SDL_Flip(Shared.screen);
+    frameLimiter.EndFrame();
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "app/menu.h"
 #include "game/game.h"
 #include "game/shared_state.h"
+#include "platform/frame_limiter.h"
+#include "platform/frame_time.h"
 #include "platform/input.h"
 
 AppModeKind AppMode = AppModeKind::InMenu;
@@ -104,12 +106,15 @@ bool RunMainLoopFrame() {
     if (keys[SDLK_F9]) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(Shared.frameClock, SDL_GetTicks());
+    AdvanceFrameClock(Shared.frameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
     }
     SDL_Flip(Shared.screen);
+    // One frame per flip still; where the flip does not wait for the display, this holds the loop to
+    // the display's rate instead of letting it spin.
+    frameLimiter.EndFrame();
     return AppMode != AppModeKind::Quit;
 }
 

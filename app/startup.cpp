@@ -17,6 +17,8 @@
 #include "gfx/font.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
+#include "platform/frame_limiter.h"
+#include "platform/presentation.h"
 #include "platform/profile.h"
 #include "platform/window_icon.h"
 
@@ -52,9 +54,7 @@ void ShutDown() {
 int RunQuz(int argc, char** argv) {
     Shared.fullScreen = FullScreenFromArguments(argc, argv);
     EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
-    // Under the 1.2 API on SDL2 a flip only waits for the display with this set; without it the loop,
-    // which has no frame limiter by design, would burn a whole core.
-    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    ChoosePresentation();
 
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
@@ -77,6 +77,7 @@ int RunQuz(int argc, char** argv) {
     if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
         printf("Screen can Flip\n");
     }
+    frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode, ".\\quz.ini");

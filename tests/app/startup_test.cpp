@@ -11,9 +11,12 @@
 #include "app/language.h"
 #include "app/main_loop.h"
 #include "app/startup.h"
+#include "app_support.h"
 #include "game/shared_state.h"
+#include "platform/frame_limiter.h"
 #include "platform/input.h"
 #include "platform/text.h"
+#include "support/fake_frame_time.h"
 
 namespace {
 
@@ -49,6 +52,13 @@ TEST(FrameClockTest, FirstFrameIsOneAndStallsAreClamped) {
     EXPECT_EQ(clock.deltaMs, 100);
     EXPECT_EQ(clock.totalMs, 117);
     EXPECT_EQ(clock.lastTick, 5266);
+    // The millisecond counter passes 2^31 after 24.8 days and wraps after 49.7; steps stay right.
+    AdvanceFrameClock(clock, 0x7FFFFFF8u);
+    AdvanceFrameClock(clock, 0x80000008u);
+    EXPECT_EQ(clock.deltaMs, 16);
+    AdvanceFrameClock(clock, 0xFFFFFFF8u);
+    AdvanceFrameClock(clock, 0x00000009u);
+    EXPECT_EQ(clock.deltaMs, 17);
 }
 
 class LanguageTest : public ::testing::Test {
@@ -121,6 +131,30 @@ TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     EXPECT_EQ(AppMode, AppModeKind::Quit);
     EXPECT_EQ(Shared.frameClock.totalMs, 1);
     SDL_Quit();
+}
+
+// A flip that never waits (the dummy driver's, like the window framebuffer's) is held to the display's
+// rate by sleeping, and the frame clock sees the frames that result.
+TEST(MainLoopTest, AFlipThatNeverWaitsIsHeldToSixtyFramesASecond) {
+    ASSERT_TRUE(OpenTestScreen());
+    AppMode = AppModeKind::InMenu;
+    Shared.frameClock = FrameClockValues{};
+    FakeFrameTime time;
+    frameLimiter.SetRefreshRate(60);
+    std::vector<int32_t> steps;
+    for (int frame = 0; frame < 120; ++frame) {
+        ASSERT_TRUE(RunMainLoopFrame());
+        steps.push_back(Shared.frameClock.deltaMs);
+    }
+    ReleaseMainLoopObjects();
+    // Drawing takes no time on this clock: the sleeps are the whole frame time.
+    EXPECT_EQ(time.sleeps.size(), 120u);
+    EXPECT_NEAR(Micros(time.SleptMicros()), 2000000, 1000);
+    EXPECT_EQ(steps[0], 1);
+    for (size_t i = 1; i < steps.size(); ++i) {
+        EXPECT_TRUE(steps[i] == 16 || steps[i] == 17) << "frame " << i << ": " << steps[i];
+    }
+    EXPECT_NEAR(Shared.frameClock.totalMs, 1 + 119 * 1000 / 60, 1);
 }
 
 TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {

@@ -9,11 +9,11 @@ trap e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY; $1 is the screen size (800x600 unless given).
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-800x600}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
   for _ in $(seq 50); do
     [[ -s $fdfile ]] && break
@@ -22,6 +22,13 @@ start_xvfb() {
   [[ -s $fdfile ]] || fail "Xvfb did not start"
   export DISPLAY=":$(head -1 "$fdfile")"
   rm -f "$fdfile"
+}
+
+# A full screen needs a window manager to honour it, as on a desktop.
+start_window_manager() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  E2E_PIDS+=($!)
+  sleep 1
 }
 
 # Prints the id of the game window once it exists (waits up to $1 seconds, default 10).

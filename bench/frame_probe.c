@@ -1,0 +1,58 @@
+/* Frame probe for the presentation benchmark: preloaded into the game (or the floor program), it wraps
+ * SDL_Flip and writes one line per frame, "<monotonic microseconds after the flip> <images loaded in
+ * that frame>", to the file named by QUZ_FRAME_PROBE_OUT. The game itself carries no timing hook; the
+ * script reads frame rate and frame-time spread from this file, and leaves out the frames that loaded
+ * images (menu and level set-up), whose length is loading, not presentation. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+
+typedef struct SDL_Surface SDL_Surface;
+
+static FILE* probeOut;
+static int probeOpened;
+static int imagesThisFrame;
+
+static void Record(void) {
+    struct timespec now;
+    if (!probeOpened) {
+        const char* path = getenv("QUZ_FRAME_PROBE_OUT");
+        probeOpened = 1;
+        probeOut = path != NULL ? fopen(path, "w") : NULL;
+    }
+    if (probeOut == NULL) {
+        return;
+    }
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    fprintf(probeOut, "%lld %d\n", (long long)now.tv_sec * 1000000LL + now.tv_nsec / 1000, imagesThisFrame);
+    /* The script counts lines while the program runs, and the program may be killed. */
+    fflush(probeOut);
+    imagesThisFrame = 0;
+}
+
+int SDL_Flip(SDL_Surface* surface) {
+    static int (*realFlip)(SDL_Surface*);
+    if (realFlip == NULL) {
+        realFlip = (int (*)(SDL_Surface*))dlsym(RTLD_NEXT, "SDL_Flip");
+        if (realFlip == NULL) {
+            return -1;
+        }
+    }
+    int result = realFlip(surface);
+    Record();
+    return result;
+}
+
+SDL_Surface* IMG_Load(const char* file) {
+    static SDL_Surface* (*realLoad)(const char*);
+    if (realLoad == NULL) {
+        realLoad = (SDL_Surface * (*)(const char*)) dlsym(RTLD_NEXT, "IMG_Load");
+        if (realLoad == NULL) {
+            return NULL;
+        }
+    }
+    ++imagesThisFrame;
+    return realLoad(file);
+}
