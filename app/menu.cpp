@@ -94,7 +94,7 @@ void MoveAndDrawStars(Menu* menu) {
             static_cast<float>(star.y - static_cast<double>(Shared.frameClock.deltaMs) * star.speed * 0.02);
         if (star.y < -star.size) {
             star.y = kStarReturnY;
-            star.x = static_cast<float>(rand() % kScreenWidth);
+            star.x = static_cast<float>(menu->decorationRandom.Next() % kScreenWidth);
         }
         star.angle = static_cast<float>(0.01 * Shared.frameClock.totalMs * star.spin);
         DrawStar(target, static_cast<int>(star.x), static_cast<int>(star.y), static_cast<int>(star.size),
@@ -211,6 +211,7 @@ Menu* CreateMenu() {
     menu->fadeLevel = 0;
     menu->action = MenuAction::None;
     menuScreen = MenuScreen::FadeIn;
+    menu->decorationRandom.Seed(ClockSeed(3));
     LoadMenuResources(menu);
     ScatterMenuStars(menu);
     return menu;
@@ -264,13 +265,14 @@ void LoadMenuResources(Menu* menu) {
 }
 
 void ScatterMenuStars(Menu* menu) {
+    RandomStream& random = menu->decorationRandom;
     for (MenuStar& star : menu->stars) {
-        star.x = static_cast<float>(rand() % 640);
-        star.y = static_cast<float>(500 + rand() % 500);
-        star.size = static_cast<float>(10 + rand() % 30);
+        star.x = static_cast<float>(random.Next() % 640);
+        star.y = static_cast<float>(500 + random.Next() % 500);
+        star.size = static_cast<float>(10 + random.Next() % 30);
         star.speed = star.size * 0.25f;
-        star.spin = static_cast<float>(10 + rand() % 20);
-        if (rand() % 100 > 50) {
+        star.spin = static_cast<float>(10 + random.Next() % 20);
+        if (random.Next() % 100 > 50) {
             star.spin = -star.spin;
         }
     }

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "audio/vek_module.h"
+#include "game/random_stream.h"
 #include "gfx/wipe.h"
 
 enum class MenuScreen : int { Main = 0, Credits = 1, Scores = 2, FadeIn = 3, FadeOut = 4, FadedOut = 5 };
@@ -43,6 +44,7 @@ struct Menu {
     float fadeLevel = 0;                // wipe level of the fades; the music volume is half of it
     int hoveredButton = 0;              // 0 none, 1 play, 2 scores, 3 about, 4 exit
     SDL_Surface* backBuffer = nullptr;  // where the menu draws: the Screen, or its own copy of it
+    RandomStream decorationRandom;      // the stars' places, sizes and spins
 };
 
 // A new Menu for the current Screen, fading in, with its images, map and music loaded and its stars

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "app/high_scores.h"
 #include "app/language.h"
@@ -87,7 +86,6 @@ int RunQuz(int argc, char** argv) {
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
-    srand(static_cast<unsigned int>(time(nullptr)));
     ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
     RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);

@@ -17,8 +17,10 @@ namespace {
 // A full board, a lit group under the pointer, the level message in place, an announcement showing and
 // every number on the panel: everything Draw can paint in one frame.
 Game* BusyGame() {
-    srand(7);
     Game* game = CreateGame();
+    game->rulesRandom.Seed(7);
+    game->decorationRandom.Seed(7);
+    game->FillBoard();
     game->fadePhase = FadePhase::Shown;
     game->fadeLevel = 256;
     game->score = game->shownScore = 123456;

@@ -19,8 +19,9 @@ void BM_MenuStepDuringFade(benchmark::State& state) {
         state.SkipWithError("no screen");
         return;
     }
-    srand(1);
     Menu* menu = CreateMenu();
+    menu->decorationRandom.Seed(1);
+    ScatterMenuStars(menu);
     // The game's own map when data/ has it; otherwise a scattered one, so the wipe still does real work.
     bool empty = std::all_of(menu->wipeMap, menu->wipeMap + kWipeMapSize, [](Uint8 t) { return t == 0; });
     for (size_t i = 0; empty && i < kWipeMapSize; ++i) {
@@ -43,8 +44,9 @@ void BM_MenuStepWithoutFade(benchmark::State& state) {
         state.SkipWithError("no screen");
         return;
     }
-    srand(1);
     Menu* menu = CreateMenu();
+    menu->decorationRandom.Seed(1);
+    ScatterMenuStars(menu);
     Shared.frameClock.deltaMs = 16;
     for (auto _ : state) {
         menuScreen = MenuScreen::Main;

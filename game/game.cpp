@@ -25,6 +25,8 @@ constexpr float kRestartFadeStart = -80;
 
 Game* CreateGame() {
     Game* game = new Game();
+    game->rulesRandom.Seed(ClockSeed(1));
+    game->decorationRandom.Seed(ClockSeed(2));
     game->FillBoard();
     game->LoadResources(false);
     return game;
@@ -277,7 +279,7 @@ void Game::ScoreBonus(int32_t bonus, int32_t points, int n) {
             break;
         case kPointsBonus: {
             // No cap here: a bonus is paid even above the score cap.
-            const bool thousand = rand() % 2 == 0;
+            const bool thousand = rulesRandom.Next() % 2 == 0;
             const int32_t extra = thousand ? 1000 : 500;
             score += extra;
             levelPoints += extra;

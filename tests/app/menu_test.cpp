@@ -204,10 +204,9 @@ TEST_F(MenuTest, F1ResetsTheTableOnlyOnTheScoreScreen) {
 TEST_F(MenuTest, AStarThatRisesOffTheTopComesBackBelowAtANewX) {
     MenuStar& star = menu_->stars[3];
     star = MenuStar{100, -19, 20, 0, 5, -12};  // one 16 ms frame lifts it by 1.6, past -20
-    srand(11);
+    menu_->decorationRandom.Seed(11);
     Step(16);
-    srand(11);
-    EXPECT_FLOAT_EQ(star.x, static_cast<float>(rand() % 640));
+    EXPECT_FLOAT_EQ(star.x, static_cast<float>(RandomStream(11).Next() % 640));
     EXPECT_FLOAT_EQ(star.y, 500.0f);
     EXPECT_FLOAT_EQ(star.size, 20.0f);
     EXPECT_FLOAT_EQ(star.speed, 5.0f);
