@@ -7,6 +7,7 @@
 
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 
 namespace {
@@ -22,7 +23,7 @@ int32_t ReadLittleEndian32(const unsigned char* bytes) {
 }  // namespace
 
 void LoadHighScores(const char* path) {
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenRegularFile(path);
     if (file == nullptr) {
         ResetHighScores();
         return;
@@ -31,14 +32,21 @@ void LoadHighScores(const char* path) {
     // whatever the host, and the zeroed buffer is what a short file leaves in the rest of the table.
     unsigned char image[kHighScoreFileSize] = {};
     size_t got = fread(image, 1, sizeof image, file);
-    (void)got;
     fclose(file);
+    DecodeHighScores(image, got);
+}
+
+void DecodeHighScores(const unsigned char* bytes, size_t size) {
+    unsigned char image[kHighScoreFileSize] = {};
+    if (bytes != nullptr && size > 0) {
+        memcpy(image, bytes, size < sizeof image ? size : sizeof image);
+    }
     for (int i = 0; i < kHighScoreCount; ++i) {
-        const unsigned char* bytes = image + i * static_cast<int>(sizeof(HighScoreEntry));
+        const unsigned char* field = image + i * static_cast<int>(sizeof(HighScoreEntry));
         HighScoreEntry& entry = HighScoreTable[i];
-        memcpy(entry.name, bytes, sizeof entry.name);
-        entry.score = ReadLittleEndian32(bytes + 32);
-        entry.marked = ReadLittleEndian32(bytes + 36);
+        memcpy(entry.name, field, sizeof entry.name);
+        entry.score = ReadLittleEndian32(field + 32);
+        entry.marked = ReadLittleEndian32(field + 36);
     }
 }
 

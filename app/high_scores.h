@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "game/high_score_table.h"
@@ -14,6 +15,9 @@ inline constexpr const char kScoresFileName[] = "scores.vek";
 // table zero, anything past 360 bytes ignored. With no file, the default table. Nothing is checked: the
 // file is taken as stored.
 void LoadHighScores(const char* path = kScoresFileName);
+// The same from the file's bytes: the first 360 of size bytes fill the table, a short image zeroes the
+// rest.
+void DecodeHighScores(const unsigned char* bytes, size_t size);
 
 // Nine rows of the default name with the scores 9 down to 1, unmarked.
 void ResetHighScores();

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/regular_file.h"
 #include "platform/text.h"
 
 bool ReadLanguageTexts(const char* code, char (&texts)[4][256]) {
@@ -14,7 +15,7 @@ bool ReadLanguageTexts(const char* code, char (&texts)[4][256]) {
     }
     char path[1024];
     FormatText(path, sizeof path, "data/text_%s.txt", code);
-    FILE* file = fopen(path, "r");
+    FILE* file = OpenRegularFile(path, "r");
     if (file == nullptr) {
         fprintf(stderr, "language file not found\n");
         return false;
@@ -47,10 +48,14 @@ bool IsPlainName(const char* code) {
 }  // namespace
 
 bool KeepAvailableLanguage(char (&code)[32]) {
+    // Other folders live under data/ too (bonus, sound, theme1): a language is one that has both its
+    // texts and its pictures.
     char folder[64];
+    char texts[64];
     FormatText(folder, sizeof folder, "data/%s", code);
+    FormatText(texts, sizeof texts, "data/text_%s.txt", code);
     struct stat info {};
-    if (IsPlainName(code) && stat(folder, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (IsPlainName(code) && stat(folder, &info) == 0 && S_ISDIR(info.st_mode) && IsRegularFile(texts)) {
         return true;
     }
     fprintf(stderr, "language '%s' not available, using fr\n", code);

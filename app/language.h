@@ -8,6 +8,6 @@ bool ReadLanguageTexts(const char* code, char (&texts)[4][256]);
 
 // A Lang value with no pictures behind it (a typo in quz.ini, a language we do not ship) would leave the
 // menu blank and end the first game on a missing image. When the code is not a plain name (letters,
-// digits, '-', '_') of a folder data/<code>/, this writes
+// digits, '-', '_') with both a folder data/<code>/ and a text file data/text_<code>.txt, this writes
 // "language '<code>' not available, using fr\n" to stderr and puts "fr" in code; returns false then.
 bool KeepAvailableLanguage(char (&code)[32]);

@@ -11,6 +11,8 @@
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/frame_limiter.h"
+#include "platform/quit_signal.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -49,27 +51,48 @@ bool ContinueLogoIntro(LogoIntroClock& clock) {
     return clock.wipeLevel > kCoverEnd;
 }
 
-void RunLogoIntro(const char* path) {
-    SDL_Surface* loaded = IMG_Load(path);
+LogoIntroSkip TakeIntroSkip() {
+    LogoIntroSkip skip;
+    SDL_Event event;
+    const Uint32 mask = SDL_EVENTMASK(SDL_KEYDOWN) | SDL_EVENTMASK(SDL_KEYUP) |
+                        SDL_EVENTMASK(SDL_MOUSEBUTTONDOWN) | SDL_EVENTMASK(SDL_MOUSEBUTTONUP);
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, mask) > 0) {
+        if (!skip.skipped && event.type == SDL_KEYDOWN) {
+            skip.skipped = true;
+            skip.key = event.key.keysym.sym;
+        } else if (!skip.skipped && event.type == SDL_MOUSEBUTTONDOWN) {
+            skip.skipped = true;
+            skip.button = event.button.button;
+        } else if (skip.skipped) {
+            const bool keyUp =
+                event.type == SDL_KEYUP && skip.button == 0 && event.key.keysym.sym == skip.key;
+            const bool buttonUp = event.type == SDL_MOUSEBUTTONUP && skip.key == SDLK_UNKNOWN &&
+                                  event.button.button == skip.button;
+            skip.released = skip.released || keyUp || buttonUp;
+        }
+    }
+    return skip;
+}
+
+LogoIntroSkip RunLogoIntro(const char* path) {
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         fprintf(stderr, "file not found : %s\n", path);
         fprintf(stderr, "%s\n", SDL_GetError());
-        return;
+        return {};
     }
     SDL_Surface* logo = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
     SDL_FreeSurface(loaded);
     if (logo == nullptr) {
-        return;
+        return {};
     }
-    // Both phases need the whole map; without it there is no intro rather than a broken one.
+    // Without the map file the intro runs as the menu and the game fade: all at once.
     std::vector<Uint8> map(kWipeMapSize);
-    if (!ReadWipeMapFile(kWipeMapFileName, map.data())) {
-        SDL_FreeSurface(logo);
-        return;
-    }
+    LoadWipeMap(kWipeMapFileName, map.data());
     LogoIntroClock clock;
+    LogoIntroSkip skip;
     do {
-        // The reveal pumps before reading the clock and the cover after; either way events stay queued.
+        // The reveal pumps before reading the clock and the cover after.
         if (!clock.covering) {
             SDL_PumpEvents();
             AdvanceLogoIntro(clock, SDL_GetTicks());
@@ -78,7 +101,15 @@ void RunLogoIntro(const char* path) {
             SDL_PumpEvents();
             AdvanceLogoIntro(clock, ticks);
         }
+        // The player has seen it before: a press ends it here, on black, as the full intro would.
+        skip = TakeIntroSkip();
+        if (skip.skipped) {
+            SDL_FillRect(Shared.screen, nullptr, 0);
+            SDL_Flip(Shared.screen);
+            break;
+        }
         DrawIntroFrame(logo, clock, map.data());
-    } while (ContinueLogoIntro(clock));
+    } while (ContinueLogoIntro(clock) && !QuitSignalReceived());
     SDL_FreeSurface(logo);
+    return skip;
 }

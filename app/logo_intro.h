@@ -2,6 +2,8 @@
 // covered again, on its own ticks (it runs before the main loop and its frame clock).
 #pragma once
 
+#include <SDL.h>
+
 #include <cstdint>
 
 // The intro's timing, apart from its drawing. The level moves one unit per 10 ms: up from -100 to 400,
@@ -20,7 +22,20 @@ void AdvanceLogoIntro(LogoIntroClock& clock, uint32_t ticks);
 // has ended.
 bool ContinueLogoIntro(LogoIntroClock& clock);
 
-// Shows the logo at path (its top-left 640 by 480) in about nine seconds. A missing logo writes two lines
-// to stderr and returns at once; a missing or short wipe map returns at once. Events are pumped, not
-// taken, so what the player does meanwhile reaches the menu.
-void RunLogoIntro(const char* path);
+// What ended the intro early: the key or mouse button whose press skipped it. The first menu leaves that
+// key or button alone until it is released (see IgnoreUntilReleased in menu.h).
+struct LogoIntroSkip {
+    bool skipped = false;
+    SDLKey key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
+    Uint8 button = 0;           // the mouse button pressed, or 0 for a key
+    bool released = false;      // its release was queued with it: nothing is left to ignore
+};
+
+// Takes the key and mouse-button events waiting in SDL's queue and leaves every other event (motion,
+// focus, the window's close) for the menu. Reports the first press among them.
+LogoIntroSkip TakeIntroSkip();
+
+// Shows the logo at path (its top-left 640 by 480) in about nine seconds. A click or any key ends it at
+// once on a black screen, and the press does not reach the menu; other events stay queued for the menu.
+// A missing logo writes two lines to stderr and returns at once.
+LogoIntroSkip RunLogoIntro(const char* path);

@@ -10,6 +10,7 @@
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
 #include "platform/input.h"
+#include "platform/quit_signal.h"
 
 AppModeKind AppMode = AppModeKind::InMenu;
 
@@ -100,7 +101,9 @@ bool RunMainLoopFrame() {
     SDL_ShowCursor(0);
     SDL_PumpEvents();
     const Uint8* keys = GetHeldKeys();
-    if (keys[SDLK_F12]) {
+    // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
+    // entry is running, the shut-down follows this frame.
+    if (keys[SDLK_F12] || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
     if (keys[SDLK_F9]) {

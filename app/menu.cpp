@@ -3,7 +3,6 @@
 
 #include <SDL_image.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/high_scores.h"
@@ -13,7 +12,9 @@
 #include "gfx/triangle.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/input.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
+#include "res/error_report.h"
 
 MenuScreen menuScreen = MenuScreen::Main;
 
@@ -38,7 +39,7 @@ constexpr float kFadeInEnd = 256.0f;
 
 // Loads an image converted to the Screen's format; null when it cannot be read.
 SDL_Surface* LoadConverted(const char* path, bool colourKey) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         return nullptr;
     }
@@ -138,8 +139,8 @@ void DrawPointer(Menu* menu) {
     Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
 }
 
-void ChooseButton(Menu* menu) {
-    switch (menu->hoveredButton) {
+void ChooseButton(Menu* menu, int button) {
+    switch (button) {
         case 1:
             menu->action = MenuAction::Play;
             menuScreen = MenuScreen::FadeOut;
@@ -159,12 +160,60 @@ void ChooseButton(Menu* menu) {
     }
 }
 
-void ReadMenuInput(Menu* menu) {
+// A click, or Return on the keyboard, on a given button: on the buttons it presses that button; on the
+// credits or score screen, or during the fade-in, it goes back to the buttons.
+void Press(Menu* menu, int button) {
+    if (menuScreen == MenuScreen::Main) {
+        ChooseButton(menu, button);
+    } else if (menu->action == MenuAction::None) {
+        // Once a choice has been made, only Escape brings the buttons back.
+        menuScreen = MenuScreen::Main;
+    }
+}
+
+// Up and Down light the previous or next button, round the ends, while the buttons are shown.
+void MoveChoice(Menu* menu, int step) {
+    if (menuScreen != MenuScreen::Main && menuScreen != MenuScreen::FadeIn) {
+        return;
+    }
+    int lit = menu->hoveredButton;
+    if (lit == 0) {
+        lit = step > 0 ? 1 : kMenuButtonCount;
+    } else {
+        lit = (lit - 1 + step + kMenuButtonCount) % kMenuButtonCount + 1;
+    }
+    menu->hoveredButton = lit;
+    menu->keyboardChoice = true;
+    SDL_GetMouseState(&menu->keyboardPointerX, &menu->keyboardPointerY);
+}
+
+void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
+    switch (key.keysym.sym) {
+        case SDLK_UP:
+            MoveChoice(menu, -1);
+            break;
+        case SDLK_DOWN:
+            MoveChoice(menu, +1);
+            break;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            Press(menu, menu->hoveredButton);
+            break;
+        default:
+            break;
+    }
+}
+
+void ReadMenuInput(Menu* menu, int pointerButton) {
     SDL_PumpEvents();
     const Uint8* keys = GetHeldKeys();
-    if (keys[SDLK_ESCAPE]) {
+    if (menu->ignoredKey != SDLK_UNKNOWN && !keys[menu->ignoredKey]) {
+        menu->ignoredKey = SDLK_UNKNOWN;
+    }
+    auto held = [&](SDLKey key) { return keys[key] != 0 && key != menu->ignoredKey; };
+    if (held(SDLK_ESCAPE)) {
         menuScreen = MenuScreen::Main;
-    } else if (menuScreen == MenuScreen::Scores && keys[SDLK_F1]) {
+    } else if (menuScreen == MenuScreen::Scores && held(SDLK_F1)) {
         ResetHighScores();
     }
     SDL_Event event;
@@ -173,14 +222,16 @@ void ReadMenuInput(Menu* menu) {
             menu->action = MenuAction::Exit;
             menuScreen = MenuScreen::FadeOut;
         } else if (event.type == SDL_MOUSEBUTTONUP) {
-            // The band comes from the pointer position read this frame, not the event's own.
-            if (menuScreen == MenuScreen::Main) {
-                ChooseButton(menu);
-            } else if (menu->action == MenuAction::None) {
-                // Leaves the credits or score screen, or cuts a fade-in short. Once a choice has been
-                // made, only Escape brings the buttons back.
-                menuScreen = MenuScreen::Main;
+            if (menu->ignoredButton != 0 && event.button.button == menu->ignoredButton) {
+                menu->ignoredButton = 0;
+                continue;
             }
+            // The band comes from the pointer position read this frame, not the event's own.
+            Press(menu, pointerButton);
+        } else if (event.type == SDL_KEYUP && event.key.keysym.sym == menu->ignoredKey) {
+            menu->ignoredKey = SDLK_UNKNOWN;
+        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym != menu->ignoredKey) {
+            TakeKeyPress(menu, event.key);
         }
     }
     AppMode = AppModeKind::InMenu;
@@ -218,12 +269,8 @@ Menu* CreateMenu() {
 }
 
 void LoadMenuResources(Menu* menu) {
-    menu->pointerImage = LoadConverted("data/mouse.png", true);
-    if (menu->pointerImage == nullptr) {
-        fprintf(stderr, "error loading mouse.png\n");
-        return;
-    }
-    // The rest, in loading order; the first that fails ends the loading.
+    // A menu without its title, buttons or pointer cannot be used, so a missing image is fatal here as
+    // in the game; the first that fails ends the loading.
     struct ImageSlot {
         SDL_Surface** image;
         const char* name;
@@ -231,6 +278,7 @@ void LoadMenuResources(Menu* menu) {
         bool colourKey;
     };
     const ImageSlot slots[] = {
+        {&menu->pointerImage, "mouse", false, true},
         {&menu->fontImage, "font", false, true},
         {&menu->titleImage, "title", false, false},
         {&menu->buttonImages[0], "play", true, false},
@@ -254,12 +302,11 @@ void LoadMenuResources(Menu* menu) {
         }
         *slot.image = LoadConverted(path, slot.colourKey);
         if (*slot.image == nullptr) {
-            fprintf(stderr, "error...\n");
+            ReportError("Cannot Load %s", path);
             return;
         }
     }
-    // Without the map file every threshold stays 0: the fades still run, all at once.
-    ReadWipeMapFile(kWipeMapFileName, menu->wipeMap);
+    LoadWipeMap(kWipeMapFileName, menu->wipeMap);
     menu->music.Load(kMenuMusic);
     menu->music.Start();
 }
@@ -290,7 +337,13 @@ bool MenuStep(Menu* menu) {
     int x = 0;
     int y = 0;
     SDL_GetMouseState(&x, &y);
-    menu->hoveredButton = MenuButtonAt(y);
+    if (menu->keyboardChoice && (x != menu->keyboardPointerX || y != menu->keyboardPointerY)) {
+        menu->keyboardChoice = false;  // the pointer moved: it lights the buttons again
+    }
+    const int pointerButton = MenuButtonAt(y);
+    if (!menu->keyboardChoice) {
+        menu->hoveredButton = pointerButton;
+    }
     if (menuScreen == MenuScreen::FadedOut) {
         AppMode = static_cast<AppModeKind>(menu->action);
         if (menu->action != MenuAction::None) {
@@ -299,8 +352,13 @@ bool MenuStep(Menu* menu) {
         }
         return true;
     }
-    ReadMenuInput(menu);
+    ReadMenuInput(menu, pointerButton);
     return true;
+}
+
+void IgnoreUntilReleased(Menu* menu, SDLKey key, Uint8 button) {
+    menu->ignoredKey = key;
+    menu->ignoredButton = button;
 }
 
 void ReleaseMenu(Menu* menu) {

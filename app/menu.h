@@ -42,18 +42,26 @@ struct Menu {
     MenuAction action = MenuAction::None;
     VEKModule music;
     float fadeLevel = 0;                // wipe level of the fades; the music volume is half of it
-    int hoveredButton = 0;              // 0 none, 1 play, 2 scores, 3 about, 4 exit
+    int hoveredButton = 0;              // lit button: 0 none, 1 play, 2 scores, 3 about, 4 exit
     SDL_Surface* backBuffer = nullptr;  // where the menu draws: the Screen, or its own copy of it
-    RandomStream decorationRandom;      // the stars' places, sizes and spins
+    // The arrow keys light a button until the pointer moves away from where it stood then.
+    bool keyboardChoice = false;
+    int keyboardPointerX = 0;
+    int keyboardPointerY = 0;
+    // Input left alone until it is released (the press that skipped the logo intro).
+    SDLKey ignoredKey = SDLK_UNKNOWN;
+    Uint8 ignoredButton = 0;
+    RandomStream decorationRandom;  // the stars' places, sizes and spins
 };
 
 // A new Menu for the current Screen, fading in, with its images, map and music loaded and its stars
 // scattered below the screen.
 Menu* CreateMenu();
 
-// Loads the images in a fixed order, stopping at the first that fails ("error loading mouse.png\n" for
-// the pointer, "error...\n" for any later one, on stderr; the map and music are then not loaded). Then
-// the wipe map (zero-filled where the file is missing or short) and the music, started at once.
+// Loads the images in a fixed order; the first that fails goes to the error report as
+// "Cannot Load <path>", which ends the program (when errors are not fatal the loading stops there and
+// the map and music are not loaded). Then the wipe map (zero-filled where the file is missing or short)
+// and the music, started at once.
 void LoadMenuResources(Menu* menu);
 
 // Puts every star at a random place below the screen with a random size and spin.
@@ -62,6 +70,10 @@ void ScatterMenuStars(Menu* menu);
 // One frame of the menu. Returns false when the Menu has faded out with an action and released itself:
 // the caller must then forget its pointer.
 [[nodiscard]] bool MenuStep(Menu* menu);
+
+// The menu does not act on key (held, or its release) nor on the release of mouse button until they have
+// been released once. SDLK_UNKNOWN and 0 name none.
+void IgnoreUntilReleased(Menu* menu, SDLKey key, Uint8 button);
 
 // Frees the Menu's images, its own drawing surface (never the Screen), its music, then the Menu.
 void ReleaseMenu(Menu* menu);

@@ -12,6 +12,7 @@
 #include "app/language.h"
 #include "app/logo_intro.h"
 #include "app/main_loop.h"
+#include "app/menu.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "platform/audio_layer.h"
@@ -19,6 +20,7 @@
 #include "platform/frame_limiter.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
+#include "platform/quit_signal.h"
 #include "platform/window_icon.h"
 
 unsigned int StartupVideoFlags(bool full) {
@@ -55,20 +57,25 @@ int RunQuz(int argc, char** argv) {
     EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
     ChoosePresentation();
 
+    InstallQuitSignalHandlers();
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
         return 1;
     }
+    // Both failures leave the player with no window at all: say why, and do not report success.
     if (TTF_Init() < 0) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
-        return 0;
+        return 1;
     }
+    InstallQuitSignalHandlers();
     Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
     if (Shared.screen == nullptr) {
+        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
+                SDL_GetError());
         TTF_Quit();
         SDL_Quit();
-        return 0;
+        return 1;
     }
     if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
         printf("Screen in VRAM\n");
@@ -87,11 +94,16 @@ int RunQuz(int argc, char** argv) {
     SDL_EnableUNICODE(1);
     InitFont();
     ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
-    RunLogoIntro("data/logo.png");
+    LogoIntroSkip skip = RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
-    EnsureMenu();
-
-    RunMainLoop();
+    // A quit signal during the intro skips the menu: the shut-down comes next.
+    if (!QuitSignalReceived()) {
+        EnsureMenu();
+        if (skip.skipped && !skip.released) {
+            IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+        }
+        RunMainLoop();
+    }
 
     ShutDown();
     return 0;

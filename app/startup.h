@@ -10,5 +10,6 @@ unsigned int StartupVideoFlags(bool full);
 // Applies the command line to fullScreen: only a first argument of exactly "-windowed" clears it.
 bool FullScreenFromArguments(int argc, char** argv);
 
-// Runs the whole program and returns its exit status: 1 when SDL cannot start, else 0.
+// Runs the whole program and returns its exit status: 1 when SDL, the font library or the video mode
+// cannot start (with one line on stderr saying which), else 0.
 int RunQuz(int argc, char** argv);

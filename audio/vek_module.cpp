@@ -31,7 +31,10 @@ bool VEKModule::Load(const char* resourcePath) {
                     MikMod_strerror(MikMod_errno));
         return false;
     }
+    // Music plays for as long as its screen lasts: at its end it goes round again, and the jump back that
+    // the song may carry on its last row (to loop past an intro) is followed.
     module->wrap = 1;
+    module->loop = 1;
     module->initvolume = 0;
     return true;
 }

@@ -56,3 +56,16 @@ SDL_Surface* IMG_Load(const char* file) {
     ++imagesThisFrame;
     return realLoad(file);
 }
+
+/* The game opens its image files itself and hands SDL_image a stream. */
+SDL_Surface* IMG_Load_RW(void* stream, int freeStream) {
+    static SDL_Surface* (*realLoad)(void*, int);
+    if (realLoad == NULL) {
+        realLoad = (SDL_Surface * (*)(void*, int)) dlsym(RTLD_NEXT, "IMG_Load_RW");
+        if (realLoad == NULL) {
+            return NULL;
+        }
+    }
+    ++imagesThisFrame;
+    return realLoad(stream, freeStream);
+}

@@ -10,9 +10,10 @@
 #     OTHER_QUZ  a second game binary (say, an older build) measured in the same run, for a before/after
 # Environment: BENCH_SECONDS (20), BENCH_FULLSCREEN (1: also full screen on a 1920x1080 screen),
 # BENCH_AUDIO (the SDL audio driver, "dummy" by default: it mixes in real time, as a sound card would).
-# The figures: cpu% is the share of one core (user + system, every thread); fps counts flips; the frame
-# times (ms) are the gaps between flips, without the frames that loaded images (menu and level set-up),
-# which are counted in "load".
+# The figures: cpu% is the program's share of one core (user + system, every thread), "X cpu%" the X
+# server's over the same seconds (it copies what the program presents); fps counts flips; the frame times
+# (ms: mean, standard deviation, 1st and 99th percentile, longest, how many over 40) are the gaps between
+# flips, without the frames that loaded images (menu and level set-up), which are counted in "load".
 set -u
 build=$(readlink -f "${1:?usage: present_bench.sh BUILD_DIR [OTHER_QUZ]}")
 other=${2:+$(readlink -f "$2")}
@@ -68,13 +69,13 @@ now_ns() { date +%s%N; }
 # measure LABEL PID PROBE_FILE: prints one table row for the next $seconds seconds of PID.
 measure() {
   local label=$1 pid=$2 frames=$3
-  local t0 t1 c0 c1 l0 l1
-  l0=$(wc -l <"$frames"); c0=$(cpu_ticks "$pid"); t0=$(now_ns)
+  local t0 t1 c0 c1 x0 x1 l0 l1
+  l0=$(wc -l <"$frames"); c0=$(cpu_ticks "$pid"); x0=$(cpu_ticks "$xvfb_pid"); t0=$(now_ns)
   sleep "$seconds"
-  l1=$(wc -l <"$frames"); c1=$(cpu_ticks "$pid"); t1=$(now_ns)
+  l1=$(wc -l <"$frames"); c1=$(cpu_ticks "$pid"); x1=$(cpu_ticks "$xvfb_pid"); t1=$(now_ns)
   kill -0 "$pid" 2>/dev/null || { printf '%-34s  (the program ended)\n' "$label"; return; }
   sed -n "$((l0 + 1)),${l1}p" "$frames" |
-    awk -v label="$label" -v c="$((c1 - c0))" -v hz="$clk_tck" -v ns="$((t1 - t0))" '
+    awk -v label="$label" -v c="$((c1 - c0))" -v x="$((x1 - x0))" -v hz="$clk_tck" -v ns="$((t1 - t0))" '
       NR > 1 {
         gap = ($1 - last) / 1000.0
         if ($2 > 0) { loads++ } else { n++; g[n] = gap; sum += gap; sq += gap * gap; if (gap > 40) over++ }
@@ -87,8 +88,9 @@ measure() {
         # insertion sort is fine for about 1200 gaps
         for (i = 2; i <= n; i++) { v = g[i]; j = i - 1; while (j > 0 && g[j] > v) { g[j + 1] = g[j]; j-- } g[j + 1] = v }
         p1 = g[int(n * 0.01) + 1]; p99 = g[int(n * 0.99) > 0 ? int(n * 0.99) : 1]
-        printf "%-34s %6.1f %6.1f %6.2f %5.2f %6.1f %6.1f %6.1f %4d %4d\n",
-          label, 100 * c / hz / secs, (n + loads) / secs, mean, sd, p1, p99, g[n], over + 0, loads + 0
+        printf "%-34s %6.1f %6.1f %6.1f %6.2f %5.2f %6.1f %6.1f %6.1f %4d %4d\n",
+          label, 100 * c / hz / secs, 100 * x / hz / secs, (n + loads) / secs, mean, sd, p1, p99, g[n],
+          over + 0, loads + 0
       }'
 }
 
@@ -167,8 +169,8 @@ run_floor() {
 header() {
   echo
   echo "$1 (load average: $(cut -d' ' -f1-3 /proc/loadavg))"
-  printf '%-34s %6s %6s %6s %5s %6s %6s %6s %4s %4s\n' \
-    "" "cpu%" "fps" "mean" "sd" "p1" "p99" "max" ">40" "load"
+  printf '%-34s %6s %6s %6s %6s %5s %6s %6s %6s %4s %4s\n' \
+    "" "cpu%" "X cpu%" "fps" "mean" "sd" "p1" "p99" "max" ">40" "load"
 }
 
 # The floor on the game's own presentation path (the software framebuffer, paced by sleeping) and on

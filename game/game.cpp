@@ -1,11 +1,13 @@
 // The play session's frame: a fixed list of steps (group search, falling, lines, the end-of-level test,
-// input, the idle penalty, the rolling score, the animations, drawing, Escape and the ends of fades),
+// input, the held arrow's repeat, the idle penalty, the rolling score, the animations, drawing, Escape
+// and the ends of fades; a paused frame keeps only input, drawing and Escape),
 // and the transitions between the session's phases. Each step reads the phases through the questions of
 // game.h; only the transitions at the end of this file and in end_of_game.cpp change them.
 #include "game/game.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,6 +22,13 @@ constexpr int32_t kSettleFrames = 15;
 constexpr float kFadeOutStart = 255;
 constexpr float kFadeOutEnd = -100;  // black enough to swap what is behind the picture
 constexpr float kRestartFadeStart = -80;
+// A held arrow moves the cursor again after a short wait, then steadily.
+constexpr float kArrowFirstRepeatMs = 250;
+constexpr float kArrowRepeatMs = 70;
+
+bool IsArrow(SDLKey key) {
+    return key == SDLK_LEFT || key == SDLK_RIGHT || key == SDLK_UP || key == SDLK_DOWN;
+}
 
 }  // namespace
 
@@ -57,8 +66,16 @@ int32_t Game::FadeStep() const {
 }
 
 // The order matters: the click of HandleEvents removes the group marked by the first step, on the board
-// as gravity and the columns left it; Animate moves the fade that FinishFrame then tests.
+// as gravity and the columns left it; Animate moves the fade that FinishFrame then tests. A paused frame
+// only takes input, draws and watches for Escape, so nothing of the game moves on.
 bool Game::PlayFrame() {
+    if (paused) {
+        HandleEvents();
+        if (!Draw()) {
+            RecoverLostImages();
+        }
+        return FinishFrame();
+    }
     MarkGroupUnderPointer();
     StepGravity();
     StepColumns();
@@ -67,6 +84,7 @@ bool Game::PlayFrame() {
     TestLevelEnd();
     FadeAnnouncements();
     HandleEvents();
+    RepeatHeldArrow();
     ApplyIdlePenalty();
     RollShownScore();
     Animate();
@@ -76,10 +94,33 @@ bool Game::PlayFrame() {
     return FinishFrame();
 }
 
+void Game::AimPoint(int& x, int& y) const {
+    if (keyboardAim) {
+        x = cursorColumn * kCellPixels + kCellPixels / 2;
+        y = cursorRow * kCellPixels + kCellPixels / 2;
+        return;
+    }
+    SDL_GetMouseState(&x, &y);
+}
+
+// Moving the mouse hands the aim back to the pointer.
 void Game::MarkGroupUnderPointer() {
+    if (keyboardAim) {
+        int x = 0;
+        int y = 0;
+        SDL_GetMouseState(&x, &y);
+        if (x != aimMouseX || y != aimMouseY) {
+            keyboardAim = false;
+            heldArrow = SDLK_UNKNOWN;
+        }
+    }
+    MarkAim();
+}
+
+void Game::MarkAim() {
     int x = 0;
     int y = 0;
-    SDL_GetMouseState(&x, &y);
+    AimPoint(x, y);
     const int n = MarkGroupAt(x, y);
     hoverPoints = n * n;
 }
@@ -129,10 +170,19 @@ void Game::FadeAnnouncements() {
     pointsTimer -= fall;
 }
 
-// Every queued event is taken; outside live input, and while the level message holds, it is dropped.
+// Every queued event is taken. The pause sees it first; outside live input, and while the level message
+// holds, it is dropped.
 void Game::HandleEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
+        if (TakePauseEvent(event)) {
+            continue;
+        }
+        if (event.type == SDL_QUIT) {
+            // The close button is never lost: while input is ignored it waits until it counts.
+            closePending = true;
+            continue;
+        }
         if (!InputLive() || messageDelay > 0) {
             continue;
         }
@@ -142,9 +192,67 @@ void Game::HandleEvents() {
             }
         } else if (event.type == SDL_MOUSEBUTTONDOWN) {
             RemoveGroup();
-        } else if (event.type == SDL_QUIT) {
+        } else if (event.type == SDL_KEYDOWN) {
+            TakePlayKey(event.key.keysym.sym);
+        }
+    }
+    // It counts once play resumes: a level's end (its message, the name entry) ends in a fade-out of its
+    // own, to the next level, where it then counts, or to the menu, which is what it asks for anyway.
+    if (closePending && InputLive() && !LevelOver()) {
+        closePending = false;
+        if (fadePhase != FadePhase::FadeOutInPlay) {
             CloseWindowInPlay();
         }
+    }
+}
+
+// P pauses and resumes; the window losing the input focus (or being minimised) pauses; while paused, a
+// click resumes, the close button resumes and then counts as in play, and every other event waits.
+bool Game::TakePauseEvent(const SDL_Event& event) {
+    const bool pauseKey = event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_p;
+    const bool focusLost = event.type == SDL_ACTIVEEVENT && event.active.gain == 0 &&
+                           (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
+    if (!paused) {
+        if ((pauseKey || focusLost) && CanPause()) {
+            Pause();
+            return true;
+        }
+        return false;
+    }
+    if (pauseKey || event.type == SDL_MOUSEBUTTONDOWN) {
+        Resume();
+        return true;
+    }
+    if (event.type == SDL_QUIT) {
+        Resume();
+        return false;
+    }
+    return true;
+}
+
+void Game::TakePlayKey(SDLKey key) {
+    if (IsArrow(key)) {
+        MoveCursor(key);
+        heldArrow = key;
+        arrowRepeatMs = kArrowFirstRepeatMs;
+    } else if (key == SDLK_SPACE || key == SDLK_RETURN || key == SDLK_KP_ENTER) {
+        RemoveGroup();
+    }
+}
+
+// The arrow pressed last repeats while it stays held, during play only.
+void Game::RepeatHeldArrow() {
+    if (heldArrow == SDLK_UNKNOWN) {
+        return;
+    }
+    if (!InputLive() || LevelOver() || GetHeldKeys()[heldArrow] == 0) {
+        heldArrow = SDLK_UNKNOWN;
+        return;
+    }
+    arrowRepeatMs -= static_cast<float>(Shared.frameClock.deltaMs);
+    while (arrowRepeatMs <= 0) {
+        MoveCursor(heldArrow);
+        arrowRepeatMs += kArrowRepeatMs;
     }
 }
 
@@ -265,6 +373,33 @@ void Game::RemoveGroup() {
     ScoreBonus(bonus, points, n);
 }
 
+// The first arrow takes the cursor from the cell under the pointer, when the pointer is over the board.
+// The group under the cursor is marked at once, so that Space in the same frame removes that one.
+void Game::MoveCursor(SDLKey arrow) {
+    if (!keyboardAim) {
+        SDL_GetMouseState(&aimMouseX, &aimMouseY);
+        if (aimMouseX >= 0 && aimMouseX < kBoardPixels && aimMouseY >= 0 && aimMouseY < kBoardPixels) {
+            cursorColumn = aimMouseX / kCellPixels;
+            cursorRow = aimMouseY / kCellPixels;
+        }
+        keyboardAim = true;
+    }
+    const int dx = arrow == SDLK_LEFT ? -1 : (arrow == SDLK_RIGHT ? 1 : 0);
+    const int dy = arrow == SDLK_UP ? -1 : (arrow == SDLK_DOWN ? 1 : 0);
+    cursorColumn = std::clamp(cursorColumn + dx, 0, kBoardSize - 1);
+    cursorRow = std::clamp(cursorRow + dy, 0, kBoardSize - 1);
+    MarkAim();
+}
+
+void Game::Pause() {
+    paused = true;
+    heldArrow = SDLK_UNKNOWN;
+}
+
+void Game::Resume() {
+    paused = false;
+}
+
 void Game::ScoreBonus(int32_t bonus, int32_t points, int n) {
     switch (bonus) {
         case kDoubleBonus:
@@ -314,11 +449,13 @@ void Game::EndLevel(BoardOutcome outcome) {
 }
 
 void Game::StartFadeOut() {
+    paused = false;
     fadePhase = FadePhase::FadeOutToMenu;
     fadeLevel = kFadeOutStart;
 }
 
 void Game::CloseWindowInPlay() {
+    paused = false;
     fadePhase = FadePhase::FadeOutInPlay;
     fadeLevel = kFadeOutStart;
 }

@@ -58,6 +58,19 @@ struct Game : GameResources, Board {
     int32_t messageX = -400;
     int32_t settleFrames = 0;  // frames still to wait after a click before the end-of-level test runs again
     BonusKind lastBonusKind = BonusKind::None;
+    bool closePending = false;  // the window's close button was pressed while input was ignored
+    // Play by keyboard: the arrow keys move a cursor cell that aims in the pointer's place until the
+    // mouse moves; Space or Return removes the group it aims at, as a click would.
+    bool keyboardAim = false;
+    int cursorColumn = kBoardSize / 2;
+    int cursorRow = kBoardSize / 2;
+    int aimMouseX = 0;  // where the pointer stood when the keys took over
+    int aimMouseY = 0;
+    SDLKey heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
+    float arrowRepeatMs = 0;          // ms to its next repeat
+    // A paused game only draws (the board hidden), reads its input and watches for Escape: no timer,
+    // line, fade, announcement or falling block moves on. The music plays on.
+    bool paused = false;
 
     // One frame of the session; false once the session is over.
     bool PlayFrame();
@@ -76,6 +89,13 @@ struct Game : GameResources, Board {
     }
     // Direction of the fade: +1 in, -1 out, 0 still.
     int32_t FadeStep() const;
+    // A level being played, or fading in to be played, can be paused.
+    bool CanPause() const {
+        return levelPhase == LevelPhase::Playing &&
+               (fadePhase == FadePhase::FadeIn || fadePhase == FadePhase::Shown);
+    }
+    // Where the game aims: the cursor cell's centre under keyboard play, else the pointer.
+    void AimPoint(int& x, int& y) const;
 
     // Steps of PlayFrame, in the order it runs them; open to the tests that drive a session.
     void MarkGroupUnderPointer();
@@ -84,6 +104,7 @@ struct Game : GameResources, Board {
     void TestLevelEnd();
     void FadeAnnouncements();
     void HandleEvents();
+    void RepeatHeldArrow();
     void ApplyIdlePenalty();
     void RollShownScore();
     void Animate();
@@ -92,6 +113,9 @@ struct Game : GameResources, Board {
 
     // The transitions between phases; each is the one place that moves its phase.
     void RemoveGroup();
+    void MoveCursor(SDLKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
+    void Pause();
+    void Resume();
     void EndLevel(BoardOutcome outcome);
     void StartGameOver();
     void EditName(int character);
@@ -104,6 +128,9 @@ struct Game : GameResources, Board {
     void RestartLevel();
 
   private:
+    void MarkAim();
+    bool TakePauseEvent(const SDL_Event& event);  // true when the event was the pause's
+    void TakePlayKey(SDLKey key);
     void ScoreBonus(int32_t bonus, int32_t points, int n);
     void AddGroupPoints(int32_t points);
 };

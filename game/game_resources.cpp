@@ -3,11 +3,9 @@
 
 #include <SDL_image.h>
 
-#include <cstring>
-#include <vector>
-
 #include "game/shared_state.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "res/error_report.h"
 
@@ -61,8 +59,9 @@ constexpr Row kImageRows[] = {
     {"data/%s/bonusAddLine.png", PathKind::Language, &R::bonusAddLineImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/bonuslife.png", PathKind::Language, &R::bonusLifeImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/5000.png", PathKind::Language, &R::points5000Image, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None},
 };
-static_assert(sizeof kImageRows / sizeof kImageRows[0] == 30);
+static_assert(sizeof kImageRows / sizeof kImageRows[0] == 31);
 
 struct SoundRow {
     VEKSample R::*member;
@@ -88,7 +87,7 @@ SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
 
 // Loads one image in the display format with its colour key; null after reporting when it cannot.
 SDL_Surface* LoadImage(const char* path, ColourKey key) {
-    SDL_Surface* loaded = IMG_Load(path);
+    SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
         ReportError("Cannot Load %s", path);
         return nullptr;
@@ -106,17 +105,6 @@ SDL_Surface* LoadImage(const char* path, ColourKey key) {
         SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
     }
     return converted;
-}
-
-void LoadWipeMap(Uint8* wipeMap) {
-    // Read into a spare copy so that a short file cannot leave a half-replaced map behind. The copy is
-    // too large for the stack and is only needed here, so it is neither a static nor a member.
-    std::vector<Uint8> incoming(kWipeMapSize);
-    if (!ReadWipeMapFile(kWipeMapFileName, incoming.data())) {
-        ReportError("Cannot Load %s", kWipeMapFileName);
-        return;
-    }
-    memcpy(wipeMap, incoming.data(), kWipeMapSize);
 }
 
 }  // namespace
@@ -153,7 +141,8 @@ void GameResources::LoadResources(bool imagesOnly) {
     if (imagesOnly) {
         return;
     }
-    LoadWipeMap(wipeMap);
+    // A missing map is no reason to stop a game: its fades become instant, as the menu's do.
+    LoadWipeMap(kWipeMapFileName, wipeMap);
     music.Load(kMusicPath);
     music.Start();
     for (const SoundRow& row : kSoundRows) {

@@ -33,6 +33,7 @@ struct GameResources {
     SDL_Surface* bonusAddLineImage = nullptr;
     SDL_Surface* bonus500Image = nullptr;
     SDL_Surface* bonus1000Image = nullptr;
+    SDL_Surface* pauseImage = nullptr;  // covers the board while the game is paused
     VEKModule music;
     VEKSample bipSound;
     VEKSample doubleSound;

@@ -1,5 +1,6 @@
 // The game screen: background, panel, animated blocks, the panel's numbers, the points offered under the
-// pointer, the sliding level-end message, the pointer, the bonus announcements and the wipe fade.
+// pointer (or the keyboard's cursor), the sliding level-end message, the pointer, the bonus announcements
+// and the wipe fade; while paused, the pause screen over the board.
 #include <SDL.h>
 
 #include <algorithm>
@@ -84,12 +85,12 @@ void DrawHoverPoints(const Game& game) {
     if (game.hoverPoints <= 0) {
         return;
     }
-    int mouseX = 0;
-    int mouseY = 0;
-    SDL_GetMouseState(&mouseX, &mouseY);
+    int aimX = 0;
+    int aimY = 0;
+    game.AimPoint(aimX, aimY);
     char text[32];
     FormatText(text, sizeof text, "%d", game.hoverPoints);
-    SmallNumbers(mouseX + 10, mouseY - 4, text, game.smallDigitsImage);
+    SmallNumbers(aimX + 10, aimY - 4, text, game.smallDigitsImage);
 }
 
 // The name and its cursor wait until the panel has stopped, so they never slide.
@@ -135,17 +136,18 @@ void DrawLevelMessage(const Game& game) {
     }
 }
 
-// In a window the pointer shows only while the mouse is over it; in full screen it always is. Its
-// translucency is set once, when the image is loaded.
+// In a window the pointer shows only while the mouse is over it; in full screen it always is. Under
+// keyboard play it stands on the cursor cell, wherever the mouse is. Its translucency is set once, when
+// the image is loaded.
 void DrawPointer(const Game& game) {
     if (game.pointerImage == nullptr) {
         return;
     }
-    if (Shared.fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
-        int mouseX = 0;
-        int mouseY = 0;
-        SDL_GetMouseState(&mouseX, &mouseY);
-        Copy(game.pointerImage, 0, 0, 32, 32, mouseX, mouseY);
+    if (game.keyboardAim || Shared.fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
+        int aimX = 0;
+        int aimY = 0;
+        game.AimPoint(aimX, aimY);
+        Copy(game.pointerImage, 0, 0, 32, 32, aimX, aimY);
     }
 }
 
@@ -175,14 +177,20 @@ bool Game::Draw() const {
         return false;
     }
     Copy(panelImage, 0, 0, 160, 480, kBoardPixels, 0);
-    DrawBoard(*this);
     DrawPanelNumbers(*this);
-    DrawHoverPoints(*this);
-    if (LevelOver()) {
-        DrawLevelMessage(*this);
+    if (paused) {
+        // The board stays hidden, so a pause gives no time to study it.
+        Copy(pauseImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0);
+        DrawPointer(*this);
+    } else {
+        DrawBoard(*this);
+        DrawHoverPoints(*this);
+        if (LevelOver()) {
+            DrawLevelMessage(*this);
+        }
+        DrawPointer(*this);
+        DrawAnnouncements(*this);
     }
-    DrawPointer(*this);
-    DrawAnnouncements(*this);
     if (fadeLevel < 256) {
         DrawWipe(Shared.screen, static_cast<int>(fadeLevel), wipeMap);
     }

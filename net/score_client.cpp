@@ -1,12 +1,12 @@
 // The score submission (see score_client.h).
 #include "net/score_client.h"
 
-#include <cinttypes>
 #include <cstring>
 
 #include "net/connection.h"
 #include "net/machine_identity.h"
 #include "net/message.h"
+#include "net/score_message.h"
 #include "platform/text.h"
 
 #ifndef QUZ_SCORE_HOST_NAME
@@ -22,23 +22,10 @@ char scoreGameName[1024];
 char scoreHostName[1024];
 char scoreHostAddress[1024];
 
-namespace {
-
-// The settings are read with a precision so that one filled to its last byte cannot be read past.
-bool FormatScoreText(char (&text)[kScoreMessageSize], const char* playerName, const char* mode, int32_t score,
-                     bool variant) {
-    return FormatText(text, sizeof text, "%" PRIu32 "\t%s\t%.1023s\t%.1023s\t%s\t%.1023s\t%s\t%" PRId32,
-                      MachineIdentity(), variant ? "RVEK" : "SVEK", scoreClientTag, scoreCredential,
-                      playerName != nullptr ? playerName : "", scoreGameName, mode != nullptr ? mode : "",
-                      score);
-}
-
-}  // namespace
-
 void SetDefaultScoreSettings() {
-    CopyText(scoreClientTag, "vektcp");
-    CopyText(scoreCredential, "wf418352");
-    CopyText(scoreGameName, "quz");
+    CopyText(scoreClientTag, kDefaultClientTag);
+    CopyText(scoreCredential, kDefaultCredential);
+    CopyText(scoreGameName, kDefaultGameName);
     CopyText(scoreHostName, QUZ_SCORE_HOST_NAME);
     CopyText(scoreHostAddress, QUZ_SCORE_HOST_ADDRESS);
 }
@@ -50,8 +37,16 @@ bool SubmitScore(const char* playerName, const char* mode, int32_t score, bool v
     bool sent = false;
     // The text is made before connecting, so a message too long to send opens no connection either.
     char text[kScoreMessageSize];
-    if (FormatScoreText(text, playerName, mode, score, variant) &&
-        ConnectToServer(scoreHostName, scoreHostAddress)) {
+    ScoreFields fields;
+    fields.identity = MachineIdentity();
+    fields.variant = variant;
+    fields.clientTag = scoreClientTag;
+    fields.credential = scoreCredential;
+    fields.playerName = playerName;
+    fields.gameName = scoreGameName;
+    fields.mode = mode;
+    fields.score = score;
+    if (FormatScoreText(text, sizeof text, fields) && ConnectToServer(scoreHostName, scoreHostAddress)) {
         size_t length = strlen(text);
         std::unique_ptr<uint8_t[]> bytes = ScrambleMessage(text, length);
         sent = SendMessageBytes(bytes.get(), length + kChecksumSize);

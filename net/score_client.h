@@ -3,16 +3,14 @@
 
 #include <cstdint>
 
+#include "net/score_message.h"
+
 // The five submission settings; the caller fills them (SetDefaultScoreSettings) before SubmitScore.
 extern char scoreClientTag[1024];
 extern char scoreCredential[1024];
 extern char scoreGameName[1024];
 extern char scoreHostName[1024];
 extern char scoreHostAddress[1024];
-
-// The message text never exceeds 1023 characters: a longer one is not sent at all (a cut one would
-// carry a wrong score, which comes last).
-inline constexpr int kScoreMessageSize = 1024;
 
 // Fills the settings with the game's values (server chosen at build time).
 void SetDefaultScoreSettings();

@@ -188,7 +188,23 @@ MODULE* SDLMikMod_LoadModuleRW(SDL_RWops* stream) {
     StreamReader reader = MakeReader(stream);
     // Loading changes MikMod's voice tables, which the mixer reads.
     AudioLock lock;
-    return Player_LoadGeneric(&reader.core, 64, 0);
+    MODULE* module = Player_LoadGeneric(&reader.core, 64, 0);
+    if (module == nullptr) {
+        return nullptr;
+    }
+    // A damaged instrument comes back with no mixer handle; playing it would make the mixer read
+    // through that handle, so the whole module counts as unreadable.
+    for (int i = 0; i < module->numsmp; ++i) {
+        const SAMPLE& sample = module->samples[i];
+        if (sample.length > 0 && sample.handle < 0) {
+            Player_Free(module);
+            if (MikMod_errno == 0) {
+                MikMod_errno = MMERR_SAMPLE_TOO_BIG;
+            }
+            return nullptr;
+        }
+    }
+    return module;
 }
 
 SAMPLE* SDLMikMod_LoadSampleRW(SDL_RWops* stream) {
@@ -197,7 +213,18 @@ SAMPLE* SDLMikMod_LoadSampleRW(SDL_RWops* stream) {
     }
     StreamReader reader = MakeReader(stream);
     AudioLock lock;
-    return Sample_LoadGeneric(&reader.core);
+    MikMod_errno = 0;
+    SAMPLE* sample = Sample_LoadGeneric(&reader.core);
+    if (sample != nullptr && sample->handle < 0) {
+        // A truncated or lying WAV: MikMod hands back the record without any sample data in the mixer.
+        // Sample_Free would unload handle -1 (out of the mixer's table), so only the record is freed.
+        MikMod_free(sample);
+        if (MikMod_errno == 0) {
+            MikMod_errno = MMERR_SAMPLE_TOO_BIG;
+        }
+        return nullptr;
+    }
+    return sample;
 }
 
 void SDLMikMod_Quit() {

@@ -15,8 +15,10 @@
 int SDLMikMod_Init(int mixFrequency, int bufferFrames, int effectVoices, int outputMode);
 // Non-zero while the layer is open and mixing.
 int SDLMikMod_IsReady();
-// A module or sample read from the stream (left open), or null with MikMod_errno set. Loading works
-// whether or not the layer is ready.
+// A module or sample read from the stream (left open), or null with MikMod_errno set. A sample, or a
+// module instrument, that MikMod could not hand to its mixer (a damaged or truncated WAV, a header
+// claiming gigabytes) is a failed load: what MikMod allocated for it is freed. Loading works whether
+// or not the layer is ready.
 MODULE* SDLMikMod_LoadModuleRW(SDL_RWops* stream);
 SAMPLE* SDLMikMod_LoadSampleRW(SDL_RWops* stream);
 // Closes SDL audio (if still open) and MikMod. Safe after SDL_Quit and when never opened.

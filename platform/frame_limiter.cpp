@@ -29,16 +29,18 @@ void FrameLimiter::Restart() {
 
 void FrameLimiter::EndFrame() {
     const int64_t now = FrameNowMicros();
-    if (!scheduled_ || now >= DueMicros(frames_ + 1) - kSlackMicros) {
-        // This frame used its whole period (or is the first ever): the next one gets a whole period
-        // from here.
+    const int64_t wait = scheduled_ ? DueMicros(frames_ + 1) - now : 0;
+    // A frame that used its whole period (or the first ever) sleeps no more, and the next one gets a
+    // whole period from here. So does one that would wait longer than a period, which only a clock
+    // that was changed under the schedule can ask for.
+    if (wait <= kSlackMicros || wait > 1000000 / hz_ + 1) {
         scheduled_ = true;
         startMicros_ = now;
         frames_ = 0;
         return;
     }
     ++frames_;
-    FrameSleepMicros(DueMicros(frames_) - now);
+    FrameSleepMicros(wait);
 }
 
 int64_t FrameLimiter::DueMicros(int64_t frame) const {

@@ -34,6 +34,7 @@ void ReadComputerName(char* name, size_t size) {
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <cstdio>
+#include "platform/regular_file.h"
 
 // The filesystem id of the working directory's filesystem stands in for the volume serial number:
 // like it, it names the disk the game runs from. Both halves of the 64-bit id are folded together.
@@ -50,7 +51,7 @@ uint32_t VolumeSerialNumber() {
 uint32_t MachineStableBits() {
     const char* const files[] = {"/etc/machine-id", "/var/lib/dbus/machine-id"};
     for (const char* path : files) {
-        FILE* file = fopen(path, "r");
+        FILE* file = OpenRegularFile(path, "r");
         if (file == nullptr) {
             continue;
         }

@@ -7,17 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/regular_file.h"
 #include "platform/text.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-size_t ReadProfileString(const char* section, const char* key, const char* defaultValue, char* out,
-                         size_t size, const char* fileName) {
-    return GetPrivateProfileStringA(section, key, defaultValue, out, static_cast<DWORD>(size), fileName);
-}
-
-#else
 
 namespace {
 
@@ -45,23 +36,18 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The Windows path ".\quz.ini" names a file of the current directory; on '/' systems the backslash
-// would otherwise become part of the file name.
-std::string NativeName(const char* fileName) {
-    std::string name(fileName);
-    for (char& c : name) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return name;
-}
+}  // namespace
 
-// Finds the value of key in section; returns false when either is missing.
-bool FindValue(FILE* file, std::string_view section, std::string_view key, std::string& value) {
-    char line[4096];
+bool FindProfileValue(std::string_view contents, std::string_view section, std::string_view key,
+                      std::string& value) {
     bool inSection = false;
-    while (fgets(line, sizeof line, file) != nullptr) {
+    while (!contents.empty()) {
+        size_t end = contents.find('\n');
+        std::string_view line = contents.substr(0, end);
+        contents.remove_prefix(end == std::string_view::npos ? contents.size() : end + 1);
+        if (line.size() > kProfileLineLimit) {
+            continue;
+        }
         std::string_view text = Trim(line);
         if (text.empty() || text[0] == ';') {
             continue;
@@ -90,6 +76,48 @@ bool FindValue(FILE* file, std::string_view section, std::string_view key, std::
     return false;
 }
 
+#ifdef _WIN32
+#include <windows.h>
+
+size_t ReadProfileString(const char* section, const char* key, const char* defaultValue, char* out,
+                         size_t size, const char* fileName) {
+    return GetPrivateProfileStringA(section, key, defaultValue, out, static_cast<DWORD>(size), fileName);
+}
+
+#else
+
+namespace {
+
+// The Windows path ".\quz.ini" names a file of the current directory; on '/' systems the backslash
+// would otherwise become part of the file name.
+std::string NativeName(const char* fileName) {
+    std::string name(fileName);
+    for (char& c : name) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return name;
+}
+
+// Reads at most the first kProfileReadLimit bytes of a regular file. A file that goes on past the limit
+// loses its cut last line too: only whole lines are parsed.
+bool ReadProfileText(const char* fileName, std::string& text) {
+    FILE* file = OpenRegularFile(NativeName(fileName).c_str(), "r");
+    if (file == nullptr) {
+        return false;
+    }
+    text.resize(kProfileReadLimit + 1);
+    size_t got = fread(text.data(), 1, text.size(), file);
+    fclose(file);
+    text.resize(got);
+    if (got > kProfileReadLimit) {
+        size_t lastEnd = text.rfind('\n', kProfileReadLimit - 1);
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    return true;
+}
+
 }  // namespace
 
 size_t ReadProfileString(const char* section, const char* key, const char* defaultValue, char* out,
@@ -98,12 +126,10 @@ size_t ReadProfileString(const char* section, const char* key, const char* defau
         return 0;
     }
     std::string value = defaultValue != nullptr ? defaultValue : "";
-    if (FILE* file = fopen(NativeName(fileName).c_str(), "r")) {
-        std::string found;
-        if (FindValue(file, section, key, found)) {
-            value = found;
-        }
-        fclose(file);
+    std::string text;
+    std::string found;
+    if (ReadProfileText(fileName, text) && FindProfileValue(text, section, key, found)) {
+        value = found;
     }
     CopyText(out, size, value.c_str());
     return strlen(out);

@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include "platform/regular_file.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -22,7 +24,8 @@ bool SetWindowIcon(const char* caption, const char* /*iconFile*/) {
 #else
 
 bool SetWindowIcon(const char* /*caption*/, const char* iconFile) {
-    SDL_Surface* icon = SDL_LoadBMP(iconFile);
+    SDL_RWops* stream = OpenRegularFileStream(iconFile);
+    SDL_Surface* icon = stream != nullptr ? SDL_LoadBMP_RW(stream, 1) : nullptr;
     if (icon == nullptr) {
         return false;
     }

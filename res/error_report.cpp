@@ -1,10 +1,13 @@
 // Error report and log (see error_report.h).
 #include "res/error_report.h"
 
+#include <SDL.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/audio_layer.h"
 #include "platform/dialog.h"
 #include "platform/text.h"
 
@@ -29,6 +32,10 @@ void ReportError(const char* format, ...) {
     fprintf(stderr, " Error: '%s'\n", text);
     fflush(stderr);
     ShowErrorDialog("Error", text);
+    // The mixer runs on SDL's audio thread; left running while exit() tears the process down it can
+    // crash the exit into a signal. Stop it (and SDL) first, so the status really is 1.
+    SDL_Quit();
+    SDLMikMod_Quit();
     exit(1);
 }
 

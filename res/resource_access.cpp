@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/regular_file.h"
 #include "platform/temp_dir.h"
 #include "platform/text.h"
 #include "res/error_report.h"
@@ -51,16 +52,11 @@ bool FindLooseFile(const char* memberName, char (&nativeName)[kResourcePathSize]
     if (!ToNativeSeparators(nativeName, sizeof nativeName, memberName)) {
         return false;
     }
-    FILE* file = fopen(nativeName, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    fclose(file);
-    return true;
+    return IsRegularFile(nativeName);
 }
 
 long FileSize(const char* path) {
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenRegularFile(path);
     if (file == nullptr) {
         return -1;
     }
@@ -70,6 +66,13 @@ long FileSize(const char* path) {
     }
     fclose(file);
     return size;
+}
+
+voidpf ZCALLBACK OpenArchiveFile(voidpf /*opaque*/, const char* filename, int mode) {
+    if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) {
+        return nullptr;
+    }
+    return OpenRegularFile(filename);
 }
 
 // Whether the directory's claim about a member is believable for an archive of archiveSize bytes.
@@ -87,7 +90,11 @@ bool MemberSizeIsSane(const unz_file_info& info, long archiveSize) {
 
 // Opens the archive and positions it on the member, checking the member's declared size.
 unzFile OpenMember(const char* archivePath, const char* memberName, unz_file_info* info) {
-    unzFile zip = unzOpen(archivePath);
+    // minizip opens the archive itself: give it our open, so a FIFO in its place cannot block.
+    zlib_filefunc_def files{};
+    fill_fopen_filefunc(&files);
+    files.zopen_file = OpenArchiveFile;
+    unzFile zip = unzOpen2(archivePath, &files);
     if (zip == nullptr) {
         return nullptr;
     }
@@ -201,7 +208,7 @@ SDL_RWops* OpenResourceStream(const char* resourcePath) {
         if (!ToNativeSeparators(nativePath, sizeof nativePath, resourcePath)) {
             return nullptr;
         }
-        return SDL_RWFromFile(nativePath, "rb");
+        return OpenRegularFileStream(nativePath);
     }
     char archive[kResourcePathSize];
     char member[kResourcePathSize];
@@ -217,7 +224,7 @@ SDL_RWops* OpenArchiveMemberStream(const char* archivePath, const char* memberNa
     }
     char looseName[kResourcePathSize];
     if (FindLooseFile(memberName, looseName)) {
-        return SDL_RWFromFile(looseName, "rb");
+        return OpenRegularFileStream(looseName);
     }
     unz_file_info info{};
     unzFile zip = OpenMember(archivePath, memberName, &info);
@@ -307,7 +314,7 @@ bool ExtractArchiveMember(const char* archivePath, const char* memberName, char*
 }
 
 bool ReadWholeFile(const char* path, unsigned char** buffer, int32_t* size) {
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenRegularFile(path);
     long length = -1;
     if (file != nullptr && fseek(file, 0, SEEK_END) == 0) {
         length = ftell(file);

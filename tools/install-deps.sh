@@ -7,7 +7,10 @@ packages=(
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libmikmod-dev
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev clang-tidy
-  xvfb xauth xdotool imagemagick x11-apps openbox openmpt123 xmp zip unzip sox bc
+  xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
+  clang libclang-rt-14-dev
+  libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev
+  postgresql chromium curl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
-// The logo intro's timing and its two ways of being skipped.
+// The logo intro: its timing, the ways it is left out, and a key or click that ends it at once without
+// reaching the menu.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -6,7 +7,10 @@
 #include <string>
 
 #include "app/logo_intro.h"
+#include "app/menu.h"
 #include "app_support.h"
+#include "game/shared_state.h"
+#include "platform/input.h"
 
 namespace {
 
@@ -49,17 +53,103 @@ TEST(LogoIntroTest, AMissingLogoIsReportedAndSkipped) {
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2);
 }
 
-TEST(LogoIntroTest, AMissingWipeMapSkipsTheIntroSilently) {
-    ASSERT_TRUE(OpenTestScreen());
-    {
-        ScratchDirectory scratch;
-        ScratchDirectory::WriteImage("data/logo.png", 640, 480);
-        ::testing::internal::CaptureStderr();
-        Uint32 start = SDL_GetTicks();
-        RunLogoIntro("data/logo.png");
-        EXPECT_LT(SDL_GetTicks() - start, 500u);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+// The generated logo from the build folder, a key or a click queued before the intro, and the first
+// menu made as start-up makes it.
+class IntroSkipTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenTestScreen());
+        Drain();
+        Shared.fullScreen = false;
+        Shared.frameClock = FrameClockValues{};
     }
+    void TearDown() override {
+        if (menu_ != nullptr) {
+            ReleaseMenu(menu_);
+        }
+        ReleaseAllKeys();
+        Drain();
+    }
+    static void Drain() {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+        }
+    }
+    static void Push(Uint8 type, SDLKey key, Uint8 button) {
+        SDL_Event event = {};
+        event.type = type;
+        if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
+            event.key.keysym.sym = key;
+        } else {
+            event.button.button = button;
+        }
+        SDL_PushEvent(&event);
+    }
+    // The intro as start-up runs it, then the first menu; the intro must have ended at once.
+    void RunIntroThenMenu() {
+        Uint32 start = SDL_GetTicks();
+        skip_ = RunLogoIntro("data/logo.png");
+        EXPECT_LT(SDL_GetTicks() - start, 1000u) << "the intro takes nine seconds when not skipped";
+        ASSERT_TRUE(skip_.skipped);
+        menu_ = CreateMenu();
+        if (!skip_.released) {
+            IgnoreUntilReleased(menu_, skip_.key, skip_.button);
+        }
+    }
+    void Step() {
+        Shared.frameClock.deltaMs = 16;
+        Shared.frameClock.totalMs += 16;
+        ASSERT_TRUE(MenuStep(menu_));
+    }
+    LogoIntroSkip skip_;
+    Menu* menu_ = nullptr;
+};
+
+TEST_F(IntroSkipTest, AKeyEndsTheIntroAtOnceAndTheMenuDoesNotActOnIt) {
+    Push(SDL_KEYDOWN, SDLK_ESCAPE, 0);
+    SDL_Event motion = {};
+    motion.type = SDL_MOUSEMOTION;
+    SDL_PushEvent(&motion);
+    RunIntroThenMenu();
+    EXPECT_EQ(skip_.key, SDLK_ESCAPE);
+    SDL_Event left;
+    EXPECT_EQ(SDL_PeepEvents(&left, 1, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_MOUSEMOTION)), 1)
+        << "other events stay queued for the menu";
+
+    // Escape still held: on the menu it would cut the fade-in short.
+    HoldKey(SDLK_ESCAPE, true);
+    for (int frame = 0; frame < 5; ++frame) {
+        Step();
+    }
+    EXPECT_EQ(menuScreen, MenuScreen::FadeIn);
+    HoldKey(SDLK_ESCAPE, false);
+    Push(SDL_KEYUP, SDLK_ESCAPE, 0);
+    Step();
+    EXPECT_EQ(menuScreen, MenuScreen::FadeIn);
+    // A new press is the menu's own.
+    HoldKey(SDLK_ESCAPE, true);
+    Step();
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+}
+
+TEST_F(IntroSkipTest, AClickEndsTheIntroAtOnceAndTheMenuDoesNotActOnItsRelease) {
+    Push(SDL_MOUSEBUTTONDOWN, SDLK_UNKNOWN, SDL_BUTTON_LEFT);
+    RunIntroThenMenu();
+    EXPECT_EQ(skip_.button, SDL_BUTTON_LEFT);
+    Push(SDL_MOUSEBUTTONUP, SDLK_UNKNOWN, SDL_BUTTON_LEFT);
+    Step();
+    EXPECT_EQ(menuScreen, MenuScreen::FadeIn) << "the release that ended the intro cut the fade-in short";
+    Push(SDL_MOUSEBUTTONUP, SDLK_UNKNOWN, SDL_BUTTON_LEFT);
+    Step();
+    EXPECT_EQ(menuScreen, MenuScreen::Main) << "a later click is the menu's own";
+}
+
+TEST_F(IntroSkipTest, AWheelTurnEndsTheIntroAndLeavesNothingToIgnore) {
+    Push(SDL_MOUSEBUTTONDOWN, SDLK_UNKNOWN, SDL_BUTTON_WHEELUP);
+    Push(SDL_MOUSEBUTTONUP, SDLK_UNKNOWN, SDL_BUTTON_WHEELUP);
+    RunIntroThenMenu();
+    EXPECT_TRUE(skip_.released);
+    EXPECT_EQ(menu_->ignoredButton, 0);
 }
 
 }  // namespace

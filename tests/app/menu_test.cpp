@@ -63,6 +63,13 @@ class MenuTest : public ::testing::Test {
         SDL_PushEvent(&event);
         Step();
     }
+    void Press(SDLKey key) {
+        SDL_Event event = {};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
+        Step();
+    }
     void ShowButtons() {
         menuScreen = MenuScreen::Main;
         menu_->action = MenuAction::None;
@@ -120,6 +127,40 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
     EXPECT_EQ(MenuButtonAt(294), 2);
     EXPECT_EQ(MenuButtonAt(377), 3);
     EXPECT_EQ(MenuButtonAt(419), 4);
+}
+
+TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) {
+    ShowButtons();
+    SDL_WarpMouse(320, 100);  // over the title: no button under the pointer
+    Step();
+    EXPECT_EQ(menu_->hoveredButton, 0);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 1);
+    Press(SDLK_UP);
+    EXPECT_EQ(menu_->hoveredButton, 4);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 1);
+    Press(SDLK_DOWN);
+    Step();
+    EXPECT_EQ(menu_->hoveredButton, 2) << "the pointer has not moved: the keys keep the light";
+    Press(SDLK_RETURN);
+    EXPECT_EQ(menuScreen, MenuScreen::Scores);
+    Press(SDLK_RETURN);  // like a click, it leaves the score screen
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+    EXPECT_EQ(menu_->action, MenuAction::None);
+
+    // Moving the mouse hands the light back to the pointer, and a click goes by the pointer's band.
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 3);
+    SDL_WarpMouse(320, 260);
+    Step();
+    EXPECT_EQ(menu_->hoveredButton, 1);
+    Press(SDLK_DOWN);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(menu_->hoveredButton, 3);
+    Release(320, 260);
+    EXPECT_EQ(menu_->action, MenuAction::Play);
+    EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
 }
 
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
@@ -213,29 +254,33 @@ TEST_F(MenuTest, AStarThatRisesOffTheTopComesBackBelowAtANewX) {
     EXPECT_FLOAT_EQ(star.spin, -12.0f);
 }
 
-TEST(MenuResourcesTest, LoadingStopsAtTheFirstMissingImage) {
+// A menu without its pointer, title or buttons cannot be used: a missing image ends the program as the
+// game's images do, instead of leaving a menu of stars alone.
+TEST(MenuResourcesTest, AMissingImageIsFatalAndLoadingStopsThere) {
     ASSERT_TRUE(OpenTestScreen());
-    SetErrorsFatal(nullptr);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     {
         ScratchDirectory scratch;
-        ::testing::internal::CaptureStderr();
-        Menu* menu = CreateMenu();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "error loading mouse.png\n");
-        EXPECT_EQ(menu->music.module, nullptr);
-        Shared.frameClock.deltaMs = 16;
-        EXPECT_TRUE(MenuStep(menu));  // it still runs, with nothing to draw but its stars
-        ReleaseMenu(menu);
-
+        EXPECT_EXIT(CreateMenu(), ::testing::ExitedWithCode(1), " Error: 'Cannot Load data/mouse.png'");
         ScratchDirectory::WriteImage("data/mouse.png", 32, 32);
         ScratchDirectory::WriteImage("data/font.png", 640, 16);
-        ::testing::internal::CaptureStderr();
-        menu = CreateMenu();
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "error...\n");
+        EXPECT_EXIT(CreateMenu(), ::testing::ExitedWithCode(1), " Error: 'Cannot Load data/title.png'");
+        // A damaged file is no better than a missing one.
+        FILE* cut = fopen("data/title.png", "wb");
+        ASSERT_NE(cut, nullptr);
+        fputs("\x89PNG\r\n", cut);
+        fclose(cut);
+        EXPECT_EXIT(CreateMenu(), ::testing::ExitedWithCode(1), " Error: 'Cannot Load data/title.png'");
+
+        SetErrorsFatal(nullptr);
+        Menu* menu = CreateMenu();
+        EXPECT_TRUE(ErrorRaised());
         EXPECT_NE(menu->fontImage, nullptr);
         EXPECT_EQ(menu->titleImage, nullptr);
+        EXPECT_EQ(menu->music.module, nullptr) << "nothing after the failed image is loaded";
         ReleaseMenu(menu);
+        SetErrorsFatal(&menuTestFatal);
     }
-    SetErrorsFatal(&menuTestFatal);
 }
 
 TEST_F(MenuTest, TheMainLoopRebuildsTheMenuAtF9AndDropsItWhenItHandsOver) {

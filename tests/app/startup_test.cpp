@@ -154,7 +154,7 @@ TEST(MainLoopTest, AFlipThatNeverWaitsIsHeldToSixtyFramesASecond) {
     for (size_t i = 1; i < steps.size(); ++i) {
         EXPECT_TRUE(steps[i] == 16 || steps[i] == 17) << "frame " << i << ": " << steps[i];
     }
-    EXPECT_NEAR(Shared.frameClock.totalMs, 1 + 119 * 1000 / 60, 1);
+    EXPECT_NEAR(Shared.frameClock.totalMs, 1 + 119 * 1000.0 / 60, 1);
 }
 
 TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {

@@ -74,6 +74,41 @@ TEST_F(AudioLayer, DamagedFilesAreRejected) {
     EXPECT_EQ(SDLMikMod_LoadModuleRW(nullptr), nullptr);
 }
 
+// A WAV cut inside its data, or one whose header claims gigabytes, used to come back as a sample with no
+// mixer handle: playing it crashed the mixer and freeing it crashed Sample_Free.
+TEST_F(AudioLayer, TruncatedOrLyingWavsAndModulesAreFailedLoads) {
+    ASSERT_NE(SDLMikMod_Init(44100, 4096, 4, 3), 0);
+    auto wav = testfiles::MakeWav(0.3, 22050);
+    std::vector<uint8_t> cut(wav.begin(), wav.begin() + 60);
+    std::vector<uint8_t> lying = wav;
+    const uint32_t huge = 0x7FFFFFF0u;
+    for (int i = 0; i < 4; ++i) {
+        lying[40 + i] = static_cast<uint8_t>(huge >> (8 * i));  // the data chunk's length
+    }
+    for (auto* bytes : {&cut, &lying}) {
+        MikMod_errno = 0;
+        SDL_RWops* stream = StreamOver(*bytes);
+        SAMPLE* sample = SDLMikMod_LoadSampleRW(stream);
+        SDL_RWclose(stream);
+        EXPECT_EQ(sample, nullptr);
+        EXPECT_NE(MikMod_errno, 0);
+    }
+
+    // A module whose only instrument is cut short in the same way.
+    auto song = testfiles::MakeModule(0.5);
+    song.resize(song.size() - 3000);
+    SDL_RWops* stream = StreamOver(song);
+    MODULE* module = SDLMikMod_LoadModuleRW(stream);
+    SDL_RWclose(stream);
+    if (module != nullptr) {
+        // MikMod may pad a short instrument with silence; then it must be playable.
+        ASSERT_GT(module->numsmp, 0);
+        EXPECT_GE(module->samples[0].handle, 0);
+        AudioLock lock;
+        Player_Free(module);
+    }
+}
+
 TEST_F(AudioLayer, NoSoundDeviceLeavesTheLayerOffButLoadingWorks) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_EQ(SDLMikMod_Init(44100, 4096, 4, 3), 0);

@@ -61,6 +61,22 @@ TEST(FrameLimiterTest, AStallIsNotFollowedByABurstOfShortFrames) {
     }
 }
 
+TEST(FrameLimiterTest, AClockThatGoesBackNeverMakesItSleepLongerThanAPeriod) {
+    FrameLimiter limiter;
+    {
+        FakeFrameTime early;
+        early.now = 9'000'000'000;
+        limiter.SetRefreshRate(60);
+        limiter.EndFrame();
+    }
+    FakeFrameTime time;  // starts 4000 seconds before the schedule
+    limiter.EndFrame();
+    EXPECT_TRUE(time.sleeps.empty());
+    limiter.EndFrame();
+    ASSERT_EQ(time.sleeps.size(), 1u);
+    EXPECT_NEAR(Micros(time.sleeps[0]), kPeriod60, 1);
+}
+
 TEST(FrameLimiterTest, OvershootingSleepsDoNotDrift) {
     FakeFrameTime time;
     time.oversleep = 700;  // every sleep returns late, as a loaded machine's do
@@ -91,7 +107,7 @@ TEST(FrameLimiterTest, TheDisplaysRateSetsThePeriodAndAnUnknownRateIsSixty) {
             limiter.EndFrame();
         }
         ASSERT_EQ(time.sleeps.size(), 4u) << c.reported;
-        EXPECT_NEAR(Micros(time.sleeps[1]), 1000000 / c.used, 1) << c.reported;
+        EXPECT_NEAR(Micros(time.sleeps[1]), 1e6 / c.used, 1) << c.reported;
     }
 }
 

@@ -2,29 +2,32 @@
 // without the window framebuffer that makes it cheap.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/presentation.h"
 
 namespace {
 
-const char* const kVariables[] = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION",
-                                  "SDL12COMPAT_SYNC_TO_VBLANK"};
+constexpr size_t kVariableCount = 3;
+const std::array<const char*, kVariableCount> kVariables = {
+    "SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION", "SDL12COMPAT_SYNC_TO_VBLANK"};
 
 class PresentationTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        for (const char* name : kVariables) {
-            const char* value = getenv(name);
-            saved_.push_back(value != nullptr ? std::optional<std::string>(value) : std::nullopt);
-            unsetenv(name);
+        for (size_t i = 0; i < kVariableCount; ++i) {
+            const char* value = getenv(kVariables[i]);
+            if (value != nullptr) {
+                saved_[i] = value;
+            }
+            unsetenv(kVariables[i]);
         }
     }
     void TearDown() override {
-        for (size_t i = 0; i < saved_.size(); ++i) {
+        for (size_t i = 0; i < kVariableCount; ++i) {
             if (saved_[i]) {
                 setenv(kVariables[i], saved_[i]->c_str(), 1);
             } else {
@@ -38,7 +41,7 @@ class PresentationTest : public ::testing::Test {
     }
 
   private:
-    std::vector<std::optional<std::string>> saved_;
+    std::array<std::optional<std::string>, kVariableCount> saved_;
 };
 
 TEST_F(PresentationTest, AUsersOwnSettingsAreKept) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -57,6 +60,34 @@ TEST_F(ProfileTest, WindowsStylePathNamesTheWorkingDirectoryFile) {
     ReadProfileString("Game", "Lang", "fr", out, sizeof out, ".\\quz_profile_cwd.ini");
     remove("quz_profile_cwd.ini");
     EXPECT_STREQ(out, "en");
+}
+
+// The reader used to trust its file: a link to /dev/zero never returned, and a 4096-character comment
+// was split so that its tail was read as a setting.
+TEST_F(ProfileTest, OnlyARegularFileIsReadAndOnlyItsWholeLines) {
+    ASSERT_EQ(symlink("/dev/zero", path_.c_str()), 0);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Read(), "fr");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    remove(path_.c_str());
+
+    Write("[Game]\n;" + std::string(4094, 'x') + "Lang=zz\n");
+    EXPECT_EQ(Read(), "fr") << "the tail of an over-long comment is not a setting";
+    Write("[Game]\nLang=" + std::string(5000, 'y') + "\nLang=en\n");
+    EXPECT_EQ(Read(), "en") << "an over-long line is skipped whole";
+    Write("[Game]\n;" + std::string(4000, 'x') + "\nLang=en");
+    EXPECT_EQ(Read(), "en") << "a line just under the limit, and a last line without its end";
+}
+
+TEST_F(ProfileTest, OnlyTheFirst64KilobytesAreRead) {
+    std::string blanks(kProfileReadLimit - 20, '\n');
+    Write("[Game]\n" + blanks + "Lang=en\n");
+    EXPECT_EQ(Read(), "en");
+    // The same key past the limit is not seen, nor is a line the limit cuts in two.
+    Write("[Game]\n" + std::string(200 * 1024, '\n') + "Lang=en\n");
+    EXPECT_EQ(Read(), "fr");
+    Write("[Game]\n" + std::string(kProfileReadLimit - 10, '\n') + "Lang=enormous\n");
+    EXPECT_EQ(Read(), "fr");
 }
 
 }  // namespace

@@ -62,6 +62,12 @@ TEST(LanguageTexts, FourLinesOfFontGlyphsThatFitTheScreen) {
             EXPECT_TRUE(hasGlyph) << lang << " line " << lines;
             // Drawn from x 0 (the bottom line) with a 12-pixel advance, the line fits the screen.
             EXPECT_LE(line.size() * 12, 640u) << lang << " line " << lines;
+            if (lines == 1) {
+                // The bottom line keeps clear of both edges of the screen by at least four cells.
+                size_t first = line.find_first_not_of(' ');
+                EXPECT_GE(first, 4u) << lang;
+                EXPECT_LE(line.size() + 4, 640u / 12) << lang;
+            }
             start = end + 1;
         }
         EXPECT_EQ(lines, 4) << lang;

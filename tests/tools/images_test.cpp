@@ -47,6 +47,7 @@ std::vector<Expected> AllImages() {
         list.push_back({l + "copyright.png", 640, 60});
         list.push_back({l + "credits.png", 640, 229});
         list.push_back({l + "bottom.png", 640, 229});
+        list.push_back({l + "pause.png", 480, 480});
     }
     return list;
 }
@@ -225,6 +226,50 @@ TEST(GeneratedImages, OverlaysHaveTransparentSurroundings) {
     EXPECT_FALSE(mouse.IsKey(1, 2));
     EXPECT_TRUE(mouse.IsKey(31, 0));
     EXPECT_TRUE(mouse.IsKey(31, 31));
+}
+
+// The announcement lines (bonuses, the perfect board, 5000 points) are one set: their letters have one
+// height, however long the words, in both languages.
+TEST(GeneratedImages, AnnouncementLinesShareOneLetterHeight) {
+    int lowest = 64, highest = 0;
+    for (const char* lang : kLanguages) {
+        for (const char* name : {"perfect", "5000", "bonus1000", "bonus500", "bonus2x", "bonusAddLine"}) {
+            RgbImage line = LoadRgb(std::string("data/") + lang + "/" + name + ".png");
+            ASSERT_TRUE(line.Loaded()) << name;
+            int top = 64, bottom = -1;
+            for (int y = 0; y < 64; ++y) {
+                if (KeyPixels(line, 0, y, 256, 1) < 256) {
+                    top = std::min(top, y);
+                    bottom = y;
+                }
+            }
+            int height = bottom - top + 1;
+            lowest = std::min(lowest, height);
+            highest = std::max(highest, height);
+        }
+    }
+    EXPECT_LE(highest - lowest, 2) << "ink heights from " << lowest << " to " << highest;
+}
+
+// The score screen sways row i (rank i + 1) sideways by up to i + 2 pixels; its text spans x 64 to 604 at
+// rest (the picture starts at y 251, rows every 16 pixels from y 302). Each row's bar holds the text
+// through its whole sway, and the table's frame stays at least six pixels beyond it.
+TEST(GeneratedImages, ScoreScreenBarsHoldEachRowThroughItsSway) {
+    for (const char* lang : kLanguages) {
+        RgbImage back = LoadRgb(std::string("data/") + lang + "/bottom.png");
+        ASSERT_TRUE(back.Loaded());
+        for (int i = 0; i < 9; ++i) {
+            int y = 302 + 16 * i - 251 + 8;
+            int reach = i + 2;
+            double bar = back.Luma(320, y);
+            for (int x = 64 - reach; x <= 604 + reach; ++x) {
+                ASSERT_NEAR(back.Luma(x, y), bar, 3.0) << lang << " row " << i + 1 << " x " << x;
+            }
+            for (int x = 604 + reach; x < 604 + reach + 6; ++x) {
+                EXPECT_LT(back.Luma(x, y), 60.0) << lang << " row " << i + 1 << ": the frame at x " << x;
+            }
+        }
+    }
 }
 
 // The name is typed at panel (21, 101) in 16-pixel glyphs, up to 27 characters and the cursor: that

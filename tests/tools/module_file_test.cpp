@@ -1,6 +1,7 @@
 // The music file's own structure, read byte by byte: a module of the 31-instrument kind whose samples
-// are all inside the file, whose loops stay inside their samples, and which never jumps or breaks out of a
-// pattern (so the whole song plays through before it starts again).
+// are all inside the file, whose loops stay inside their samples, which never breaks out of a pattern,
+// and whose one jump is the loop at its very end back to the restart position the header names, past
+// the intro (so the whole song plays through, and the intro is heard once).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -53,13 +54,19 @@ TEST(MusicFile, IsAWellFormedModuleThatPlaysThrough) {
     size_t patternBytes = size_t(patterns) * 64 * size_t(channels) * 4;
     EXPECT_EQ(mod.size(), 1084 + patternBytes + sampleBytes) << "sample data is cut or padded";
 
+    struct Jump {
+        int pattern, row, target;
+    };
+    std::vector<Jump> jumps;
     std::set<int> instrumentsPlayed;
     for (int p : used) {
         for (int cell = 0; cell < 64 * channels; ++cell) {
             size_t at = 1084 + (size_t(p) * 64 * size_t(channels) + size_t(cell)) * 4;
             int effect = mod[at + 2] & 0x0F;
-            EXPECT_NE(effect, 0xB) << "position jump in pattern " << p;
             EXPECT_NE(effect, 0xD) << "pattern break in pattern " << p;
+            if (effect == 0xB) {
+                jumps.push_back({p, cell / channels, mod[at + 3]});
+            }
             int instrument = (mod[at] & 0xF0) | (mod[at + 2] >> 4);
             if (instrument != 0) {
                 instrumentsPlayed.insert(instrument);
@@ -67,6 +74,16 @@ TEST(MusicFile, IsAWellFormedModuleThatPlaysThrough) {
         }
     }
     EXPECT_EQ(int(instrumentsPlayed.size()), instruments) << "every instrument is played";
+
+    int restart = mod[951];
+    EXPECT_EQ(restart, 1) << "the loop skips the intro";
+    ASSERT_EQ(jumps.size(), 1u) << "one jump, the loop";
+    EXPECT_EQ(jumps[0].pattern, mod[952 + size_t(positions) - 1]) << "the loop is in the last position";
+    EXPECT_EQ(jumps[0].row, 63);
+    EXPECT_EQ(jumps[0].target, restart);
+    for (int p = 0; p < positions - 1; ++p) {
+        EXPECT_NE(mod[952 + size_t(p)], jumps[0].pattern) << "the looping pattern is played only last";
+    }
 }
 
 }  // namespace

@@ -72,20 +72,49 @@ TEST_F(SoundFiles, EffectsAreShortClean16BitSounds) {
     }
 }
 
-// The penalty tick sounds every second while the player idles: it stays short and quieter than the rest.
-TEST_F(SoundFiles, TheIdleTickIsShortAndSoft) {
-    std::vector<uint8_t> tick = ReadBytes("data/sound/time.wav");
-    std::vector<uint8_t> bip = ReadBytes("data/sound/bip.wav");
-    ASSERT_GT(tick.size(), 44u);
-    EXPECT_LT((tick.size() - 44) / 2, size_t(44100 / 5));
-    auto peak = [](const std::vector<uint8_t>& wav) {
-        int p = 0;
-        for (size_t i = 0; i < (wav.size() - 44) / 2; ++i) {
-            p = std::max(p, std::abs(int(SampleAt(wav, i))));
+double RmsDb(const std::vector<double>& samples) {
+    double energy = 0;
+    for (double s : samples) {
+        energy += s * s;
+    }
+    return 10 * std::log10(energy / double(samples.size()) + 1e-12);
+}
+
+std::vector<double> Samples(const std::vector<uint8_t>& wav) {
+    std::vector<double> out((wav.size() - 44) / 2);
+    for (size_t i = 0; i < out.size(); ++i) {
+        out[i] = SampleAt(wav, i) / 32768.0;
+    }
+    return out;
+}
+
+// What is left above about 3 kHz: two passes of a one-pole high-pass.
+std::vector<double> Highs(const std::vector<double>& in) {
+    std::vector<double> out = in;
+    for (int pass = 0; pass < 2; ++pass) {
+        const double k = std::exp(-2 * 3.14159265358979 * 3000.0 / 44100.0);
+        double low = 0;
+        for (double& s : out) {
+            low = low * k + s * (1 - k);
+            s -= low;
         }
-        return p;
-    };
-    EXPECT_LT(peak(tick), peak(bip));
+    }
+    return out;
+}
+
+// The idle tick sounds every second while points drain away, and it is the only warning of it: it is
+// as loud as the other effects (its RMS within 6 dB of each one's), short, and no brighter than the bip
+// that the player hears all game long.
+TEST_F(SoundFiles, TheIdleTickIsAsLoudAsTheOthersButNotHarsh) {
+    std::vector<double> tick = Samples(ReadBytes("data/sound/time.wav"));
+    ASSERT_FALSE(tick.empty());
+    EXPECT_LT(tick.size(), size_t(44100 / 5));
+    for (const char* name : kEffects) {
+        double other = RmsDb(Samples(ReadBytes(std::string("data/sound/") + name + ".wav")));
+        EXPECT_NEAR(RmsDb(tick), other, 6.0) << name;
+    }
+    std::vector<double> bip = Samples(ReadBytes("data/sound/bip.wav"));
+    EXPECT_LT(RmsDb(Highs(tick)) - RmsDb(tick), RmsDb(Highs(bip)) - RmsDb(bip));
 }
 
 TEST_F(SoundFiles, MusicIsAtLeastFortyFiveSecondsOfRealMusicBeforeItLoops) {

@@ -35,6 +35,9 @@ const LanguageWords& FrenchWords() {
         "POINTS x2",
         "LIGNES !",
         "+1 VIE",
+        "PAUSE",
+        "P ou un clic pour reprendre",
+        "Échap : quitter la partie",
     };
     return words;
 }
@@ -72,6 +75,9 @@ const LanguageWords& EnglishWords() {
         "DOUBLE x2",
         "NEW LINES!",
         "+1 LIFE",
+        "PAUSED",
+        "P or a click to resume",
+        "Escape: leave the game",
     };
     return words;
 }

@@ -37,6 +37,10 @@ struct LanguageWords {
     const char* bonus2x;
     const char* bonusAddLine;
     const char* bonusLife;
+    // Pause screen
+    const char* pauseTitle;
+    const char* pauseResume;
+    const char* pauseQuit;
 };
 
 const LanguageWords& FrenchWords();

@@ -229,28 +229,33 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
     }
     WritePng(out, dir + "credits.png", credits, KeyMode::Opaque);
 
-    // Score screen: a card whose stripes follow the table's rows (headings at y 270, rows every 16 pixels
-    // from y 302, bottom line at y 465; this picture starts at y 251).
+    // Score screen. The game sways row i (rank i + 1) sideways by up to i + 2 pixels, so each row's bar is
+    // as wide as its whole sway plus a margin: the bars widen row by row into a fan, and the motion reads
+    // as part of the design. Headings at y 270, rows every 16 pixels from y 302 (ranks at x 64, names at
+    // 128, scores at 528, six 12-pixel cells), bottom line at y 465; this picture starts at y 251.
     Canvas scores(640, 229);
     PaintBackdrop(scores, 251);
-    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 108, 300, 100, 12); };
+    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 108, 313, 100, 12); };
     FillShape(scores, table, Solid({12, 12, 36}), 0.9f);
     StrokeShape(scores, 0, 0, 640, 229, table, {120, 140, 255}, 2);
     FillShape(
-        scores, [](float x, float y) { return SdRoundBox(x, y, 320, 27, 292, 11, 6); },
+        scores, [](float x, float y) { return SdRoundBox(x, y, 330, 27, 294, 11, 6); },
         VerticalGradient(16, {70, 60, 150}, 38, {36, 30, 90}));
+    constexpr float kRowLeft = 54, kRowRight = 614;  // a row's text at rest (64 to 604) and a margin
     for (int row = 0; row < 9; ++row) {
-        int y = 51 + 16 * row;
-        Colour stripe = row % 2 == 0 ? Colour{26, 28, 66} : Colour{18, 18, 48};
+        float y = 51 + 16 * float(row) + 8;
+        float centre = (kRowLeft + kRowRight) / 2;
+        float half = (kRowRight - kRowLeft) / 2 + float(row + 2);
+        Colour stripe = row % 2 == 0 ? Colour{28, 30, 72} : Colour{18, 18, 50};
         FillShape(
-            scores, [=](float x, float py) { return SdRoundBox(x, py, 320, float(y) + 8, 290, 8, 3); },
+            scores, [=](float x, float py) { return SdRoundBox(x, py, centre, y, half, 7.5f, 4); },
             Solid(stripe));
     }
-    // Trophy colours for the first three ranks: a small bar at the left of their rows.
+    // Trophy colours for the first three ranks: a small bar left of their rows, clear of their sway.
     const Colour medals[3] = {{255, 204, 64}, {200, 210, 230}, {210, 130, 70}};
     for (int row = 0; row < 3; ++row) {
         FillShape(
-            scores, [=](float x, float y) { return SdRoundBox(x, y, 40, float(51 + 16 * row) + 8, 6, 5, 2); },
+            scores, [=](float x, float y) { return SdRoundBox(x, y, 34, float(51 + 16 * row) + 8, 6, 5, 2); },
             Solid(medals[row]));
     }
     WritePng(out, dir + "bottom.png", scores, KeyMode::Opaque);

@@ -2,6 +2,7 @@
 // outlined words with nothing around them, so the board shows through.
 #include "message_art.h"
 
+#include <cmath>
 #include <string>
 
 #include "draw.h"
@@ -54,18 +55,85 @@ void DrawPanel(AssetOutput& out, const std::string& path, const std::string& tit
     WritePng(out, path, c, KeyMode::BlackIsTransparent);
 }
 
+// Every announcement line is drawn at one size, so they read as one set. A line too long for the picture
+// at that size is set in the condensed face, and squeezed sideways if even that is too wide: it keeps
+// the others' height.
+constexpr int kLineSize = 34;
+constexpr int kLineWidth = 236;
+
 void DrawLine(AssetOutput& out, const std::string& path, const std::string& text, Colour top, Colour bottom) {
     Canvas c(256, 64);
     TextStyle style;
     style.face = FontFace::Bold;
-    style.size = FitSize(text, FontFace::Bold, 34, 236);
+    style.size = kLineSize;
     style.fill = VerticalGradient(18, top, 46, bottom);
     style.outline = kInk;
     style.outlineWidth = 3;
     style.shadowOffset = 2;
     style.shadow = {20, 10, 30};
-    DrawWordsCentred(c, text, 128, 32, style);
+    TextMask mask = RenderText(text, style.face, style.size);
+    if (mask.width > kLineWidth) {
+        style.face = FontFace::CondensedBold;
+        mask = RenderText(text, style.face, style.size);
+    }
+    if (mask.width > kLineWidth) {
+        mask = SqueezeWidth(mask, kLineWidth);
+    }
+    DrawMask(c, mask, std::round(128 - float(mask.width) / 2), std::round(32 - float(mask.height) / 2),
+             style);
     WritePng(out, path, c, KeyMode::BlackIsTransparent);
+}
+
+// The pause screen covers the whole board, so a paused game gives no time to study it: the board's own
+// slots, dimmed, under a card with the word and how to go on.
+void DrawPause(AssetOutput& out, const std::string& path, const LanguageWords& w) {
+    Canvas c(480, 480);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 480; ++x) {
+            float fx = float(x) + 0.5f, fy = float(y) + 0.5f;
+            float dist = std::hypot(fx - 240, fy - 240) / 340.0f;
+            Colour col = Scale(Mix({14, 14, 36}, {26, 22, 60}, 0.5f + 0.5f * std::sin(fy / 160.0f)),
+                               1.0f - 0.6f * dist * dist);
+            float cx = std::floor(fx / 32) * 32 + 16, cy = std::floor(fy / 32) * 32 + 16;
+            if (SdRoundBox(fx, fy, cx, cy, 14.0f, 14.0f, 5.0f) < 0) {
+                col = Scale(col, 0.7f);
+            }
+            c.Blend(x, y, col, 1);
+        }
+    }
+    auto card = [](float x, float y) { return SdRoundBox(x, y, 240, 232, 190, 92, 16); };
+    AddGlow(c, 0, 0, 480, 480, card, {90, 110, 255}, 24, 0.35f);
+    FillShape(c, card, VerticalGradient(140, {34, 34, 86}, 324, {12, 12, 34}));
+    StrokeShape(c, 0, 0, 480, 480, card, {140, 160, 255}, 2);
+    StrokeShape(
+        c, 0, 0, 480, 480, [&](float x, float y) { return card(x, y) + 5; }, {60, 70, 150}, 1.2f);
+    // Two bars, the sign of a pause, above the word.
+    for (int side = -1; side <= 1; side += 2) {
+        float bx = 240 + float(side) * 14;
+        FillShape(
+            c, [=](float x, float y) { return SdRoundBox(x, y, bx, 178, 7, 20, 3); },
+            VerticalGradient(158, {255, 250, 200}, 198, {255, 150, 20}));
+    }
+    TextStyle head;
+    head.face = FontFace::Bold;
+    head.size = FitSize(w.pauseTitle, FontFace::Bold, 44, 340);
+    head.fill = VerticalGradient(214, {255, 250, 200}, 252, {255, 150, 20});
+    head.outline = kInk;
+    head.outlineWidth = 3;
+    head.shadowOffset = 3;
+    head.shadow = {2, 2, 8};
+    DrawWordsCentred(c, w.pauseTitle, 240, 234, head);
+    TextStyle sub;
+    sub.face = FontFace::Bold;
+    sub.size = FitSize(w.pauseResume, FontFace::Bold, 18, 340);
+    sub.fill = Solid({220, 228, 255});
+    sub.outline = kInk;
+    sub.outlineWidth = 1.2f;
+    DrawWordsCentred(c, w.pauseResume, 240, 276, sub);
+    sub.size = FitSize(w.pauseQuit, FontFace::Bold, 14, 340);
+    sub.fill = Solid({150, 160, 210});
+    DrawWordsCentred(c, w.pauseQuit, 240, 300, sub);
+    WritePng(out, path, c, KeyMode::Opaque);
 }
 
 }  // namespace
@@ -88,4 +156,5 @@ void WriteMessages(AssetOutput& out, const LanguageWords& w) {
     DrawLine(out, dir + "bonus500.png", "+500", {220, 235, 255}, {60, 120, 240});
     DrawLine(out, dir + "bonus1000.png", "+1000", {220, 235, 255}, {60, 120, 240});
     DrawLine(out, dir + "bonuslife.png", w.bonusLife, {255, 220, 230}, {230, 60, 120});
+    DrawPause(out, dir + "pause.png", w);
 }

@@ -48,7 +48,7 @@ std::vector<uint8_t> EncodeMod(const ModSong& song) {
         }
     }
     bytes.push_back(uint8_t(song.order.size()));
-    bytes.push_back(0);  // restart at the first position
+    bytes.push_back(uint8_t(song.restart));
     for (size_t i = 0; i < 128; ++i) {
         bytes.push_back(i < song.order.size() ? uint8_t(song.order[i]) : 0);
     }

@@ -38,6 +38,7 @@ struct ModSong {
     std::vector<ModInstrument> instruments;  // at most 31
     std::vector<ModPattern> patterns;
     std::vector<int> order;  // pattern numbers, at most 128
+    int restart = 0;         // the order position the song loops back to after its last one
 };
 
 int ModPeriod(int note);  // Amiga period of a note 0..35 at finetune 0

@@ -4,7 +4,7 @@
 //
 // Form, in A minor at 125 beats a minute (speed 6, 64 rows = 4 bars per pattern):
 //   intro, verse 1, verse 2, chorus 1, chorus 2, bridge, verse 1, chorus 2, turnaround
-// The turnaround ends on E major, which resolves into the intro when the song starts again.
+// The turnaround ends on E major, which resolves into verse 1 when the song loops (the intro plays once).
 #include "music.h"
 
 #include <algorithm>
@@ -395,6 +395,14 @@ ModSong ComposeSong() {
         }
     }
     song.order = {0, 1, 2, 3, 4, 5, 1, 4, 6};
+    // The intro is heard once: the song loops back to verse 1, which the turnaround resolves into. The
+    // header's restart position says so, but not every player reads it (MikMod's loader, the game's own
+    // player, does not), so the turnaround's last row also jumps there. Speed, tempo and panning are set
+    // on the intro's first rows and stay set across the loop.
+    song.restart = 1;
+    ModCell& jump = song.patterns[song.order.back()].At(kModRows - 1, kBass);
+    jump.effect = 0xB;
+    jump.param = song.restart;
     return song;
 }
 

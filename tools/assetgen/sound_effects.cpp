@@ -1,5 +1,6 @@
 // Sound effects, each built from a few tones and noise bursts. Every effect is normalised to its own peak
-// (quiet for the tick that repeats every second, louder for the rare fanfares) and faded at both ends.
+// and faded at both ends; their loudness (RMS) stays within a few decibels of each other, the tick that
+// repeats every second included.
 #include "sound_effects.h"
 
 #include <algorithm>
@@ -79,6 +80,16 @@ class Mix {
         synth::LowPass a, b;
         for (double& s : samples_) {
             s = b.Run(a.Run(s, cutoff, kWavRate), cutoff, kWavRate);
+        }
+    }
+    // Soft clipping: raises the body of a short sound against its first peak, without hard edges.
+    void Saturate(double drive) {
+        double loudest = 1e-9;
+        for (double sample : samples_) {
+            loudest = std::max(loudest, std::fabs(sample));
+        }
+        for (double& sample : samples_) {
+            sample = std::tanh(drive * sample / loudest);
         }
     }
     std::vector<double> Finish(double peak) {
@@ -180,12 +191,17 @@ std::vector<double> Points() {  // points bonus: a two-note coin
     return m.Finish(0.65);
 }
 
-std::vector<double> Tick() {  // the idle penalty: a dry, low wooden tock
-    Mix m(0.09);
-    m.Add({0, 0.09, 820, 560, Wave::Sine, 1.0, 0.001, 0.018});
-    m.Add({0, 0.09, 1640, 1200, Wave::Sine, 0.3, 0.001, 0.008});
-    m.AddNoise(0, 0.03, 4000, 1500, 0.4, 0.004, 23);
-    return m.Finish(0.5);
+// The idle penalty: a round wooden tock. It is the only warning that points are draining, so it sits
+// as loud as the other effects; its strength is in the low middle, with a short soft attack and no
+// bright noise, so that hearing it once a second does not grate.
+std::vector<double> Tick() {
+    Mix m(0.12);
+    m.Add({0, 0.12, 620, 500, Wave::Sine, 1.0, 0.0015, 0.045});
+    m.Add({0, 0.12, 1560, 1400, Wave::Sine, 0.22, 0.0015, 0.014});
+    m.Add({0, 0.12, 190, 150, Wave::Sine, 0.45, 0.002, 0.035});
+    m.AddNoise(0, 0.02, 2200, 900, 0.25, 0.003, 23);
+    m.Saturate(1.2);
+    return m.Finish(0.6);
 }
 
 std::vector<double> Life() {  // a life earned: a quick rising jingle

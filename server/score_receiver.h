@@ -1,0 +1,122 @@
+// The TCP side of the server: takes connections, reads one message from each until the sender's close,
+// checks it and hands valid scores to the store. A connection is closed only after its score is committed,
+// so a sender that waits for the close knows its score is kept.
+//
+// One thread reads every connection (epoll); a second writes to the database in batches, so one slow
+// commit serves every score that arrived meanwhile. Abuse is bounded: a limit on open connections, a
+// deadline for the whole message from the accept, the game's own size limit, a per-address rate limit.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "server/score_parser.h"
+#include "server/score_store.h"
+#include "server/server_log.h"
+
+struct ReceiverOptions {
+    std::string bindAddress = "0.0.0.0";
+    uint16_t port = 4242;  // 0 picks a free port
+    int maxConnections = 512;
+    std::chrono::milliseconds readTimeout{5000};
+    int ratePerMinute = 60;  // messages per address and minute, in bursts of as many; 0 for no limit
+    ExpectedSender expected;
+    // How long shut-down keeps retrying a database that refuses the last scores.
+    std::chrono::milliseconds storeGrace{10000};
+};
+
+class RateLimiter {
+  public:
+    explicit RateLimiter(int messagesPerMinute) : perMinute(messagesPerMinute) {}
+    // True when the address may send one more message at `now`.
+    bool Allow(const std::string& address, std::chrono::steady_clock::time_point now);
+    size_t TrackedAddresses() const { return buckets.size(); }
+
+  private:
+    struct Bucket {
+        double tokens;
+        std::chrono::steady_clock::time_point updated;
+    };
+    void Forget(std::chrono::steady_clock::time_point now);
+
+    int perMinute;
+    std::unordered_map<std::string, Bucket> buckets;
+    std::chrono::steady_clock::time_point lastSweep{};
+};
+
+class ScoreReceiver {
+  public:
+    ScoreReceiver(ReceiverOptions options, ScoreStore* writer, ServerStats* stats, RefusalLog* refusals);
+    ~ScoreReceiver();
+    ScoreReceiver(const ScoreReceiver&) = delete;
+    ScoreReceiver& operator=(const ScoreReceiver&) = delete;
+
+    // Binds and listens; false with the reason.
+    bool Listen(std::string* error);
+    uint16_t Port() const { return boundPort; }
+
+    // Serves until Stop. Then it accepts nothing more, gives the connections being read the rest of their
+    // time, stores every valid score received and returns.
+    void Run();
+
+    // From any thread, or a signal handler (it only writes to an eventfd).
+    void Stop();
+
+  private:
+    struct Connection;
+    struct Pending {
+        StoredScore score;
+        int fd;
+    };
+
+    void Accept();
+    void ReadFrom(int fd);
+    // Ends a connection being read: closed, and out of the event set and the table.
+    void CloseReading(int fd);
+    void ExpireDeadlines(std::chrono::steady_clock::time_point now);
+    void UpdateAccepting(std::chrono::steady_clock::time_point now);
+    size_t OpenConnections() const;
+    void StoreLoop();
+    void CloseAll(const std::vector<Pending>& batch, bool stored);
+
+    ReceiverOptions options;
+    ScoreStore* writer;
+    ServerStats* stats;
+    RefusalLog* refusals;
+    RateLimiter limiter;
+
+    int listenFd = -1;
+    int epollFd = -1;
+    int wakeFd = -1;
+    uint16_t boundPort = 0;
+    bool accepting = false;
+    std::chrono::steady_clock::time_point acceptPausedUntil{};
+
+    std::unordered_map<int, std::unique_ptr<Connection>> reading;
+    // Deadlines in accept order; all share one time-out, so the front is always the earliest.
+    struct Deadline {
+        std::chrono::steady_clock::time_point at;
+        int fd;
+        uint64_t id;  // a closed connection's fd may be reused: the id tells them apart
+    };
+    std::deque<Deadline> deadlines;
+    uint64_t nextId = 1;
+
+    std::mutex queueMutex;
+    std::condition_variable queueChanged;
+    std::vector<Pending> queue;
+    bool finishing = false;
+    std::chrono::steady_clock::time_point finishingSince{};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<size_t> waitingForStore{0};
+    std::thread storeThread;
+};

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The score screen in both languages, reached by keyboard only: a key skips the logo intro (the menu must
+# be up within a few seconds instead of after nine), Down twice lights the scores button and Return opens
+# it. Two screenshots half a swing apart (build/e2e-shots/scores_<lang>_a.png and _b.png) must show the
+# backdrop, rows that sway, and a bottom line and score column that keep clear of the screen's edges and
+# the table's frame.
+set -u
+quz=$1
+source "$(dirname "$0")/lib/xvfb.sh"
+start_xvfb
+export SDL_AUDIODRIVER=dummy
+shots=$PWD/e2e-shots
+mkdir -p "$shots"
+rm -f "$shots"/scores_{fr,en}_*.png "$shots"/skipped_{fr,en}.png
+data=$(dirname "$quz")/data
+[[ -d $data ]] || data=$PWD/data
+data=$(readlink -f "$data")
+
+# Fraction (0..1) of the reference image's pixels that the screenshot shows unchanged at (x, y), over a
+# w by h region of both (the reference is cropped from sx, sy).
+shows() {
+  local png=$1 image=$2 x=$3 y=$4 w=$5 h=$6 sx=${7:-0} sy=${8:-0}
+  /usr/bin/convert "$png" -crop "${w}x${h}+${x}+${y}" +repage -alpha off "$work/crop.png"
+  /usr/bin/convert "$image" -crop "${w}x${h}+${sx}+${sy}" +repage -alpha off "$work/ref.png"
+  /usr/bin/convert "$work/crop.png" "$work/ref.png" -compose difference -composite -colorspace gray \
+    -threshold 4% -format "%[fx:1-mean]" info:
+}
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+# Stars rise over the whole menu: a region is taken as clear when one of three screenshots shows it so.
+clear_in_some() {
+  local name=$1 best=0 f
+  shift
+  for i in 1 2 3; do
+    shot "${name}_$i"
+    f=$(shows "$shots/${name}_$i.png" "$@")
+    at_least "$f" "$best" && best=$f
+    rm -f "$shots/${name}_$i.png"
+    at_least "$best" 0.97 && break
+    sleep 0.3
+  done
+  echo "$best"
+}
+
+for lang in fr en; do
+  work=$(mktemp -d)
+  printf '[Game]\nLang=%s\n' "$lang" >"$work/quz.ini"
+  ln -s "$data" "$work/data"
+  (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
+  game=$!
+  E2E_PIDS+=("$game")
+  window=$(wait_for_window 10) || fail "no game window"
+  shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
+
+  # The logo is on its way in; a key ends it and the menu fades in (1.3 s).
+  sleep 1.5
+  press_key space
+  sleep 2.5
+  shot "skipped_$lang"
+  f=$(shows "$shots/skipped_$lang.png" "$data/title.png" 0 0 640 251)
+  at_least "$f" 0.6 || fail "$lang: no menu 4 s after the start although a key skipped the logo ($f)"
+
+  press_key Down
+  press_key Down
+  press_key Return
+  sleep 0.6
+  shot "scores_${lang}_a"
+  sleep 0.9  # the rows' phase moves a radian every 300 ms: this is half a swing on
+  shot "scores_${lang}_b"
+  f=$(shows "$shots/scores_${lang}_a.png" "$data/$lang/bottom.png" 0 251 640 229)
+  at_least "$f" 0.5 || fail "$lang: the keyboard did not open the score screen ($f)"
+  f=$(shows "$shots/scores_${lang}_a.png" "$shots/scores_${lang}_b.png" 0 430 640 16 0 430)
+  at_least 0.99 "$f" || fail "$lang: row 9 does not sway"
+
+  # The bottom line (y 465) keeps six cells clear at both ends; the score column keeps off the frame.
+  f=$(clear_in_some "margin_$lang" "$data/$lang/bottom.png" 0 465 72 15 0 214)
+  at_least "$f" 0.97 || fail "$lang: the bottom line reaches the left edge ($f)"
+  f=$(clear_in_some "margin_$lang" "$data/$lang/bottom.png" 568 465 72 15 568 214)
+  at_least "$f" 0.97 || fail "$lang: the bottom line reaches the right edge ($f)"
+  f=$(clear_in_some "frame_$lang" "$data/$lang/bottom.png" 618 300 22 150 618 49)
+  at_least "$f" 0.97 || fail "$lang: the scores reach the table's frame ($f)"
+
+  press_key F12
+  wait_exit "$game" 5 || fail "$lang: F12 did not end the program"
+  [[ -s $work/stderr ]] && fail "$lang: unexpected stderr: $(cat "$work/stderr")"
+  rm -rf "$work"
+done
+echo "score screen by keyboard in fr and en: backdrop, sway and margins; screenshots in $shots"

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The game against a real score server: quz-scored started here on the loopback, the real game played in
+# an X window until its name entry, a name typed and confirmed; the score must then be on the leaderboard,
+# in the JSON and on the page as headless Chromium shows it (screenshots in build/e2e-shots/).
+# The game sends to port 4242 on localhost: when that port is taken, the test is skipped (status 77).
+set -u
+quz=$1
+scored=$(dirname "$quz")/server/quz-scored
+source "$(dirname "$0")/lib/xvfb.sh"
+[[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
+command -v curl >/dev/null || fail "curl is missing"
+
+port_free() { ! (exec 3<>/dev/tcp/127.0.0.1/4242) 2>/dev/null; }
+if ! port_free; then
+  echo "SKIP: port 4242 is in use, and the game only sends there"
+  exit 77
+fi
+
+work=$(mktemp -d)
+shots=$PWD/e2e-shots
+mkdir -p "$shots"
+rm -f "$shots"/score_server_*.png
+"$scored" --bind 127.0.0.1 --port 4242 --http-bind 127.0.0.1 --http-port 0 --db "$work/scores.sqlite" \
+  >"$work/server.log" 2>&1 &
+server=$!
+E2E_PIDS+=("$server")
+web=""
+for _ in $(seq 100); do
+  web=$(grep -o 'web on 127.0.0.1:[0-9]*' "$work/server.log" | cut -d: -f2)
+  [[ -n $web ]] && break
+  kill -0 "$server" 2>/dev/null || break
+  sleep 0.1
+done
+if [[ -z $web ]]; then
+  # Another program may have taken the port between the check and the start.
+  grep -q "cannot listen" "$work/server.log" && { echo "SKIP: port 4242 was taken: $(cat "$work/server.log")"; exit 77; }
+  fail "quz-scored did not start: $(cat "$work/server.log")"
+fi
+
+start_xvfb
+export SDL_AUDIODRIVER=dummy
+(cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
+game=$!
+E2E_PIDS+=("$game")
+window=$(wait_for_window 10) || fail "no game window"
+shot() { import -display "$DISPLAY" -window "$window" "$work/$1.png" 2>/dev/null; }
+
+# The logo intro and the menu's fade-in, then the play button.
+sleep 11
+xdotool mousemove --window "$window" 320 270 click 1
+sleep 4
+
+data=$(dirname "$quz")/data
+[[ -d $data ]] || data=$PWD/data
+# The name entry's image is on screen: its non-black pixels (black is its colour key) show unchanged.
+entry_shown() {
+  /usr/bin/convert "$work/now.png" -crop 380x128+50+150 +repage -alpha off "$work/crop.png"
+  /usr/bin/convert "$data/fr/hiscore.png" -crop 380x128+0+0 +repage -alpha off "$work/ref.png"
+  /usr/bin/convert "$work/ref.png" -fill white +opaque black -colorspace gray "$work/mask.png"
+  local differ masked
+  differ=$(/usr/bin/convert "$work/crop.png" "$work/ref.png" -compose difference -composite -colorspace gray \
+    -threshold 4% "$work/mask.png" -compose multiply -composite -format "%[fx:mean]" info:)
+  masked=$(/usr/bin/convert "$work/mask.png" -format "%[fx:mean]" info:)
+  awk -v d="$differ" -v m="$masked" 'BEGIN { exit !(m > 0 && 1 - d / m >= 0.97) }'
+}
+sweep=()
+for row in $(seq 14 -1 0); do
+  for col in $(seq 0 14); do
+    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
+  done
+done
+entry=""
+for _ in $(seq 1 80); do
+  xdotool "${sweep[@]}"
+  shot now || fail "screenshot"
+  if entry_shown; then entry=1; break; fi
+  kill -0 "$game" 2>/dev/null || fail "the game ended: $(cat "$work/stderr")"
+done
+[[ -n $entry ]] || fail "no name entry after 80 sweeps"
+
+name="SRV E2E $((RANDOM % 9000 + 1000))"
+xdotool type --delay 80 "$name"
+sleep 0.3
+press_key Return
+sleep 4
+grep -q "Score not sent" "$work/stderr" && fail "the game could not send its score: $(cat "$work/stderr")"
+
+json=$(curl -sf "http://127.0.0.1:$web/api/scores?period=today") || fail "no JSON from the server"
+echo "$json" | grep -q "\"name\":\"$name\"" || fail "the name is not in the JSON: $json"
+score=$(echo "$json" | sed -n "s/.*\"name\":\"$name\",\"rank\":[0-9]*,\"score\":\\(-\\?[0-9]*\\).*/\\1/p")
+[[ -n $score ]] || fail "no score for $name in $json"
+
+url="http://127.0.0.1:$web/?period=today&lang=en"
+chrome=(chromium --headless --no-sandbox --disable-gpu --no-first-run --hide-scrollbars
+        --user-data-dir="$work/profile")
+timeout 90 "${chrome[@]}" --dump-dom "$url" >"$work/dom.html" 2>/dev/null
+grep -q "<td class=\"name\">$name</td><td class=\"score\">$score</td>" "$work/dom.html" \
+  || fail "the page does not show $name with $score: $(cat "$work/dom.html")"
+timeout 90 "${chrome[@]}" --window-size=1024,700 --screenshot="$shots/score_server_page.png" "$url" >/dev/null 2>&1
+timeout 90 "${chrome[@]}" --window-size=390,844 --screenshot="$shots/score_server_phone.png" "$url" >/dev/null 2>&1
+[[ -s $shots/score_server_page.png && -s $shots/score_server_phone.png ]] || fail "no screenshot of the page"
+
+press_key F12
+wait_exit "$game" 5 || fail "F12 did not end the game"
+kill -TERM "$server"
+wait_exit "$server" 10 || fail "quz-scored did not stop on SIGTERM"
+[[ $EXIT_STATUS -eq 0 ]] || fail "quz-scored exit status $EXIT_STATUS: $(cat "$work/server.log")"
+echo "the game's score for \"$name\" ($score) is in the JSON and on the page; shots in $shots"
+rm -rf "$work"

@@ -1,0 +1,42 @@
+// The language text file with any bytes: at most four texts, each within its 256-byte buffer and
+// terminated, then drawn with the bitmap font as the score screen draws them.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/stat.h>
+
+#include "app/language.h"
+#include "fuzz_support.h"
+#include "gfx/font.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    EnterFuzzScratchFolder();
+    static SDL_Surface* target = nullptr;
+    static SDL_Surface* font = nullptr;
+    if (target == nullptr) {
+        InitFont();
+        mkdir("data", 0700);
+        target = MakeFuzzSurface(5, 640, 480);
+        font = MakeFuzzSurface(5, 640, 16);
+        SDL_SetColorKey(font, SDL_SRCCOLORKEY, 0);
+    }
+    if (!WriteFuzzFile("data/text_zz.txt", data, size)) {
+        return 0;
+    }
+    char texts[4][256];
+    memset(texts, 0x55, sizeof texts);
+    if (!ReadLanguageTexts("zz", texts)) {
+        abort();
+    }
+    for (const auto& text : texts) {
+        if (memchr(text, '\0', sizeof text) == nullptr) {
+            abort();
+        }
+    }
+    DrawText(target, 46, 270, texts[1], font);
+    DrawText(target, 128, 270, texts[2], font);
+    DrawText(target, 534, 270, texts[3], font);
+    DrawText(target, 0, 465, texts[0], font);
+    return 0;
+}

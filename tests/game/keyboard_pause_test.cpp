@@ -1,0 +1,222 @@
+// Play by keyboard (the cursor cell, its edges, the held arrow's repeat, the hand-back to the mouse) and
+// the pause (by P and by a lost focus; nothing moves while paused; Escape still ends the game).
+#include <cstring>
+#include <vector>
+
+#include "game_test_support.h"
+#include "platform/input.h"
+
+namespace {
+
+// In column 1 (empty columns close to the left), five red blocks with a double-points bonus among them
+// over a green pair, and a green block above them; a blue pair in column 0 keeps a move on the board so
+// the level does not end.
+void Stage(Game& game) {
+    ClearBoard(game);
+    Put(game, 0, 14, 3);
+    Put(game, 0, 13, 3);
+    for (int row = 8; row < 13; ++row) {
+        Put(game, 1, row, 1);
+    }
+    Put(game, 1, 10, kDoubleBonus);
+    Put(game, 1, 13, 2);
+    Put(game, 1, 14, 2);
+    Put(game, 1, 3, 2);  // falls onto the green pair once the red group has gone
+    game.score = 0;
+    game.levelPoints = 0;
+}
+
+void PushActive(Uint8 gain, Uint8 state) {
+    SDL_Event event = {};
+    event.type = SDL_ACTIVEEVENT;
+    event.active.gain = gain;
+    event.active.state = state;
+    SDL_PushEvent(&event);
+}
+
+class KeyboardPlay : public GameSession {
+  protected:
+    void SetUp() override {
+        GameSession::SetUp();
+        FillWithoutMoves(*game);
+        Put(*game, 0, 14, 3);
+        Put(*game, 0, 13, 3);
+        ASSERT_TRUE(FinishFadeIn());
+        Stage(*game);
+    }
+    void Key(SDLKey key, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            PushKey(key, 0);
+        }
+        Frame();
+    }
+    std::vector<int32_t> Cells() const { return {game->cells, game->cells + kCellCount}; }
+    // Frames enough for every block to have fallen.
+    void Settle() {
+        for (int i = 0; i < 20; ++i) {
+            Frame();
+        }
+    }
+};
+
+TEST_F(KeyboardPlay, SpaceOnTheCursorRemovesWhatAClickOnThatCellRemoves) {
+    ClickCell(1, 11);
+    Settle();
+    const int32_t clickScore = game->score;
+    const std::vector<int32_t> clickCells = Cells();
+    EXPECT_EQ(clickScore, 2 * 5 * 5) << "the group of five with its double bonus";
+
+    Stage(*game);
+    WarpTo(600, 10);
+    Frame();
+    // The pointer is over the panel: the cursor starts from the middle cell (7, 7).
+    Key(SDLK_LEFT, 6);
+    Key(SDLK_DOWN, 4);
+    EXPECT_TRUE(game->keyboardAim);
+    EXPECT_EQ(game->cursorColumn, 1);
+    EXPECT_EQ(game->cursorRow, 11);
+    EXPECT_EQ(game->hoverPoints, 25) << "the group is lit and offered as under the pointer";
+    EXPECT_NE(game->highlight[CellIndex(1, 8)], 0);
+    Key(SDLK_SPACE);
+    Settle();
+    EXPECT_EQ(game->score, clickScore);
+    EXPECT_EQ(Cells(), clickCells);
+
+    // Return does the same as Space; a cursor on a single block removes nothing, as a click there.
+    Stage(*game);
+    Frame();
+    Key(SDLK_RETURN);
+    Frame();
+    EXPECT_EQ(game->score, clickScore);
+    Key(SDLK_LEFT, 4);
+    Key(SDLK_UP, 3);  // (0, 8): an empty cell, the cursor stopped at the left edge
+    Key(SDLK_RETURN);
+    EXPECT_EQ(game->score, clickScore);
+    EXPECT_EQ(game->settleFrames, 15);
+}
+
+TEST_F(KeyboardPlay, TheCursorStopsAtTheBoardsEdges) {
+    Key(SDLK_LEFT, 20);
+    Key(SDLK_UP, 20);
+    EXPECT_EQ(game->cursorColumn, 0);
+    EXPECT_EQ(game->cursorRow, 0);
+    Key(SDLK_RIGHT, 20);
+    Key(SDLK_DOWN, 20);
+    EXPECT_EQ(game->cursorColumn, kBoardSize - 1);
+    EXPECT_EQ(game->cursorRow, kBoardSize - 1);
+}
+
+TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
+    HoldKey(SDLK_RIGHT, true);
+    Key(SDLK_RIGHT);
+    EXPECT_EQ(game->cursorColumn, 8);
+    for (int i = 0; i < 23; ++i) {
+        Frame(10);  // 240 ms of the 250 before the first repeat
+    }
+    EXPECT_EQ(game->cursorColumn, 8);
+    Frame(10);
+    EXPECT_EQ(game->cursorColumn, 9);
+    for (int i = 0; i < 14; ++i) {
+        Frame(10);  // two repeats at 70 ms
+    }
+    EXPECT_EQ(game->cursorColumn, 11);
+    HoldKey(SDLK_RIGHT, false);
+    for (int i = 0; i < 20; ++i) {
+        Frame(10);
+    }
+    EXPECT_EQ(game->cursorColumn, 11);
+
+    // The first arrow after the mouse takes the cursor from the cell under the pointer.
+    WarpTo(CellCentre(1), CellCentre(12));
+    Frame();
+    EXPECT_FALSE(game->keyboardAim);
+    EXPECT_EQ(game->hoverPoints, 25);
+    Key(SDLK_UP);
+    EXPECT_EQ(game->cursorColumn, 1);
+    EXPECT_EQ(game->cursorRow, 11);
+    WarpTo(CellCentre(0), CellCentre(14));
+    Frame();
+    EXPECT_FALSE(game->keyboardAim);
+    EXPECT_EQ(game->hoverPoints, 4) << "the pointer aims again";
+}
+
+// Everything that moves with time is set going, then the game is paused for 30 seconds of frames.
+TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
+    ClickCell(1, 11);  // a removal: blocks above fall, the score starts rolling, the double bonus shows
+    Frame(10);
+    game->linesPending = 3;
+    game->lineTimer = 150;
+    game->timeLeft = 2500;
+    Key(SDLK_p);
+    ASSERT_TRUE(game->paused);
+
+    struct Snapshot {
+        int32_t score, shownScore, levelPoints, timeLeft, settleFrames, messageX;
+        float linesPending, lineTimer, fadeLevel;
+        double doubleTimer;
+        std::vector<int32_t> cells;
+        bool operator==(const Snapshot&) const = default;
+    };
+    auto take = [&] {
+        return Snapshot{
+            game->score,    game->shownScore,   game->levelPoints, game->timeLeft,  game->settleFrames,
+            game->messageX, game->linesPending, game->lineTimer,   game->fadeLevel, game->doubleTimer,
+            Cells()};
+    };
+    const Snapshot before = take();
+    ASSERT_GT(before.doubleTimer, 0);
+    ASSERT_NE(before.shownScore, before.score);
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(Frame(100));
+    }
+    EXPECT_TRUE(take() == before) << "something moved during the pause";
+    EXPECT_TRUE(game->paused);
+
+    Key(SDLK_p);  // the frame that resumes moves nothing either
+    EXPECT_FALSE(game->paused);
+    EXPECT_TRUE(take() == before);
+    Frame(100);
+    EXPECT_EQ(game->timeLeft, before.timeLeft - 100);
+    EXPECT_FLOAT_EQ(game->lineTimer, before.lineTimer - 100);
+    EXPECT_DOUBLE_EQ(game->doubleTimer, before.doubleTimer - 10);
+    EXPECT_NE(game->shownScore, before.shownScore);
+}
+
+TEST_F(KeyboardPlay, ALostFocusPausesAClickResumesWithoutRemovingAndEscapeStillEnds) {
+    PushActive(0, SDL_APPMOUSEFOCUS);  // the mouse leaving the window is no reason to stop
+    Frame();
+    EXPECT_FALSE(game->paused);
+    PushActive(0, SDL_APPINPUTFOCUS);
+    Frame();
+    EXPECT_TRUE(game->paused);
+    PushActive(1, SDL_APPINPUTFOCUS);
+    Frame();
+    EXPECT_TRUE(game->paused) << "coming back does not resume by itself";
+
+    ClickCell(1, 11);
+    Frame();
+    EXPECT_FALSE(game->paused);
+    EXPECT_EQ(game->score, 0) << "the click that resumes removes nothing";
+
+    Key(SDLK_p);
+    ASSERT_TRUE(game->paused);
+    HoldKey(SDLK_ESCAPE, true);
+    Frame();
+    EXPECT_FALSE(game->paused);
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
+    EXPECT_GT(RunToEnd(), 0) << "the fade-out runs and the session ends";
+}
+
+TEST_F(KeyboardPlay, PIsALetterDuringNameEntryAndNoPauseOnceTheLevelIsOver) {
+    game->levelPhase = LevelPhase::NameEntry;
+    PushKey(SDLK_p, 'p');
+    Frame();
+    EXPECT_FALSE(game->paused);
+    EXPECT_STREQ(game->playerName, "p");
+    game->levelPhase = LevelPhase::Lost;
+    game->messageDelay = 3000;
+    Key(SDLK_p);
+    EXPECT_FALSE(game->paused);
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+// The TCP side in this process, against a real SQLite file or a store that fails on purpose: a score is
+// committed before its connection closes, abusive senders are dropped in bounded time, the limits hold,
+// and a stop stores what was received.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "server/score_receiver.h"
+#include "server_support.h"
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A store that refuses while told to, and counts what it took.
+class FlakyStore final : public ScoreStore {
+  public:
+    std::atomic<bool> failing{false};
+    std::atomic<int> stored{0};
+    bool StoreScores(const std::vector<StoredScore>& scores) override {
+        if (failing.load()) {
+            return false;
+        }
+        stored.fetch_add(static_cast<int>(scores.size()));
+        return true;
+    }
+    bool Leaderboard(const LeaderQuery&, std::vector<LeaderRow>*) override { return false; }
+    bool CountScores(int64_t* count) override {
+        *count = stored.load();
+        return true;
+    }
+    std::string LastError() const override { return "refused on purpose"; }
+    const char* Kind() const override { return "flaky"; }
+};
+
+// A receiver on a free loopback port, run on its own thread for the test's length.
+class Running {
+  public:
+    Running(const ReceiverOptions& options, ScoreStore* store)
+        : receiver(OnLoopback(options), store, &stats, &refusals) {
+        std::string error;
+        listening = receiver.Listen(&error);
+        if (listening) {
+            thread = std::thread([this] { receiver.Run(); });
+        }
+    }
+    ~Running() { Stop(); }
+    void Stop() {
+        if (thread.joinable()) {
+            receiver.Stop();
+            thread.join();
+        }
+    }
+    uint16_t Port() const { return receiver.Port(); }
+    static ReceiverOptions OnLoopback(ReceiverOptions options) {
+        options.bindAddress = "127.0.0.1";
+        options.port = 0;
+        return options;
+    }
+
+    ServerStats stats;
+    RefusalLog refusals;
+    ScoreReceiver receiver;
+    bool listening = false;
+    std::thread thread;
+};
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class ScoreReceiverTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        store = OpenScoreStore(folder.Path() + "/scores.sqlite", &error);
+        ASSERT_NE(store, nullptr) << error;
+    }
+    int64_t Count() {
+        int64_t count = -1;
+        EXPECT_TRUE(store->CountScores(&count));
+        return count;
+    }
+    TempFolder folder;
+    std::unique_ptr<ScoreStore> store;
+};
+
+}  // namespace
+
+TEST_F(ScoreReceiverTest, StoresAValidScoreBeforeClosingAndRefusesEverythingElse) {
+    Running server(ReceiverOptions{}, store.get());
+    ASSERT_TRUE(server.listening);
+    ASSERT_EQ(SendToServer(server.Port(), Wire(GameText("ANNA", 4200))), SendOutcome::kClosed);
+    // Seen closed, so already committed: no waiting here.
+    EXPECT_EQ(Count(), 1);
+    // In pieces, as a slow network may deliver it.
+    SendOptions pieces;
+    pieces.chunks = 4;
+    pieces.gap = 10ms;
+    EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("BOB", 1)), pieces), SendOutcome::kClosed);
+    EXPECT_EQ(Count(), 2);
+
+    std::vector<uint8_t> damaged = Wire(GameText("EVE", 1));
+    damaged[3] ^= 1;
+    EXPECT_NE(SendToServer(server.Port(), damaged), SendOutcome::kNoAnswer);
+    EXPECT_NE(SendToServer(server.Port(), Wire(GameText("EVE", 1, 1, ""))), SendOutcome::kNoAnswer);
+    EXPECT_NE(SendToServer(server.Port(), {}), SendOutcome::kNoAnswer);
+    std::vector<uint8_t> huge(100000, 'x');
+    auto start = Clock::now();
+    EXPECT_NE(SendToServer(server.Port(), huge, {1, 0ms, false, 3000ms}), SendOutcome::kNoAnswer);
+    EXPECT_LT(SecondsSince(start), 1.0);  // dropped as soon as it is too long, not at the end
+    EXPECT_EQ(Count(), 2);
+    server.Stop();
+    EXPECT_EQ(server.stats.stored.load(), 2u);
+    EXPECT_EQ(server.stats.refused[static_cast<size_t>(Verdict::kBadChecksum)].load(), 1u);
+    EXPECT_EQ(server.stats.refused[static_cast<size_t>(Verdict::kBadMode)].load(), 1u);
+    EXPECT_EQ(server.stats.refused[static_cast<size_t>(Verdict::kTruncated)].load(), 1u);
+    EXPECT_EQ(server.stats.refused[static_cast<size_t>(Verdict::kOversized)].load(), 1u);
+    EXPECT_EQ(server.stats.RefusedTotal(), 4u);
+}
+
+TEST_F(ScoreReceiverTest, DropsSilentAndTricklingSendersWithinFiveSeconds) {
+    Running server(ReceiverOptions{}, store.get());  // the default read time-out
+    ASSERT_TRUE(server.listening);
+    auto start = Clock::now();
+    auto silent = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), {}, {1, 0ms, false, 8000ms});
+    });
+    // One byte a second, the message never complete.
+    std::vector<uint8_t> wire = Wire(GameText("SLOW", 1));
+    auto trickle = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), wire, {wire.size(), 1000ms, true, 8000ms});
+    });
+    EXPECT_NE(silent.get(), SendOutcome::kNoAnswer);
+    EXPECT_LE(SecondsSince(start), 5.3);
+    // The trickling client only learns of the close at its next byte: the server's count tells the time.
+    while (server.stats.timedOut.load() < 2 && SecondsSince(start) < 8) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_LE(SecondsSince(start), 5.3);
+    EXPECT_EQ(server.stats.timedOut.load(), 2u);
+    EXPECT_NE(trickle.get(), SendOutcome::kNoAnswer);
+    EXPECT_EQ(Count(), 0);
+}
+
+TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
+    ReceiverOptions options;
+    options.ratePerMinute = 3;
+    {
+        Running server(options, store.get());
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("R", i))), SendOutcome::kClosed);
+        }
+        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("R", 3))), SendOutcome::kReset);
+        EXPECT_EQ(server.stats.rateLimited.load(), 1u);
+    }
+    EXPECT_EQ(Count(), 3);
+
+    options.ratePerMinute = 0;
+    options.maxConnections = 2;
+    options.readTimeout = 1000ms;
+    Running server(options, store.get());
+    // Two silent senders fill the server; a third waits in the backlog until they are dropped.
+    auto a = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), {}, {1, 0ms, false, 5000ms});
+    });
+    auto b = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), {}, {1, 0ms, false, 5000ms});
+    });
+    std::this_thread::sleep_for(200ms);
+    auto start = Clock::now();
+    EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("THIRD", 1))), SendOutcome::kClosed);
+    EXPECT_GT(SecondsSince(start), 0.5);
+    a.get();
+    b.get();
+    EXPECT_EQ(Count(), 4);
+}
+
+TEST(ScoreReceiver, HoldsConnectionsWhileTheDatabaseRefusesAndResetsThemIfItNeverRecovers) {
+    FlakyStore flaky;
+    flaky.failing = true;
+    ReceiverOptions options;
+    options.storeGrace = 300ms;
+    Running server(options, &flaky);
+    ASSERT_TRUE(server.listening);
+    // Not closed while the database refuses: the sender is never told its score is kept.
+    auto held = std::async(std::launch::async,
+                           [&] { return SendToServer(server.Port(), Wire(GameText("WAIT", 1))); });
+    EXPECT_EQ(held.wait_for(1500ms), std::future_status::timeout);
+    flaky.failing = false;
+    EXPECT_EQ(held.get(), SendOutcome::kClosed);
+    EXPECT_EQ(flaky.stored.load(), 1);
+
+    // At shut-down the store gets its grace; then the held senders are reset and the loss is counted.
+    flaky.failing = true;
+    auto lost = std::async(std::launch::async,
+                           [&] { return SendToServer(server.Port(), Wire(GameText("LOST", 2))); });
+    std::this_thread::sleep_for(300ms);
+    server.Stop();
+    EXPECT_EQ(lost.get(), SendOutcome::kReset);
+    EXPECT_EQ(server.stats.lost.load(), 1u);
+}
+
+TEST_F(ScoreReceiverTest, StopStoresAMessageStillArrivingAndAcceptsNothingNew) {
+    Running server(ReceiverOptions{}, store.get());
+    std::vector<uint8_t> wire = Wire(GameText("LAST", 99));
+    auto late = std::async(std::launch::async, [&] {
+        return SendToServer(server.Port(), wire, {2, 400ms, true, 5000ms});
+    });
+    std::this_thread::sleep_for(150ms);
+    uint16_t port = server.Port();
+    server.Stop();
+    EXPECT_EQ(late.get(), SendOutcome::kClosed);
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(SendToServer(port, Wire(GameText("AFTER", 1))), SendOutcome::kNoConnect);
+}
+
+TEST(RateLimiter, RefillsOverTheMinuteAndForgetsQuietAddresses) {
+    RateLimiter limiter(60);
+    auto t = Clock::now();
+    for (int i = 0; i < 60; ++i) {
+        ASSERT_TRUE(limiter.Allow("198.51.100.1", t));
+    }
+    EXPECT_FALSE(limiter.Allow("198.51.100.1", t));
+    EXPECT_TRUE(limiter.Allow("198.51.100.2", t));
+    EXPECT_TRUE(limiter.Allow("198.51.100.1", t + 1100ms));  // one a second comes back
+    EXPECT_FALSE(limiter.Allow("198.51.100.1", t + 1200ms));
+    // After a quiet minute and more, both are full again and dropped from the table.
+    EXPECT_TRUE(limiter.Allow("203.0.113.9", t + 200s));
+    EXPECT_EQ(limiter.TrackedAddresses(), 1u);
+    RateLimiter unlimited(0);
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(unlimited.Allow("198.51.100.1", t));
+    }
+}

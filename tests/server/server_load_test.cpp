@@ -1,0 +1,171 @@
+// quz-scored itself under the load of many clients on both back ends: exactly the valid scores are kept
+// whatever the abuse mixed in, and a SIGKILL in the middle loses no score whose connection was closed.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <signal.h>
+#include <sqlite3.h>
+
+#include <nlohmann/json.hpp>
+#include <set>
+#include <thread>
+
+#include "server/score_store.h"
+#include "server_support.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// Every stored name, read past the server; and whether the database is sound (SQLite checks its file).
+bool ReadNames(const std::string& location, std::multiset<std::string>* names, std::string* integrity) {
+    if (IsPostgresLocation(location)) {
+        PGconn* conn = PQconnectdb(location.c_str());
+        PGresult* result = PQexec(conn, "SELECT name FROM scores");
+        bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
+        for (int i = 0; ok && i < PQntuples(result); ++i) {
+            names->insert(PQgetvalue(result, i, 0));
+        }
+        PQclear(result);
+        PQfinish(conn);
+        *integrity = "ok";
+        return ok;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt* check = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    if (sqlite3_step(check) == SQLITE_ROW) {
+        *integrity = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+    }
+    sqlite3_finalize(check);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM scores", -1, &select, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        names->insert(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return true;
+}
+
+nlohmann::json Health(uint16_t webPort) {
+    std::string body;
+    if (HttpGet(webPort, "/healthz", &body) == 0) {
+        return nlohmann::json::object();
+    }
+    return nlohmann::json::parse(body, nullptr, false);
+}
+
+class ServerLoad : public ::testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        if (std::string(GetParam()) == "sqlite") {
+            location = folder.Path() + "/scores.sqlite";
+            return;
+        }
+        std::string problem;
+        PostgresServer* server = SharedPostgres(&problem);
+        if (server == nullptr) {
+            GTEST_SKIP() << "PostgreSQL load skipped: cannot start a test server: " << problem;
+        }
+        static int databases = 0;
+        location = server->CreateDatabase("load_" + std::to_string(databases++));
+        ASSERT_FALSE(location.empty());
+    }
+
+    TempFolder folder;
+    std::string location;
+};
+
+// The load's clients all come from 127.0.0.1: the per-address limit is lifted. A short read time-out keeps
+// the slow clients' share of the run small.
+const std::vector<std::string> kLoadOptions = {"--rate-limit",      "0",  "--read-timeout", "1",
+                                               "--max-connections", "256"};
+
+}  // namespace
+
+TEST_P(ServerLoad, KeepsExactlyTheValidScoresOfAMixedLoadFromFiftyClients) {
+    ServerProcess server;
+    ASSERT_TRUE(server.Start(location, kLoadOptions)) << server.Log();
+    LoadPlan plan;
+    LoadResult result = RunLoad(server.ScorePort(), plan);
+    int abusive = plan.malformed + plan.badChecksum + plan.truncated + plan.oversized + plan.slow;
+    printf("[ load ] %s: %d valid and %d abusive messages from %d clients in %.2f s (%.0f valid/s)\n",
+           GetParam(), plan.valid, abusive, plan.clients, result.seconds, plan.valid / result.seconds);
+    EXPECT_EQ(result.validClosed, plan.valid);
+    EXPECT_EQ(result.validNotClosed, 0);
+    EXPECT_EQ(result.abusiveEnded, abusive);
+    EXPECT_EQ(result.abusiveHung, 0);
+
+    nlohmann::json health = Health(server.WebPort());
+    EXPECT_EQ(health.value("status", ""), "ok") << health.dump();
+    EXPECT_EQ(health.value("stored", 0), plan.valid);
+    EXPECT_EQ(health.value("refused_total", 0), abusive) << health.dump();
+    EXPECT_EQ(health.value("scores_in_database", 0), plan.valid);
+    EXPECT_EQ(server.Signal(SIGTERM), 0) << server.Log();
+
+    std::multiset<std::string> names;
+    std::string integrity;
+    ASSERT_TRUE(ReadNames(location, &names, &integrity));
+    EXPECT_EQ(integrity, "ok");
+    EXPECT_EQ(names.size(), static_cast<size_t>(plan.valid));
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());  // each once
+}
+
+TEST_P(ServerLoad, ACrashMidLoadLosesNoClosedScoreAndTheServerRestartsClean) {
+    ServerProcess server;
+    ASSERT_TRUE(server.Start(location, kLoadOptions)) << server.Log();
+    LoadPlan plan;
+    plan.valid = 8000;
+    plan.malformed = plan.badChecksum = plan.truncated = plan.oversized = 100;
+    plan.slow = 10;
+    std::atomic<bool> stop{false};
+    LoadResult result;
+    std::thread load([&] { result = RunLoad(server.ScorePort(), plan, &stop); });
+    // Kill it once a good part has been stored, with connections in every state.
+    Clock::time_point until = Clock::now() + std::chrono::seconds(60);
+    while (Health(server.WebPort()).value("stored", 0) < 2000 && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Clock::time_point killedAt = Clock::now();
+    EXPECT_EQ(server.Signal(SIGKILL), 128 + SIGKILL);
+    stop = true;
+    load.join();
+
+    // Only closes seen before the kill count: the kernel closes the rest for the dead server.
+    std::set<std::string> confirmed;
+    for (const auto& [id, when] : result.closedAt) {
+        if (when < killedAt) {
+            confirmed.insert("L" + std::to_string(id));
+        }
+    }
+    printf("[ crash ] %s: %zu scores confirmed closed before the kill\n", GetParam(), confirmed.size());
+    EXPECT_GE(confirmed.size(), 1000u);
+
+    ServerProcess restarted;
+    ASSERT_TRUE(restarted.Start(location, kLoadOptions)) << restarted.Log();
+    EXPECT_EQ(Health(restarted.WebPort()).value("status", ""), "ok");
+    std::multiset<std::string> names;
+    std::string integrity;
+    ASSERT_TRUE(ReadNames(location, &names, &integrity));
+    EXPECT_EQ(integrity, "ok");
+    size_t missing = 0;
+    for (const std::string& name : confirmed) {
+        missing += names.count(name) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(missing, 0u);
+    // Nothing stored twice, nothing invented.
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), names.size());
+    EXPECT_LE(names.size(), static_cast<size_t>(plan.valid));
+    // And it goes on storing.
+    EXPECT_EQ(SendToServer(restarted.ScorePort(), Wire(GameText("AFTER", 1))), SendOutcome::kClosed);
+    EXPECT_EQ(Health(restarted.WebPort()).value("scores_in_database", 0),
+              static_cast<int64_t>(names.size() + 1));
+    EXPECT_EQ(restarted.Signal(SIGTERM), 0) << restarted.Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(BackEnds, ServerLoad, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& backEnd) { return std::string(backEnd.param); });
