@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# clang-tidy over the game's sources in the compile database (the rooms and the asset generator), in
-# parallel; any warning fails. Tests and benchmarks are left out: the analyzer spends about 40 s on each
+# clang-tidy over our sources in the compile database (the rooms, the score server and the asset
+# generator), in parallel; any warning fails. Tests and benchmarks are left out: the analyzer spends about 40 s on each
 # GoogleTest file here, more than all the rooms together, and Google Benchmark's `for (auto _ : state)`
 # loop reads to it as a dead store. Usage: tools/clang_tidy.sh BUILD_DIR
 set -euo pipefail
@@ -17,7 +17,7 @@ if [[ ! -f $database ]]; then
   exit 1
 fi
 files=$(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$database" | sort -u |
-  grep -E "^$src/(app|game|gfx|audio|res|net|platform|tools)/" || true)
+  grep -E "^$src/(app|game|gfx|audio|res|net|platform|server|tools)/" || true)
 if [[ -z $files ]]; then
   echo "no sources of ours in $database" >&2
   exit 1
