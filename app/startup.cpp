@@ -50,6 +50,24 @@ void ShutDown() {
     SDLMikMod_Quit();
 }
 
+// The Screen, in a window or full screen as asked. False, with the reason on stderr, when SDL can set
+// no such mode.
+bool OpenScreen() {
+    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
+    if (Shared.screen == nullptr) {
+        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
+                SDL_GetError());
+        return false;
+    }
+    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
+        printf("Screen in VRAM\n");
+    }
+    if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
+        printf("Screen can Flip\n");
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunQuz(int argc, char** argv) {
@@ -69,19 +87,10 @@ int RunQuz(int argc, char** argv) {
         return 1;
     }
     InstallQuitSignalHandlers();
-    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
-    if (Shared.screen == nullptr) {
-        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
-                SDL_GetError());
+    if (!OpenScreen()) {
         TTF_Quit();
         SDL_Quit();
         return 1;
-    }
-    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
-        printf("Screen in VRAM\n");
-    }
-    if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
-        printf("Screen can Flip\n");
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
