@@ -1,21 +1,36 @@
-# Thin front door over CMake. `make run` and `make check` work on a fresh Debian 12.
+# Thin front door over CMake; ./quz.sh installs make and everything else first on a bare Debian 12.
+#   make run [ARGS=-windowed]   build only the game and its data, then start it from this folder
+#   make check                  every test, then the unit tests again under ASan + UBSan
+#   make package                the Debian package, build/quz_<version>_<arch>.deb
+#   make install [PREFIX=...]   install into PREFIX (default /usr/local)
+#   make fresh-root             the whole check in a throwaway Debian 12 root (needs root and the archive)
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+PREFIX ?= /usr/local
+# ccache, when present, makes rebuilds in other checkouts cheap; the build is the same without it.
+LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: deps build run check test asan asan-build fuzz bench format clean
+.PHONY: deps configure game build run check test asan asan-build fuzz bench package install fresh-root format clean
 
 deps:
 	@bash tools/install-deps.sh
 
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
+
+game: configure
+	cmake --build $(BUILD) -j $(JOBS) --target quz
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	cd $(BUILD) && ./quz $(ARGS)
+run: game
+	@echo "Starting $(BUILD)/quz $(ARGS) (F12 quits, F9 switches full screen and window; settings: quz.ini in $(CURDIR), else ~/.config/quz/quz.ini)"
+	@[ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ] || echo "Note: no DISPLAY or WAYLAND_DISPLAY is set; the game needs a graphical session."
+	./$(BUILD)/quz $(ARGS)
 
 # Every test, headless, then the unit tests again under AddressSanitizer and UBSan, and a short run of
 # every fuzz target. One clang build serves both: the fuzzers need clang's libFuzzer.
@@ -25,7 +40,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 asan-build: deps
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUZ_FUZZ=ON -DQUZ_BUILD_BENCH=OFF
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUZ_FUZZ=ON -DQUZ_BUILD_BENCH=OFF $(LAUNCHER)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 asan: asan-build
@@ -42,6 +57,16 @@ fuzz: asan-build
 bench: build
 	cd $(BUILD) && for b in bench/*_bench; do ./$$b; done
 	bash bench/present_bench.sh $(BUILD)
+
+package: game
+	cd $(BUILD) && cpack -G DEB
+	@ls -l $(BUILD)/quz_*.deb
+
+install: game
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+fresh-root:
+	@if [ "$$(id -u)" -eq 0 ]; then bash tools/fresh_root.sh; else sudo bash tools/fresh_root.sh; fi
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

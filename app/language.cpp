@@ -20,14 +20,21 @@ bool ReadLanguageTexts(const char* code, char (&texts)[4][256]) {
         fprintf(stderr, "language file not found\n");
         return false;
     }
+    ReadLanguageTextsFrom(file, texts);
+    fclose(file);
+    return true;
+}
+
+void ReadLanguageTextsFrom(FILE* file, char (&texts)[4][256]) {
+    for (auto& text : texts) {
+        text[0] = '\0';
+    }
     for (auto& text : texts) {
         if (fgets(text, sizeof text, file) == nullptr) {
             text[0] = '\0';
             break;
         }
     }
-    fclose(file);
-    return true;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/high_scores.h"
 #include "app/language.h"
@@ -22,6 +23,7 @@
 #include "platform/profile.h"
 #include "platform/quit_signal.h"
 #include "platform/window_icon.h"
+#include "res/error_report.h"
 
 unsigned int StartupVideoFlags(bool full) {
     unsigned int flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
@@ -30,6 +32,37 @@ unsigned int StartupVideoFlags(bool full) {
 
 bool FullScreenFromArguments(int argc, char** argv) {
     return !(argc > 1 && argv[1] != nullptr && strcmp(argv[1], "-windowed") == 0);
+}
+
+InfoRequest InfoRequestFromArguments(int argc, char** argv) {
+    if (argc < 2 || argv[1] == nullptr) {
+        return InfoRequest::None;
+    }
+    if (strcmp(argv[1], "--help") == 0) {
+        return InfoRequest::Help;
+    }
+    if (strcmp(argv[1], "--version") == 0) {
+        return InfoRequest::Version;
+    }
+    return InfoRequest::None;
+}
+
+void PrintInfo(InfoRequest request, FILE* out) {
+    if (request == InfoRequest::Version) {
+        fprintf(out, "Quz 1.1\n");
+        return;
+    }
+    fprintf(out,
+            "Usage: quz [-windowed | --help | --version]\n"
+            "Quz 1.1, a single-player arcade puzzle game: remove groups of blocks of one colour.\n"
+            "\n"
+            "  -windowed   play in a 640 by 480 window instead of the full screen\n"
+            "  --help      print this help and exit\n"
+            "  --version   print the version and exit\n"
+            "\n"
+            "Keys: F12 quits at once, F9 switches between full screen and a window.\n"
+            "Settings: quz.ini in the folder the game is started from, else\n"
+            "$XDG_CONFIG_HOME/quz/quz.ini (~/.config/quz/quz.ini); [Game] Lang=fr or Lang=en.\n");
 }
 
 namespace {
@@ -68,52 +101,81 @@ bool OpenScreen() {
     return true;
 }
 
-}  // namespace
-
-int RunQuz(int argc, char** argv) {
-    Shared.fullScreen = FullScreenFromArguments(argc, argv);
-    EnterDataDirectory(argc > 0 ? argv[0] : nullptr);
-    ChoosePresentation();
-
+// SDL, the font library and the Screen. Each failure leaves the player with no window at all: it is said
+// on stderr, what was started is stopped again, and the result is false.
+bool StartVideo() {
     InstallQuitSignalHandlers();
     if (!StartSdl()) {
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
-        return 1;
+        return false;
     }
-    // Both failures leave the player with no window at all: say why, and do not report success.
     if (TTF_Init() < 0) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
-        return 1;
+        return false;
     }
     InstallQuitSignalHandlers();
     if (!OpenScreen()) {
         TTF_Quit();
         SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+// The logo intro, then the menu and the main loop until the player leaves.
+void RunIntroAndLoop() {
+    LogoIntroSkip skip = RunLogoIntro("data/logo.png");
+    SDLMikMod_Init(44100, 4096, 4, 3);
+    // A quit signal during the intro skips the menu: the shut-down comes next.
+    if (QuitSignalReceived()) {
+        return;
+    }
+    EnsureMenu();
+    if (skip.skipped && !skip.released) {
+        IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+    }
+    RunMainLoop();
+}
+
+}  // namespace
+
+int RunQuz(int argc, char** argv) {
+    InfoRequest info = InfoRequestFromArguments(argc, argv);
+    if (info != InfoRequest::None) {
+        PrintInfo(info, stdout);
+        return 0;
+    }
+    Shared.fullScreen = FullScreenFromArguments(argc, argv);
+    // The player's files belong to the folder the game was started from, which is left below to reach
+    // the data: name them first.
+    RememberStartFolder();
+    std::string configFile = ConfigFilePath();
+    std::string scoresFile = StartFolderPath(kScoresFileName);
+    std::string tried;
+    if (!EnterDataDirectory(argc > 0 ? argv[0] : nullptr, tried)) {
+        ReportError("Quz cannot find its data; tried %s", tried.c_str());
+        return 1;
+    }
+    ChoosePresentation();
+
+    if (!StartVideo()) {
         return 1;
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
-    ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode, ".\\quz.ini");
+    ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode,
+                      configFile.c_str());
     KeepAvailableLanguage(Shared.languageCode);
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
-    LoadHighScores();
+    // An unknown starting folder has no scores file: the default table, as for a missing file.
+    LoadHighScores(scoresFile.empty() ? "" : scoresFile.c_str());
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
     ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
-    LogoIntroSkip skip = RunLogoIntro("data/logo.png");
-    SDLMikMod_Init(44100, 4096, 4, 3);
-    // A quit signal during the intro skips the menu: the shut-down comes next.
-    if (!QuitSignalReceived()) {
-        EnsureMenu();
-        if (skip.skipped && !skip.released) {
-            IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
-        }
-        RunMainLoop();
-    }
-
+    RunIntroAndLoop();
     ShutDown();
     return 0;
 }

@@ -3,7 +3,6 @@
  * that frame>", to the file named by QUZ_FRAME_PROBE_OUT. The game itself carries no timing hook; the
  * script reads frame rate and frame-time spread from this file, and leaves out the frames that loaded
  * images (menu and level set-up), whose length is loading, not presentation. */
-#define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>

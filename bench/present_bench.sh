@@ -47,7 +47,8 @@ start_display() {
   pids+=("$xvfb_pid")
   for _ in $(seq 50); do [[ -s $fdfile ]] && break; sleep 0.1; done
   [[ -s $fdfile ]] || { echo "Xvfb did not start" >&2; exit 1; }
-  export DISPLAY=":$(head -1 "$fdfile")"
+  DISPLAY=":$(head -1 "$fdfile")"
+  export DISPLAY
   openbox --sm-disable >/dev/null 2>&1 &
   wm_pid=$!
   pids+=("$wm_pid")
@@ -106,7 +107,7 @@ picture_to_window() {
 click_at() {
   local pos
   pos=$(picture_to_window "$@")
-  xdotool mousemove --window "$1" ${pos% *} ${pos#* } click 1
+  xdotool mousemove --window "$1" "${pos% *}" "${pos#* }" click 1
 }
 
 # Clicks over the board for $seconds seconds, three clicks a second, sweeping the cells from the bottom.

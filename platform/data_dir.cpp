@@ -1,25 +1,73 @@
-// Finding data/ (see data_dir.h).
+// Finding the starting folder's files, the per-user configuration and the game's data (see data_dir.h).
 #include "platform/data_dir.h"
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
 #define chdir _chdir
+#define getcwd _getcwd
 #else
 #include <unistd.h>
 #endif
 
+#ifndef PATH_MAX
+#define PATH_MAX 4096
+#endif
+
+#ifndef QUZ_INSTALLED_GAME_DIR
+#define QUZ_INSTALLED_GAME_DIR ""
+#endif
+
 namespace {
 
-bool HasDataDirectory() {
+// Every data folder the game writes has its pointer image; a folder that merely happens to be called
+// data (a player's home often has one) does not.
+constexpr char kDataMarker[] = "data/mouse.png";
+
+bool startFolderKnown = false;
+bool startFolderTried = false;
+std::string startFolder;
+
+bool IsFolder(const std::string& path) {
     struct stat info {};
-    return stat("data", &info) == 0 && S_ISDIR(info.st_mode);
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsFile(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsAbsolute(const char* path) {
+#ifdef _WIN32
+    return path != nullptr && path[0] != '\0' && (path[0] == '\\' || path[0] == '/' || path[1] == ':');
+#else
+    return path != nullptr && path[0] == '/';
+#endif
+}
+
+std::string Join(const std::string& folder, const char* name) {
+    if (folder.empty()) {
+        return name;
+    }
+    char last = folder.back();
+    return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
+// The folder part of a path; "" when the path names no folder. A path in the root keeps its slash.
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos) {
+        return "";
+    }
+    return path.substr(0, slash == 0 ? 1 : slash);
 }
 
 std::string ExecutablePath(const char* argv0) {
@@ -36,21 +84,110 @@ std::string ExecutablePath(const char* argv0) {
         return std::string(path, static_cast<size_t>(length));
     }
 #endif
+    // Without /proc the invoked name still locates the executable when it was given with a folder.
     return argv0 != nullptr ? argv0 : "";
+}
+
+std::string CurrentFolder() {
+    char path[PATH_MAX + 1] = {};
+    if (getcwd(path, sizeof path) == nullptr) {
+        return "";
+    }
+    return path;
 }
 
 }  // namespace
 
-bool EnterDataDirectory(const char* argv0) {
-    if (HasDataDirectory()) {
-        return true;
+const char* InstalledGameFolder() {
+    return QUZ_INSTALLED_GAME_DIR;
+}
+
+bool RememberStartFolder() {
+    if (!startFolderTried) {
+        startFolderTried = true;
+        startFolder = CurrentFolder();
+        startFolderKnown = !startFolder.empty();
     }
-    std::string executable = ExecutablePath(argv0);
-    size_t slash = executable.find_last_of("/\\");
-    if (slash == std::string::npos) {
-        return false;
+    return startFolderKnown;
+}
+
+std::string StartFolderPath(const char* name) {
+    RememberStartFolder();
+    return startFolderKnown ? Join(startFolder, name) : std::string();
+}
+
+std::string UserFolder(const char* variable, const char* homeDefault) {
+    // The base-directory rules ignore a relative value: it would depend on where the game was started.
+    const char* value = getenv(variable);
+    if (IsAbsolute(value)) {
+        return Join(value, "quz");
     }
-    // A binary in the root folder keeps its slash.
-    std::string folder = executable.substr(0, slash == 0 ? 1 : slash);
-    return chdir(folder.c_str()) == 0 && HasDataDirectory();
+    const char* home = getenv("HOME");
+    if (!IsAbsolute(home)) {
+        return "";
+    }
+    return Join(Join(home, homeDefault), "quz");
+}
+
+std::string ConfigFileIn(const std::string& folder) {
+    std::string local = folder.empty() ? std::string() : Join(folder, "quz.ini");
+    if (IsFile(local)) {
+        return local;
+    }
+    std::string user = UserFolder("XDG_CONFIG_HOME", ".config");
+    return user.empty() ? local : Join(user, "quz.ini");
+}
+
+std::string ConfigFilePath() {
+    RememberStartFolder();
+    return ConfigFileIn(startFolder);
+}
+
+std::vector<std::string> DataFolderCandidates(const std::string& startFolderPath,
+                                              const std::string& executablePath,
+                                              const std::string& installedFolder) {
+    std::vector<std::string> folders;
+    auto add = [&folders](const std::string& folder) {
+        if (folder.empty()) {
+            return;
+        }
+        for (const std::string& known : folders) {
+            if (known == folder) {
+                return;
+            }
+        }
+        folders.push_back(folder);
+    };
+    add(startFolderPath);
+    std::string executableFolder = FolderOf(executablePath);
+    add(executableFolder);
+    // <prefix>/games/quz finds <prefix>/share/games/quz wherever the prefix was unpacked.
+    std::string prefix = FolderOf(executableFolder);
+    if (!prefix.empty()) {
+        add(Join(prefix, "share/games/quz"));
+    }
+    add(installedFolder);
+    return folders;
+}
+
+bool HoldsGameData(const std::string& folder) {
+    return IsFolder(Join(folder, "data")) && IsFile(Join(folder, kDataMarker));
+}
+
+bool EnterDataDirectory(const char* argv0, std::string& tried) {
+    RememberStartFolder();
+    tried.clear();
+    // An unknown starting folder is still the working directory: look there first all the same.
+    std::string start = startFolderKnown ? startFolder : std::string(".");
+    for (const std::string& folder :
+         DataFolderCandidates(start, ExecutablePath(argv0), InstalledGameFolder())) {
+        if (HoldsGameData(folder) && (folder == start || chdir(folder.c_str()) == 0)) {
+            return true;
+        }
+        if (!tried.empty()) {
+            tried += ", ";
+        }
+        tried += Join(folder, "data");
+    }
+    return false;
 }

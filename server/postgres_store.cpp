@@ -64,11 +64,18 @@ class PostgresStore final : public ScoreStore {
         return EnsureSchema() && Prepare();
     }
 
+    // One round trip for the whole batch: BEGIN, the inserts and COMMIT go out in a pipeline, and the
+    // answers are read after. The batch counts as stored only when the COMMIT's answer is a success.
     bool StoreScores(const std::vector<StoredScore>& scores) override {
-        if (!Connected() || !Command("BEGIN")) {
+        if (!Connected()) {
             return false;
         }
-        for (const StoredScore& s : scores) {
+        if (PQenterPipelineMode(conn) != 1) {
+            return Fail("pipeline");
+        }
+        bool sent = PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+        for (size_t i = 0; sent && i < scores.size(); ++i) {
+            const StoredScore& s = scores[i];
             std::string receivedAt = std::to_string(s.receivedAtMs);
             std::string identity = std::to_string(s.submission.identity);
             std::string score = std::to_string(s.submission.score);
@@ -79,20 +86,23 @@ class PostgresStore final : public ScoreStore {
                                      s.submission.name.c_str(),
                                      s.submission.mode.c_str(),
                                      score.c_str()};
-            Result r(PQexecPrepared(conn, "insert_score", 7, values, nullptr, nullptr, 0));
-            if (!r.Is(PGRES_COMMAND_OK)) {
-                Fail("insert");
-                Abandon();
-                return false;
-            }
+            sent = PQsendQueryPrepared(conn, "insert_score", 7, values, nullptr, nullptr, 0) == 1;
         }
-        if (!Command("COMMIT")) {
+        sent = sent && PQsendQueryParams(conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+        sent = sent && PQpipelineSync(conn) == 1;
+        bool ok = sent || Fail("send batch");
+        if (sent) {
+            ok = ReadPipelineAnswers(scores.size() + 2);
+        }
+        if (PQexitPipelineMode(conn) != 1) {
+            ok = ok ? Fail("end of pipeline") : false;
+        }
+        if (!ok) {
             // A COMMIT whose answer was lost may have happened: the batch is then stored twice when it
             // is sent again, which the leaderboard absorbs like any retried send.
             Abandon();
-            return false;
         }
-        return true;
+        return ok;
     }
 
     bool Leaderboard(const LeaderQuery& query, std::vector<LeaderRow>* rows) override {
@@ -142,6 +152,37 @@ class PostgresStore final : public ScoreStore {
         }
         lastError = "PostgreSQL: " + what + ": " + message;
         return false;
+    }
+
+    // Reads the answers of `queries` pipelined queries up to the sync point. True when all succeeded; a
+    // broken connection ends the reading at once.
+    bool ReadPipelineAnswers(size_t queries) {
+        bool ok = true;
+        size_t gaps = 0;
+        for (;;) {
+            PGresult* result = PQgetResult(conn);
+            if (result == nullptr) {
+                // Each query's answer ends with a null; more nulls than queries means nothing more comes.
+                if (PQstatus(conn) != CONNECTION_OK || ++gaps > queries + 1) {
+                    return ok ? Fail("batch answers") : false;
+                }
+                continue;
+            }
+            ExecStatusType status = PQresultStatus(result);
+            if (status == PGRES_PIPELINE_SYNC) {
+                PQclear(result);
+                return ok;
+            }
+            if (status != PGRES_COMMAND_OK && ok) {
+                const char* reason = PQresultErrorMessage(result);
+                lastError = std::string("PostgreSQL: insert: ") + (reason != nullptr ? reason : "");
+                while (!lastError.empty() && lastError.back() == '\n') {
+                    lastError.pop_back();
+                }
+                ok = false;
+            }
+            PQclear(result);
+        }
     }
 
     bool Command(const char* sql) {

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Quz need; does nothing when all
-# are present. Uses sudo only when not root (a fresh container has no sudo).
+# Installs the Debian packages that building, running, testing and packaging Quz need; does nothing when
+# all are present. Uses sudo only when not root (a fresh system has no sudo, and root needs none).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libmikmod-dev
-  libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core
+  libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev clang-tidy
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
   clang libclang-rt-14-dev
+  dpkg-dev file lintian desktop-file-utils appstream
   libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev
   postgresql chromium curl
 )
@@ -20,7 +21,15 @@ done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 echo "Installing: ${missing[*]}"
 sudo=()
-[[ $(id -u) -eq 0 ]] || sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "These Debian packages are missing and installing them needs root. Run this again as root, or" >&2
+    echo "install sudo, or ask an administrator to run: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
+# sudo drops the caller's environment, so the front end is set on the command itself.
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+"${apt[@]}" update -qq
+"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"

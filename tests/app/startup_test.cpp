@@ -41,6 +41,24 @@ TEST(StartupTest, OnlyAnExactFirstWindowedArgumentOpensAWindow) {
     EXPECT_EQ(StartupVideoFlags(false), 0x50000001u);
 }
 
+TEST(StartupTest, HelpAndVersionAreOnlyReadAsTheFirstArgument) {
+    std::vector<std::string> words[] = {{"quz", "--help"},
+                                        {"quz", "--version", "x"},
+                                        {"quz", "-windowed", "--help"},
+                                        {"quz", "--Help"},
+                                        {"quz"}};
+    const InfoRequest expected[] = {InfoRequest::Help, InfoRequest::Version, InfoRequest::None,
+                                    InfoRequest::None, InfoRequest::None};
+    for (size_t i = 0; i < std::size(words); ++i) {
+        std::vector<char*> argv;
+        for (auto& word : words[i]) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+        EXPECT_EQ(InfoRequestFromArguments(static_cast<int>(words[i].size()), argv.data()), expected[i]) << i;
+    }
+}
+
 TEST(FrameClockTest, FirstFrameIsOneAndStallsAreClamped) {
     FrameClockValues clock;
     AdvanceFrameClock(clock, 5000);

@@ -5,7 +5,7 @@
 set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
-start_xvfb 1920x1080
+XVFB_SCREEN=1920x1080 start_xvfb
 start_window_manager
 export SDL_AUDIODRIVER=dummy
 shots=$PWD/e2e-shots

@@ -54,7 +54,7 @@ for row in $(seq 14 -1 0); do
   for col in $(seq 0 14); do
     click=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
     sweep+=("${click[@]}")
-    thirds[$(((14 - row) / 5))]+=" ${click[*]}"
+    thirds[(14 - row) / 5]+=" ${click[*]}"
   done
 done
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A level played by keyboard only, in a real X window: a key skips the logo, Down and Return start a game,
-# the arrow keys sweep the cursor over the board with Space on every cell until the level ends, P pauses
-# (the pause screen hides the board) and resumes, and Escape leaves. Screenshots in build/e2e-shots/kb_*.png.
+# P pauses (the pause screen hides the board) and resumes, another window taking the focus pauses too,
+# the arrow keys sweep the cursor over the board with Space on every cell until the level ends, and
+# Escape leaves. Screenshots in build/e2e-shots/kb_*.png.
 set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
@@ -56,6 +57,25 @@ keys p
 sleep 0.5
 shot kb_resumed
 is_shown "$shots/kb_resumed.png" "$data/$lang/pause.png" 0 0 480 480 0.5 && fail "P did not resume"
+
+# Another window taking the input focus pauses the game too; back in the game, P resumes.
+xeyes -geometry 60x60+700+500 &
+E2E_PIDS+=("$!")
+other=""
+for _ in $(seq 50); do
+  other=$(xdotool search --class xeyes 2>/dev/null | head -1)
+  [[ -n $other ]] && break
+  sleep 0.1
+done
+[[ -n $other ]] || fail "no second window to take the focus"
+xdotool windowfocus "$other"
+sleep 0.7
+shot kb_focus_lost
+is_shown "$shots/kb_focus_lost.png" "$data/$lang/pause.png" 0 0 480 480 0.95 || fail "losing the focus did not pause"
+xdotool windowfocus "$window"
+sleep 0.3
+keys p
+sleep 0.5
 
 # The panel's lives and level: they change once a level has ended and the next one has started.
 counters() { /usr/bin/convert "$shots/$1.png" -crop 40x101+544+122 +repage -format "%#" info:; }

@@ -24,7 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (auto& text : Shared.languageTexts) {
         CopyText(text, input.ConsumeRandomLengthString(300).c_str());
     }
-    SDL_Surface* target = MakeFuzzSurface(input.ConsumeIntegral<uint8_t>(), kScreenWidth, kScreenHeight);
+    // One Screen per depth, kept between runs: making and clearing it would cost more than the drawing.
+    static SDL_Surface* screens[kFuzzDepthCount] = {};
+    const int depth = input.ConsumeIntegralInRange(0, kFuzzDepthCount - 1);
+    if (screens[depth] == nullptr) {
+        screens[depth] = MakeFuzzSurface(depth, kScreenWidth, kScreenHeight);
+    }
+    SDL_Surface* target = screens[depth];
     SDL_Surface* font =
         MakeFuzzSurface(input.ConsumeIntegral<uint8_t>(), input.ConsumeIntegralInRange(1, 700),
                         input.ConsumeIntegralInRange(1, 20));
@@ -33,6 +39,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DrawHighScores(target, font);
     }
     SDL_FreeSurface(font);
-    SDL_FreeSurface(target);
     return 0;
 }

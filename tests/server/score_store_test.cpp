@@ -150,6 +150,26 @@ TEST_P(ScoreStoreTest, RefusesADatabaseOfANewerSchemaAndKeepsItsOwn) {
     EXPECT_NE(error.find("newer"), std::string::npos) << error;
 }
 
+TEST_P(ScoreStoreTest, AFailedBatchLeavesNothingAndTheNextOneIsStored) {
+    auto store = Open();
+    ASSERT_NE(store, nullptr);
+    // The database itself refuses one row of the batch (as a full disk or a lost link would refuse all).
+    std::string refuseNegative =
+        IsPostgresLocation(location)
+            ? "ALTER TABLE scores ADD CONSTRAINT no_negative CHECK (score >= 0)"
+            : "CREATE TRIGGER no_negative BEFORE INSERT ON scores WHEN NEW.score < 0 "
+              "BEGIN SELECT RAISE(ABORT, 'no negative scores'); END";
+    ASSERT_TRUE(ExecRaw(location, refuseNegative));
+    EXPECT_FALSE(store->StoreScores({Score("FIRST", 5, 100), Score("BAD", -5, 100), Score("LAST", 5, 100)}));
+    EXPECT_NE(store->LastError().find("negative"), std::string::npos) << store->LastError();
+    int64_t count = -1;
+    ASSERT_TRUE(store->CountScores(&count)) << store->LastError();
+    EXPECT_EQ(count, 0);
+    ASSERT_TRUE(store->StoreScores({Score("FIRST", 5, 100), Score("LAST", 6, 100)})) << store->LastError();
+    ASSERT_TRUE(store->CountScores(&count));
+    EXPECT_EQ(count, 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(BackEnds, ScoreStoreTest, ::testing::Values("sqlite", "postgresql"),
                          [](const auto& backEnd) { return std::string(backEnd.param); });
 

@@ -1,4 +1,5 @@
-// Asset generator: writes every file of the game's data/ folder. Usage: assetgen <data dir> <font dir>
+// Asset generator: writes every file of the game's data/ folder and, given an icons folder, the desktop's
+// application icons. Usage: assetgen <data dir> <font dir> [<icons dir>]
 #include <cstdio>
 #include <string>
 
@@ -20,7 +21,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: assetgen <data dir> <font dir>\n");
+        fprintf(stderr, "usage: assetgen <data dir> <font dir> [<icons dir>]\n");
         return 2;
     }
     AssetOutput out(argv[1]);
@@ -43,5 +44,11 @@ int main(int argc, char** argv) {
         WriteMessages(out, *words);
     }
     CloseFonts();
-    return out.Failed() ? 1 : 0;
+    bool iconsFailed = false;
+    if (argc > 3) {
+        AssetOutput icons(argv[3]);
+        WriteAppIcons(icons);
+        iconsFailed = icons.Failed();
+    }
+    return out.Failed() || iconsFailed ? 1 : 0;
 }

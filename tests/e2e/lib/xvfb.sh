@@ -9,11 +9,11 @@ trap e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Starts Xvfb on a free display number and exports DISPLAY; $1 is the screen size (800x600 unless given).
+# Starts Xvfb on a free display number and exports DISPLAY; the screen is $XVFB_SCREEN (800x600 unless set).
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${1:-800x600}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-800x600}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
   E2E_PIDS+=($!)
   for _ in $(seq 50); do
     [[ -s $fdfile ]] && break

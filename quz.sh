@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The front door on a bare Debian 12: installs what building Quz needs (make, the compiler, CMake and the
+# libraries; with sudo when not root), then runs the same make targets as everyone else.
+#   ./quz.sh run [-windowed]   build the game only and start it
+#   ./quz.sh check             build everything and run every test
+#   ./quz.sh package           build the Debian package (build/quz_1.1_<arch>.deb)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+usage() {
+  echo "usage: ./quz.sh run [-windowed] | check | package" >&2
+  exit 2
+}
+
+[[ $# -ge 1 ]] || usage
+command=$1
+shift
+case $command in
+  run | check | package) ;;
+  *) usage ;;
+esac
+[[ $command == run || $# -eq 0 ]] || usage
+
+bash tools/install-deps.sh
+if [[ $command == run ]]; then
+  exec make run ARGS="$*"
+fi
+exec make "$command"
