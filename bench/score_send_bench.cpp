@@ -88,8 +88,10 @@ struct StuckServer {
 
 // A game at its name entry, the table all zero so any score earns a place.
 Game* GameAtNameEntry() {
-    srand(11);
     Game* game = CreateGame();
+    game->rulesRandom.Seed(11);
+    game->decorationRandom.Seed(11);
+    game->FillBoard();
     game->fadePhase = FadePhase::Shown;
     game->fadeLevel = 256;
     game->levelPhase = LevelPhase::NameEntry;
