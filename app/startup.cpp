@@ -17,12 +17,15 @@
 #include "app/menu.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "net/score_client.h"
+#include "net/score_sender.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/frame_limiter.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
 #include "platform/quit_signal.h"
+#include "platform/user_files.h"
 #include "platform/window_icon.h"
 #include "res/error_report.h"
 
@@ -77,11 +80,42 @@ bool StartSdl() {
     return SDL_Init(SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) == 0;
 }
 
+// [Scores] Server: where finished scores go, or "off".
+void ReadScoreServerSetting(const char* iniPath) {
+    char server[300];
+    ReadProfileString("Scores", "Server", "", server, sizeof server, iniPath);
+    if (!ParseScoreServerSetting(server, &scoreServerChoice)) {
+        fprintf(stderr, "quz.ini: Server=%s is not host or host:port; the built-in score server is used\n",
+                server);
+    }
+}
+
+// The player's saved table (else the starting folder's scores.vek, else the defaults), and the sender
+// with the outbox beside it, which sends at once what an earlier run could not.
+void LoadPlayerFiles(const char* startingScoresFile) {
+    char folder[4096];
+    ScoreSenderConfig sender;
+    SetDefaultScoreSettings();
+    sender.settings = CurrentScoreSettings();
+    sender.off = scoreServerChoice.off;
+    if (GetUserDataDirectory(folder, sizeof folder)) {
+        LoadHighScoreTables(folder, startingScoresFile);
+        sender.outboxPath = std::string(folder) + "/" + kOutboxFileName;
+    } else {
+        fprintf(stderr, "No home folder: high scores and unsent scores are kept for this run only\n");
+        LoadHighScoreTables(nullptr, startingScoresFile);
+    }
+    StartScoreSending(sender);
+}
+
 void ShutDown() {
     ReleaseMainLoopObjects();
     SDL_Quit();
     TTF_Quit();
     SDLMikMod_Quit();
+    // Last, with the window already gone: a score still on its way gets a short grace, then stays in
+    // the outbox for the next start.
+    FinishScoreSending();
 }
 
 }  // namespace
@@ -136,9 +170,10 @@ int RunQuz(int argc, char** argv) {
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, configFile.c_str());
     KeepAvailableLanguage(languageCode);
+    ReadScoreServerSetting(configFile.c_str());
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     // An unknown starting folder has no scores file: the default table, as for a missing file.
-    LoadHighScores(scoresFile.empty() ? "" : scoresFile.c_str());
+    LoadPlayerFiles(scoresFile.c_str());
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();

@@ -4,10 +4,13 @@
 #include <cstring>
 
 #include "game/game.h"
+#include "game/high_score_file.h"
 #include "game/high_score_table.h"
+#include "game/name_letters.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "net/score_client.h"
+#include "net/score_sender.h"
 #include "platform/text.h"
 
 namespace {
@@ -28,9 +31,9 @@ void Game::StartGameOver() {
 }
 
 void Game::EditName(int character) {
-    // Only plain ASCII is taken: a wider code is refused rather than cut to its low byte, which would
-    // turn some letters of other alphabets into unrelated Latin letters.
-    if (character < 0 || character > 126) {
+    // A code is never cut to its low byte, which would turn letters of other alphabets into unrelated
+    // Latin letters: accented Latin letters are folded to their base letters, anything else is refused.
+    if (character < 0) {
         return;
     }
     const size_t length = strlen(playerName);
@@ -38,24 +41,33 @@ void Game::EditName(int character) {
         if (length > 0) {
             playerName[length - 1] = '\0';
         }
-    } else if (character == 13 || character == 10) {
-        ConfirmName();
-    } else if ((character == ' ' || IsFontChar(character)) && length < kMaxNameLength) {
-        playerName[length] = static_cast<char>(character);
-        playerName[length + 1] = '\0';
+        return;
     }
+    if (character == 13 || character == 10) {
+        ConfirmName();
+        return;
+    }
+    char letters[3];
+    const int count = FoldToBaseLetters(static_cast<uint32_t>(character), letters);
+    // A fold that gives two letters goes in whole or not at all.
+    if (count == 0 || length + static_cast<size_t>(count) > kMaxNameLength) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (letters[i] != ' ' && !IsFontChar(letters[i])) {
+            return;
+        }
+    }
+    CopyText(playerName + length, sizeof playerName - length, letters);
 }
 
 void Game::ConfirmName() {
     // A game ends on a lost level, never on a cleared one, so its entry is never marked as perfect.
-    InsertHighScore(playerName, score, 0);
+    RecordHighScore(playerName, score, 0);
+    // The score goes out on the sender's thread: nothing here waits on the network.
     SetDefaultScoreSettings();
-    char name[sizeof playerName];
-    CopyText(name, playerName);
-    if (!SubmitScore(name, "NORMAL", score, false)) {
-        fprintf(stderr, "Score not sent...\n");
-    }
+    QueueScore(playerName, "NORMAL", score, false);
     StartFadeOut();
-    // The submission blocks the frame; its time must not count towards this frame's fade.
+    // Saving the table takes a moment of disk time; it must not count towards this frame's fade.
     FrameClock.deltaMs = 0;
 }

@@ -11,9 +11,9 @@ int scoreSendTimeoutMs = kDefaultScoreSendTimeoutMs;
 
 namespace {
 
-bool socketLibraryStarted = false;
-SocketAddressIPv4 serverAddress;
-SocketHandle serverSocket = kNoSocket;
+thread_local bool socketLibraryStarted = false;
+thread_local SocketAddressIPv4 serverAddress;
+thread_local SocketHandle serverSocket = kNoSocket;
 
 }  // namespace
 
@@ -35,19 +35,29 @@ void NetCleanup() {
 }
 
 bool ConnectToServer(const char* hostName, const char* hostAddress) {
-    return ConnectTo(hostName) || ConnectTo(hostAddress);
+    return ConnectToServer(hostName, hostAddress, scoreServerPort, scoreConnectTimeoutMs);
+}
+
+bool ConnectToServer(const char* hostName, const char* hostAddress, uint16_t port, int connectTimeoutMs) {
+    // An empty address means there is no fallback (a server chosen in quz.ini has none).
+    return ConnectTo(hostName, port, connectTimeoutMs) ||
+           (hostAddress != nullptr && *hostAddress != '\0' && ConnectTo(hostAddress, port, connectTimeoutMs));
 }
 
 bool ConnectTo(const char* server) {
+    return ConnectTo(server, scoreServerPort, scoreConnectTimeoutMs);
+}
+
+bool ConnectTo(const char* server, uint16_t port, int connectTimeoutMs) {
     CloseConnection();
-    if (!ResolveAddress(server, scoreServerPort, &serverAddress)) {
+    if (!ResolveAddress(server, port, &serverAddress)) {
         return false;
     }
     SocketHandle socket = OpenStreamSocket();
     if (socket == kNoSocket) {
         return false;
     }
-    if (!ConnectSocket(socket, serverAddress, scoreConnectTimeoutMs)) {
+    if (!ConnectSocket(socket, serverAddress, connectTimeoutMs)) {
         CloseSocket(socket);
         return false;
     }
@@ -75,9 +85,13 @@ bool ResolveAddress(const char* server, uint16_t port, SocketAddressIPv4* addres
 }
 
 size_t SendAll(SocketHandle socket, const uint8_t* bytes, size_t count) {
+    return SendAll(socket, bytes, count, scoreSendTimeoutMs);
+}
+
+size_t SendAll(SocketHandle socket, const uint8_t* bytes, size_t count, int sendTimeoutMs) {
     using Clock = std::chrono::steady_clock;
     // One deadline for the whole message: a peer that takes a byte now and then cannot stretch the wait.
-    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(scoreSendTimeoutMs, 0));
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(sendTimeoutMs, 0));
     size_t sent = 0;
     while (sent < count) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -92,15 +106,21 @@ size_t SendAll(SocketHandle socket, const uint8_t* bytes, size_t count) {
 }
 
 bool SendMessageBytes(const uint8_t* bytes, size_t count) {
+    return SendMessageBytes(bytes, count, scoreSendTimeoutMs);
+}
+
+bool SendMessageBytes(const uint8_t* bytes, size_t count, int sendTimeoutMs) {
     if (serverSocket == kNoSocket) {
         return false;
     }
-    return SendAll(serverSocket, bytes, count) == count;
+    return SendAll(serverSocket, bytes, count, sendTimeoutMs) == count;
 }
 
-void CloseConnection() {
-    if (serverSocket != kNoSocket) {
-        CloseSocket(serverSocket);
-        serverSocket = kNoSocket;
+bool CloseConnection() {
+    if (serverSocket == kNoSocket) {
+        return false;
     }
+    bool clean = CloseSocketCleanly(serverSocket);
+    serverSocket = kNoSocket;
+    return clean;
 }

@@ -153,6 +153,16 @@ void CloseSocket(SocketHandle socket) {
     closesocket(Native(socket));
 }
 
+bool CloseSocketCleanly(SocketHandle socket) {
+    int error = 0;
+    int length = sizeof error;
+    bool clean =
+        getsockopt(Native(socket), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
+        error == 0;
+    clean = shutdown(Native(socket), 1 /* SD_SEND */) == 0 && clean;
+    return closesocket(Native(socket)) == 0 && clean;
+}
+
 #else
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -296,6 +306,15 @@ long SendSomeBytes(SocketHandle socket, const void* bytes, size_t count, int tim
 
 void CloseSocket(SocketHandle socket) {
     close(Native(socket));
+}
+
+bool CloseSocketCleanly(SocketHandle socket) {
+    int fd = Native(socket);
+    int error = 0;
+    socklen_t length = sizeof error;
+    bool clean = getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    clean = shutdown(fd, SHUT_WR) == 0 && clean;
+    return close(fd) == 0 && clean;
 }
 
 #endif

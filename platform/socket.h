@@ -46,3 +46,7 @@ bool SetSocketNoDelay(SocketHandle socket);
 long SendSomeBytes(SocketHandle socket, const void* bytes, size_t count, int timeoutMs);
 
 void CloseSocket(SocketHandle socket);
+
+// Closes a connected socket after shutting down our side; true when no error was pending on it and the
+// shut-down and the close both succeeded (a reset by the peer shows here).
+bool CloseSocketCleanly(SocketHandle socket);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -209,14 +210,21 @@ TEST_F(FastDiskAudio, GeneratedMusicLoopsBackPastItsIntro) {
         }
         SDL_Delay(1);
     }
-    std::vector<int> expected;
-    for (int pass = 0; pass < 2; ++pass) {
-        for (int position = pass == 0 ? 0 : 1; position < length; ++position) {
-            expected.push_back(position);
+    // A position lasts 0.45 s of polling here; on a starved machine one may pass unseen, so the test asks
+    // for the song's shape rather than every position: it starts at the intro, plays up to the last
+    // position, and every step back lands on verse 1.
+    ASSERT_EQ(loops, 2) << "the song did not loop twice";
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.front(), 0);
+    int furthest = 0;
+    for (size_t i = 1; i < heard.size(); ++i) {
+        EXPECT_NE(heard[i], 0) << "the intro came again, at step " << i;
+        if (heard[i] < heard[i - 1]) {
+            EXPECT_EQ(heard[i], 1) << "a loop went back to " << heard[i];
         }
+        furthest = std::max(furthest, heard[i]);
     }
-    expected.push_back(1);
-    EXPECT_EQ(heard, expected);
+    EXPECT_EQ(furthest, length - 1);
 
     auto bytes = testfiles::ReadFile(outputPath_);
     for (long second = start + kLatencyBytes; second + kBytesPerSecond < heardAt.back();

@@ -18,7 +18,7 @@ lang=fr
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")
-window=$(wait_for_window 10) || fail "no game window"
+window=$(wait_for_window 30) || fail "no game window within 30 s: $(cat "$work/stderr")"
 shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
 # Fraction (0..1) of the image's non-black pixels (black is its colour key) that the screenshot shows

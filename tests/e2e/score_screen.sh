@@ -41,7 +41,7 @@ for lang in fr en; do
   (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
   game=$!
   E2E_PIDS+=("$game")
-  window=$(wait_for_window 10) || fail "no game window"
+  window=$(wait_for_window 30) || fail "$lang: no game window within 30 s: $(cat "$work/stderr")"
   shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
   # The logo is on its way in; a key ends it and the menu fades in (1.3 s).

@@ -2,8 +2,12 @@
 # Source it, then call start_xvfb; everything started is killed on exit.
 
 E2E_PIDS=()
+# The game saves the player's files under the home folder: a test must never touch a real one.
+E2E_HOME=$(mktemp -d)
+export HOME=$E2E_HOME XDG_DATA_HOME=$E2E_HOME/.local/share XDG_CONFIG_HOME=$E2E_HOME/.config
 e2e_cleanup() {
   for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  rm -rf "$E2E_HOME"
 }
 trap e2e_cleanup EXIT
 

@@ -1,0 +1,225 @@
+// The frame in which a player confirms a name while the score server is stuck (a listener whose accept
+// queue is full, so every connect hangs until it times out), beside the references of the same run: one
+// full-screen blit and an ordinary PlayFrame. "Before" is the frame as it was when the score went out
+// inside it: the frame's own work plus a blocking SubmitScore. "After" is the real frame: the table saved
+// to disk and the score handed to the sender, plus the longest of the frames that follow while the
+// sender is still stuck in its connect.
+#include <SDL.h>
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/screen_reference.h"
+#include "game/game.h"
+#include "game/high_score_file.h"
+#include "game/shared_state.h"
+#include "net/connection.h"
+#include "net/score_client.h"
+#include "net/score_sender.h"
+#include "platform/text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int ConnectInBackground(uint16_t port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    if (fd >= 0) {
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(port);
+        (void)connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
+    return fd;
+}
+
+// A loopback listener that never accepts, its queue filled so that a new connect hangs.
+struct StuckServer {
+    int listenFd = -1;
+    uint16_t port = 0;
+    std::vector<int> fillers;
+
+    StuckServer() {
+        listenFd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listenFd < 0 || bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            listen(listenFd, 0) != 0 ||
+            getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return;
+        }
+        port = ntohs(address.sin_port);
+        for (int i = 0; i < 4; ++i) {
+            fillers.push_back(ConnectInBackground(port));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ~StuckServer() {
+        for (int fd : fillers) {
+            close(fd);
+        }
+        if (listenFd >= 0) {
+            close(listenFd);
+        }
+    }
+    bool Hangs() const {
+        int fd = ConnectInBackground(port);
+        pollfd entry = {fd, POLLOUT, 0};
+        bool hangs = port != 0 && fd >= 0 && poll(&entry, 1, 200) == 0;
+        close(fd);
+        return hangs;
+    }
+};
+
+// A game at its name entry, the table all zero so any score earns a place.
+Game* GameAtNameEntry() {
+    srand(11);
+    Game* game = CreateGame();
+    game->fadePhase = FadePhase::Shown;
+    game->fadeLevel = 256;
+    game->levelPhase = LevelPhase::NameEntry;
+    game->messageDelay = 0;
+    game->score = game->shownScore = 4321;
+    CopyText(game->playerName, "BENCH");
+    memset(HighScoreTable, 0, sizeof HighScoreTable);
+    memset(SavedHighScoreTable, 0, sizeof SavedHighScoreTable);
+    FrameClock.deltaMs = 16;
+    return game;
+}
+
+void PushReturn() {
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = SDLK_RETURN;
+    event.key.keysym.unicode = 13;
+    SDL_PushEvent(&event);
+}
+
+double MicrosecondsOf(Clock::duration duration) {
+    return std::chrono::duration<double, std::micro>(duration).count();
+}
+
+void StuckServerSettings(const StuckServer& server) {
+    SetDefaultScoreSettings();
+    scoreServerPort = server.port;
+    scoreConnectTimeoutMs = kDefaultScoreConnectTimeoutMs;
+    scoreSendTimeoutMs = kDefaultScoreSendTimeoutMs;
+}
+
+// One confirming frame as it was: the frame's work, then the score sent inside it.
+void BM_ConfirmFrameStuckServer_Before(benchmark::State& state) {
+    StuckServer server;
+    if (!OpenBenchScreen() || !server.Hangs()) {
+        state.SkipWithError("no screen, or connects to a full queue do not hang here");
+        return;
+    }
+    StuckServerSettings(server);
+    for (auto _ : state) {
+        state.PauseTiming();
+        Game* game = GameAtNameEntry();
+        game->levelPhase = LevelPhase::Playing;  // the frame's own work, without the new send
+        state.ResumeTiming();
+        Clock::time_point start = Clock::now();
+        game->PlayFrame();
+        InsertHighScore(game->playerName, game->score, 0);
+        benchmark::DoNotOptimize(SubmitScore(game->playerName, "NORMAL", game->score, false));
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.PauseTiming();
+        DestroyGame(game);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ConfirmFrameStuckServer_Before)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The real confirming frame, then the fade-out to the menu frame by frame; the longest of those frames is
+// reported. With the server stuck the send hangs in its connect all through the fade-out; with the
+// server off nothing is sent, which is the same frames without any network at all.
+void ConfirmFrameThenFadeOut(benchmark::State& state, bool off) {
+    StuckServer server;
+    if (!OpenBenchScreen() || !server.Hangs()) {
+        state.SkipWithError("no screen, or connects to a full queue do not hang here");
+        return;
+    }
+    char folder[] = "/tmp/quz-bench-XXXXXX";
+    if (mkdtemp(folder) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    StuckServerSettings(server);
+    double longestFollowing = 0;
+    int followingFrames = 0;
+    int sendingAtTheEnd = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        LoadHighScoreTables(folder, "");
+        StartScoreSending(
+            ScoreSenderConfig{CurrentScoreSettings(), off, std::string(folder) + "/" + kOutboxFileName});
+        Game* game = GameAtNameEntry();
+        PushReturn();
+        state.ResumeTiming();
+        Clock::time_point start = Clock::now();
+        game->PlayFrame();
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.PauseTiming();
+        for (bool goOn = true; goOn;) {
+            FrameClock.deltaMs = 16;
+            Clock::time_point frameStart = Clock::now();
+            goOn = game->PlayFrame();
+            longestFollowing = std::max(longestFollowing, MicrosecondsOf(Clock::now() - frameStart));
+            ++followingFrames;
+        }
+        sendingAtTheEnd += GameScoreSender().Sending() ? 1 : 0;
+        FinishScoreSending(0);
+        DestroyGame(game);
+        state.ResumeTiming();
+    }
+    state.counters["longest_following_frame_us"] = longestFollowing;
+    state.counters["following_frames"] = followingFrames;
+    state.counters["still_sending_after_fade"] = sendingAtTheEnd;
+    LoadHighScoreTables(nullptr, "");
+    std::filesystem::remove_all(folder);
+}
+
+void BM_ConfirmFrameStuckServer_After(benchmark::State& state) {
+    ConfirmFrameThenFadeOut(state, false);
+}
+BENCHMARK(BM_ConfirmFrameStuckServer_After)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_ConfirmFrameServerOff(benchmark::State& state) {
+    ConfirmFrameThenFadeOut(state, true);
+}
+BENCHMARK(BM_ConfirmFrameServerOff)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// An ordinary frame of the same game, for scale.
+void BM_OrdinaryPlayFrame(benchmark::State& state) {
+    if (!OpenBenchScreen()) {
+        state.SkipWithError("no screen");
+        return;
+    }
+    Game* game = GameAtNameEntry();
+    game->levelPhase = LevelPhase::Playing;
+    for (auto _ : state) {
+        game->timeLeft = 5000;
+        benchmark::DoNotOptimize(game->PlayFrame());
+    }
+    DestroyGame(game);
+}
+BENCHMARK(BM_OrdinaryPlayFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
