@@ -21,13 +21,13 @@ void HighScoreNameText(const HighScoreEntry& entry, char (&text)[sizeof(HighScor
 }
 
 void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage) {
-    DrawText(target, 46, 270, languageTexts[1], fontImage);
-    DrawText(target, 128, 270, languageTexts[2], fontImage);
-    DrawText(target, 534, 270, languageTexts[3], fontImage);
+    DrawText(target, 46, 270, Shared.languageTexts[1], fontImage);
+    DrawText(target, 128, 270, Shared.languageTexts[2], fontImage);
+    DrawText(target, 534, 270, Shared.languageTexts[3], fontImage);
     for (int i = 0; i < kHighScoreCount; ++i) {
         const HighScoreEntry& entry = HighScoreTable[i];
         int y = 302 + 16 * i;
-        int dx = HighScoreWaveOffset(FrameClock.totalMs, i);
+        int dx = HighScoreWaveOffset(Shared.frameClock.totalMs, i);
         char text[40];
         FormatText(text, sizeof text, "%d", i + 1);
         DrawText(target, 64 + dx, y, text, fontImage);
@@ -40,5 +40,5 @@ void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage) {
         FormatText(text, sizeof text, "%06i", static_cast<int>(entry.score));
         DrawText(target, 528 + dx, y, text, fontImage);
     }
-    DrawText(target, 0, 465, languageTexts[0], fontImage);
+    DrawText(target, 0, 465, Shared.languageTexts[0], fontImage);
 }

@@ -23,9 +23,9 @@ constexpr double kMsPerLevel = 10.0;
 void DrawIntroFrame(SDL_Surface* logo, const LogoIntroClock& clock, const Uint8* map) {
     SDL_Rect whole = {0, 0, kScreenWidth, kScreenHeight};
     SDL_Rect at = {0, 0, 0, 0};
-    SDL_BlitSurface(logo, &whole, screen, &at);
-    DrawWipe(screen, static_cast<int>(clock.wipeLevel), map);
-    SDL_Flip(screen);
+    SDL_BlitSurface(logo, &whole, Shared.screen, &at);
+    DrawWipe(Shared.screen, static_cast<int>(clock.wipeLevel), map);
+    SDL_Flip(Shared.screen);
     frameLimiter.EndFrame();
 }
 
@@ -81,7 +81,7 @@ LogoIntroSkip RunLogoIntro(const char* path) {
         fprintf(stderr, "%s\n", SDL_GetError());
         return {};
     }
-    SDL_Surface* logo = SDL_ConvertSurface(loaded, screen->format, 0);
+    SDL_Surface* logo = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
     SDL_FreeSurface(loaded);
     if (logo == nullptr) {
         return {};
@@ -104,8 +104,8 @@ LogoIntroSkip RunLogoIntro(const char* path) {
         // The player has seen it before: a press ends it here, on black, as the full intro would.
         skip = TakeIntroSkip();
         if (skip.skipped) {
-            SDL_FillRect(screen, nullptr, 0);
-            SDL_Flip(screen);
+            SDL_FillRect(Shared.screen, nullptr, 0);
+            SDL_Flip(Shared.screen);
             break;
         }
         DrawIntroFrame(logo, clock, map.data());

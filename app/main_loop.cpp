@@ -12,6 +12,8 @@
 #include "platform/input.h"
 #include "platform/quit_signal.h"
 
+AppModeKind AppMode = AppModeKind::InMenu;
+
 namespace {
 
 SDL_Cursor* blankCursor = nullptr;
@@ -59,7 +61,7 @@ void ToggleFullScreen() {
         currentMenu = nullptr;
     }
     SDL_Surface* next = nullptr;
-    if (fullScreen) {
+    if (Shared.fullScreen) {
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_ANYFORMAT);
     } else {
         next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32,
@@ -67,9 +69,9 @@ void ToggleFullScreen() {
     }
     if (next == nullptr) {
         // The rest of the program needs a valid Screen: stay in (or go back to) the mode we had.
-        Uint32 flags =
-            fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN : SDL_ANYFORMAT;
-        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, fullScreen ? 32 : 0, flags);
+        Uint32 flags = Shared.fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN
+                                         : SDL_ANYFORMAT;
+        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, Shared.fullScreen ? 32 : 0, flags);
         if (next == nullptr) {
             if (rebuildMenu) {
                 currentMenu = CreateMenu();
@@ -77,9 +79,9 @@ void ToggleFullScreen() {
             return;
         }
     } else {
-        fullScreen = !fullScreen;
+        Shared.fullScreen = !Shared.fullScreen;
     }
-    screen = next;
+    Shared.screen = next;
     if (rebuildMenu) {
         currentMenu = CreateMenu();
     }
@@ -107,12 +109,12 @@ bool RunMainLoopFrame() {
     if (keys[SDLK_F9]) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(FrameClock, FrameTicks());
+    AdvanceFrameClock(Shared.frameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
     }
-    SDL_Flip(screen);
+    SDL_Flip(Shared.screen);
     // One frame per flip still; where the flip does not wait for the display, this holds the loop to
     // the display's rate instead of letting it spin.
     frameLimiter.EndFrame();

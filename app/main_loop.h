@@ -1,6 +1,11 @@
 // The one frame loop of the program, and the full-screen toggle.
 #pragma once
 
+// What the loop runs in the next frame. Start-up sets it, the menu hands it a choice, a game's end
+// brings the menu back; only app/ reads it.
+enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2 };
+extern AppModeKind AppMode;
+
 // Runs frames until AppMode is Quit after a frame.
 void RunMainLoop();
 // One frame: keys, frame clock, the menu or game step, the flip. Returns false once AppMode is Quit.

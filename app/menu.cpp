@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/high_scores.h"
+#include "app/main_loop.h"
 #include "game/shared_state.h"
 #include "gfx/surface_copy.h"
 #include "gfx/triangle.h"
@@ -42,7 +43,7 @@ SDL_Surface* LoadConverted(const char* path, bool colourKey) {
     if (loaded == nullptr) {
         return nullptr;
     }
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, screen->format, 0);
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
     SDL_FreeSurface(loaded);
     if (converted != nullptr && colourKey) {
         SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
@@ -90,19 +91,20 @@ void MoveAndDrawStars(Menu* menu) {
     SDL_Surface* target = menu->backBuffer;
     Uint32 yellow = SDL_MapRGB(target->format, 255, 255, 0);
     for (MenuStar& star : menu->stars) {
-        star.y = static_cast<float>(star.y - static_cast<double>(FrameClock.deltaMs) * star.speed * 0.02);
+        star.y =
+            static_cast<float>(star.y - static_cast<double>(Shared.frameClock.deltaMs) * star.speed * 0.02);
         if (star.y < -star.size) {
             star.y = kStarReturnY;
-            star.x = static_cast<float>(rand() % kScreenWidth);
+            star.x = static_cast<float>(menu->decorationRandom.Next() % kScreenWidth);
         }
-        star.angle = static_cast<float>(0.01 * FrameClock.totalMs * star.spin);
+        star.angle = static_cast<float>(0.01 * Shared.frameClock.totalMs * star.spin);
         DrawStar(target, static_cast<int>(star.x), static_cast<int>(star.y), static_cast<int>(star.size),
                  static_cast<int>(star.angle), yellow);
     }
 }
 
 void ApplyFade(Menu* menu) {
-    float step = static_cast<float>(FrameClock.deltaMs) / kFadeMsPerLevel;
+    float step = static_cast<float>(Shared.frameClock.deltaMs) / kFadeMsPerLevel;
     if (menuScreen == MenuScreen::FadeIn) {
         menu->fadeLevel += step;
         if (menu->fadeLevel <= kFadeInEnd) {
@@ -124,7 +126,7 @@ void ApplyFade(Menu* menu) {
 }
 
 void DrawPointer(Menu* menu) {
-    if (!fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
+    if (!Shared.fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
         return;
     }
     if (menu->pointerImage == nullptr) {
@@ -248,18 +250,19 @@ int MenuButtonAt(int y) {
 
 Menu* CreateMenu() {
     auto* menu = new Menu();
-    if ((screen->flags & SDL_HWSURFACE) != 0) {
+    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
         // Per-pixel drawing in video memory is slow: draw in system memory and copy once per frame.
-        const SDL_PixelFormat* format = screen->format;
+        const SDL_PixelFormat* format = Shared.screen->format;
         menu->backBuffer = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
                                                 format->Rmask, format->Gmask, format->Bmask, format->Amask);
     }
     if (menu->backBuffer == nullptr) {
-        menu->backBuffer = screen;
+        menu->backBuffer = Shared.screen;
     }
     menu->fadeLevel = 0;
     menu->action = MenuAction::None;
     menuScreen = MenuScreen::FadeIn;
+    menu->decorationRandom.Seed(ClockSeed(3));
     LoadMenuResources(menu);
     ScatterMenuStars(menu);
     return menu;
@@ -293,7 +296,7 @@ void LoadMenuResources(Menu* menu) {
     for (const ImageSlot& slot : slots) {
         char path[256];
         if (slot.perLanguage) {
-            FormatText(path, sizeof path, "data/%s/%s.png", languageCode, slot.name);
+            FormatText(path, sizeof path, "data/%s/%s.png", Shared.languageCode, slot.name);
         } else {
             FormatText(path, sizeof path, "data/%s.png", slot.name);
         }
@@ -309,13 +312,14 @@ void LoadMenuResources(Menu* menu) {
 }
 
 void ScatterMenuStars(Menu* menu) {
+    RandomStream& random = menu->decorationRandom;
     for (MenuStar& star : menu->stars) {
-        star.x = static_cast<float>(rand() % 640);
-        star.y = static_cast<float>(500 + rand() % 500);
-        star.size = static_cast<float>(10 + rand() % 30);
+        star.x = static_cast<float>(random.Next() % 640);
+        star.y = static_cast<float>(500 + random.Next() % 500);
+        star.size = static_cast<float>(10 + random.Next() % 30);
         star.speed = star.size * 0.25f;
-        star.spin = static_cast<float>(10 + rand() % 20);
-        if (rand() % 100 > 50) {
+        star.spin = static_cast<float>(10 + random.Next() % 20);
+        if (random.Next() % 100 > 50) {
             star.spin = -star.spin;
         }
     }
@@ -327,8 +331,8 @@ bool MenuStep(Menu* menu) {
     MoveAndDrawStars(menu);
     ApplyFade(menu);
     DrawPointer(menu);
-    if (menu->backBuffer != screen) {
-        SDL_BlitSurface(menu->backBuffer, nullptr, screen, nullptr);
+    if (menu->backBuffer != Shared.screen) {
+        SDL_BlitSurface(menu->backBuffer, nullptr, Shared.screen, nullptr);
     }
     int x = 0;
     int y = 0;
@@ -373,7 +377,7 @@ void ReleaseMenu(Menu* menu) {
     FreeImage(menu->creditsImage);
     FreeImage(menu->scoresBackImage);
     FreeImage(menu->footerImage);
-    if (menu->backBuffer != screen) {
+    if (menu->backBuffer != Shared.screen) {
         SDL_FreeSurface(menu->backBuffer);
     }
     menu->backBuffer = nullptr;

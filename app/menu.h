@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include "audio/vek_module.h"
+#include "game/random_stream.h"
 #include "gfx/wipe.h"
 
 enum class MenuScreen : int { Main = 0, Credits = 1, Scores = 2, FadeIn = 3, FadeOut = 4, FadedOut = 5 };
@@ -50,6 +51,7 @@ struct Menu {
     // Input left alone until it is released (the press that skipped the logo intro).
     SDLKey ignoredKey = SDLK_UNKNOWN;
     Uint8 ignoredButton = 0;
+    RandomStream decorationRandom;  // the stars' places, sizes and spins
 };
 
 // A new Menu for the current Screen, fading in, with its images, map and music loaded and its stars

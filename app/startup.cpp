@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "app/high_scores.h"
@@ -118,6 +117,61 @@ void ShutDown() {
     FinishScoreSending();
 }
 
+// The Screen, in a window or full screen as asked. False, with the reason on stderr, when SDL can set
+// no such mode.
+bool OpenScreen() {
+    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
+    if (Shared.screen == nullptr) {
+        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
+                SDL_GetError());
+        return false;
+    }
+    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
+        printf("Screen in VRAM\n");
+    }
+    if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
+        printf("Screen can Flip\n");
+    }
+    return true;
+}
+
+// SDL, the font library and the Screen. Each failure leaves the player with no window at all: it is said
+// on stderr, what was started is stopped again, and the result is false.
+bool StartVideo() {
+    InstallQuitSignalHandlers();
+    if (!StartSdl()) {
+        fprintf(stderr, "Init Error: %s\n", SDL_GetError());
+        return false;
+    }
+    if (TTF_Init() < 0) {
+        fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
+        SDL_Quit();
+        return false;
+    }
+    InstallQuitSignalHandlers();
+    if (!OpenScreen()) {
+        TTF_Quit();
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+// The logo intro, then the menu and the main loop until the player leaves.
+void RunIntroAndLoop() {
+    LogoIntroSkip skip = RunLogoIntro("data/logo.png");
+    SDLMikMod_Init(44100, 4096, 4, 3);
+    // A quit signal during the intro skips the menu: the shut-down comes next.
+    if (QuitSignalReceived()) {
+        return;
+    }
+    EnsureMenu();
+    if (skip.skipped && !skip.released) {
+        IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+    }
+    RunMainLoop();
+}
+
 }  // namespace
 
 int RunQuz(int argc, char** argv) {
@@ -126,7 +180,7 @@ int RunQuz(int argc, char** argv) {
         PrintInfo(info, stdout);
         return 0;
     }
-    fullScreen = FullScreenFromArguments(argc, argv);
+    Shared.fullScreen = FullScreenFromArguments(argc, argv);
     // The player's files belong to the folder the game was started from, which is left below to reach
     // the data: name them first.
     RememberStartFolder();
@@ -139,37 +193,15 @@ int RunQuz(int argc, char** argv) {
     }
     ChoosePresentation();
 
-    InstallQuitSignalHandlers();
-    if (!StartSdl()) {
-        fprintf(stderr, "Init Error: %s\n", SDL_GetError());
+    if (!StartVideo()) {
         return 1;
-    }
-    // Both failures leave the player with no window at all: say why, and do not report success.
-    if (TTF_Init() < 0) {
-        fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
-        SDL_Quit();
-        return 1;
-    }
-    InstallQuitSignalHandlers();
-    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(fullScreen));
-    if (screen == nullptr) {
-        fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
-                SDL_GetError());
-        TTF_Quit();
-        SDL_Quit();
-        return 1;
-    }
-    if ((screen->flags & SDL_HWSURFACE) != 0) {
-        printf("Screen in VRAM\n");
-    }
-    if ((screen->flags & SDL_DOUBLEBUF) != 0) {
-        printf("Screen can Flip\n");
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(0);
     SDL_WM_SetCaption(kWindowCaption, nullptr);
-    ReadProfileString("Game", "Lang", "fr", languageCode, sizeof languageCode, configFile.c_str());
-    KeepAvailableLanguage(languageCode);
+    ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode,
+                      configFile.c_str());
+    KeepAvailableLanguage(Shared.languageCode);
     ReadScoreServerSetting(configFile.c_str());
     SetWindowIcon(kWindowCaption, "data/icon.bmp");
     // An unknown starting folder has no scores file: the default table, as for a missing file.
@@ -177,19 +209,8 @@ int RunQuz(int argc, char** argv) {
     AppMode = AppModeKind::InMenu;
     SDL_EnableUNICODE(1);
     InitFont();
-    srand(static_cast<unsigned int>(time(nullptr)));
-    ReadLanguageTexts(languageCode, languageTexts);
-    LogoIntroSkip skip = RunLogoIntro("data/logo.png");
-    SDLMikMod_Init(44100, 4096, 4, 3);
-    // A quit signal during the intro skips the menu: the shut-down comes next.
-    if (!QuitSignalReceived()) {
-        EnsureMenu();
-        if (skip.skipped && !skip.released) {
-            IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
-        }
-        RunMainLoop();
-    }
-
+    ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
+    RunIntroAndLoop();
     ShutDown();
     return 0;
 }

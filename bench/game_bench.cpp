@@ -17,8 +17,10 @@ namespace {
 // A full board, a lit group under the pointer, the level message in place, an announcement showing and
 // every number on the panel: everything Draw can paint in one frame.
 Game* BusyGame() {
-    srand(7);
     Game* game = CreateGame();
+    game->rulesRandom.Seed(7);
+    game->decorationRandom.Seed(7);
+    game->FillBoard();
     game->fadePhase = FadePhase::Shown;
     game->fadeLevel = 256;
     game->score = game->shownScore = 123456;
@@ -31,8 +33,8 @@ Game* BusyGame() {
     game->pointsTimer = 255;
     SDL_WarpMouse(240, 240);
     game->hoverPoints = game->MarkGroupAt(240, 240);
-    FrameClock.totalMs = 256 + 512;  // every blinking item on
-    FrameClock.deltaMs = 0;
+    Shared.frameClock.totalMs = 256 + 512;  // every blinking item on
+    Shared.frameClock.deltaMs = 0;
     return game;
 }
 
@@ -62,7 +64,7 @@ void BM_PlayFrame(benchmark::State& state) {
     }
     Game* game = BusyGame();
     game->levelPhase = LevelPhase::Playing;
-    FrameClock.deltaMs = 1;
+    Shared.frameClock.deltaMs = 1;
     for (auto _ : state) {
         game->timeLeft = 5000;
         benchmark::DoNotOptimize(game->PlayFrame());

@@ -19,18 +19,19 @@ void BM_MenuStepDuringFade(benchmark::State& state) {
         state.SkipWithError("no screen");
         return;
     }
-    srand(1);
     Menu* menu = CreateMenu();
+    menu->decorationRandom.Seed(1);
+    ScatterMenuStars(menu);
     // The game's own map when data/ has it; otherwise a scattered one, so the wipe still does real work.
     bool empty = std::all_of(menu->wipeMap, menu->wipeMap + kWipeMapSize, [](Uint8 t) { return t == 0; });
     for (size_t i = 0; empty && i < kWipeMapSize; ++i) {
         menu->wipeMap[i] = static_cast<Uint8>((i * 37) & 0xFF);
     }
-    FrameClock.deltaMs = 16;
+    Shared.frameClock.deltaMs = 16;
     for (auto _ : state) {
         menuScreen = MenuScreen::FadeIn;
         menu->fadeLevel = 128;
-        FrameClock.totalMs += 16;
+        Shared.frameClock.totalMs += 16;
         benchmark::DoNotOptimize(MenuStep(menu));
     }
     ReleaseMenu(menu);
@@ -43,12 +44,13 @@ void BM_MenuStepWithoutFade(benchmark::State& state) {
         state.SkipWithError("no screen");
         return;
     }
-    srand(1);
     Menu* menu = CreateMenu();
-    FrameClock.deltaMs = 16;
+    menu->decorationRandom.Seed(1);
+    ScatterMenuStars(menu);
+    Shared.frameClock.deltaMs = 16;
     for (auto _ : state) {
         menuScreen = MenuScreen::Main;
-        FrameClock.totalMs += 16;
+        Shared.frameClock.totalMs += 16;
         benchmark::DoNotOptimize(MenuStep(menu));
     }
     ReleaseMenu(menu);

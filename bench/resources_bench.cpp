@@ -17,7 +17,7 @@
 namespace {
 
 std::vector<std::string> ResourceFiles() {
-    std::string language = languageCode;
+    std::string language = Shared.languageCode;
     std::vector<std::string> files = {"data/mouse.png", "data/theme1/back.png",
                                       "data/" + language + "/right.png"};
     for (const char* name : {"r", "g", "b", "sr", "sg", "sb"}) {
@@ -50,9 +50,9 @@ bool StartLibraries() {
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             return false;
         }
-        screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
         SDLMikMod_Init(44100, 4096, 4, 3);
-        started = screen != nullptr;
+        started = Shared.screen != nullptr;
     }
     return started;
 }

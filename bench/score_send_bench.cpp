@@ -88,8 +88,10 @@ struct StuckServer {
 
 // A game at its name entry, the table all zero so any score earns a place.
 Game* GameAtNameEntry() {
-    srand(11);
     Game* game = CreateGame();
+    game->rulesRandom.Seed(11);
+    game->decorationRandom.Seed(11);
+    game->FillBoard();
     game->fadePhase = FadePhase::Shown;
     game->fadeLevel = 256;
     game->levelPhase = LevelPhase::NameEntry;
@@ -98,7 +100,7 @@ Game* GameAtNameEntry() {
     CopyText(game->playerName, "BENCH");
     memset(HighScoreTable, 0, sizeof HighScoreTable);
     memset(SavedHighScoreTable, 0, sizeof SavedHighScoreTable);
-    FrameClock.deltaMs = 16;
+    Shared.frameClock.deltaMs = 16;
     return game;
 }
 
@@ -178,7 +180,7 @@ void ConfirmFrameThenFadeOut(benchmark::State& state, bool off) {
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
         state.PauseTiming();
         for (bool goOn = true; goOn;) {
-            FrameClock.deltaMs = 16;
+            Shared.frameClock.deltaMs = 16;
             Clock::time_point frameStart = Clock::now();
             goOn = game->PlayFrame();
             longestFollowing = std::max(longestFollowing, MicrosecondsOf(Clock::now() - frameStart));

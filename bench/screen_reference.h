@@ -17,7 +17,7 @@ inline bool OpenBenchScreen() {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         open = SDL_Init(SDL_INIT_VIDEO) == 0 &&
-               (screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE)) != nullptr;
+               (Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE)) != nullptr;
         InitFont();
         // A missing data file should skip a figure, not end the whole run.
         SetErrorsFatal(nullptr);
@@ -30,12 +30,12 @@ inline void BM_FullScreenBlit(benchmark::State& state) {
         state.SkipWithError("no screen");
         return;
     }
-    const SDL_PixelFormat* format = screen->format;
+    const SDL_PixelFormat* format = Shared.screen->format;
     SDL_Surface* source = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
                                                format->Rmask, format->Gmask, format->Bmask, format->Amask);
     SDL_FillRect(source, nullptr, SDL_MapRGB(source->format, 10, 20, 30));
     for (auto _ : state) {
-        SDL_BlitSurface(source, nullptr, screen, nullptr);
+        SDL_BlitSurface(source, nullptr, Shared.screen, nullptr);
         benchmark::ClobberMemory();
     }
     SDL_FreeSurface(source);

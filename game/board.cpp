@@ -1,13 +1,12 @@
 // The Board's rules (see board.h).
 #include "game/board.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-int32_t RandomColour() {
-    return rand() % 3 + 1;
+int32_t RandomColour(RandomStream& random) {
+    return random.Next() % 3 + 1;
 }
 
 bool ColumnEmpty(const int32_t* cells, int column) {
@@ -25,8 +24,8 @@ void Board::FillBoard() {
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             int i = CellIndex(column, row);
-            cells[i] = RandomColour();
-            phases[i] = (rand() % 20 + column + row) % 20;
+            cells[i] = RandomColour(rulesRandom);
+            phases[i] = (decorationRandom.Next() % 20 + column + row) % 20;
         }
     }
     // Three bonuses are promised to the player, so they never share a cell: draw again until all three
@@ -34,8 +33,8 @@ void Board::FillBoard() {
     int position[3];
     do {
         for (int& p : position) {
-            int column = rand() % kBoardSize;
-            int row = rand() % kBoardSize;
+            int column = rulesRandom.Next() % kBoardSize;
+            int row = rulesRandom.Next() % kBoardSize;
             p = CellIndex(column, row);
         }
     } while (position[0] == position[1] || position[0] == position[2] || position[1] == position[2]);
@@ -115,7 +114,7 @@ void Board::AddLine() {
     for (int column = 0; column < kBoardSize; ++column) {
         int i = CellIndex(column, 0);
         if (cells[i] == kEmptyCell) {
-            cells[i] = RandomColour();
+            cells[i] = RandomColour(rulesRandom);
         }
     }
 }

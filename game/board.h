@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "game/random_stream.h"
+
 inline constexpr int kBoardSize = 15;  // columns and rows
 inline constexpr int kCellCount = kBoardSize * kBoardSize;
 inline constexpr int kCellPixels = 32;
@@ -27,6 +29,8 @@ struct Board {
     int32_t cells[kCellCount] = {};
     int32_t phases[kCellCount] = {};     // 0..19: start of each position's block animation
     uint8_t highlight[kCellCount] = {};  // 1: part of the group under the pointer
+    RandomStream rulesRandom;            // colours and bonus places: a seed deals the same boards
+    RandomStream decorationRandom;       // animation phases only: never changes what is dealt
 
     // A full board of random colours with the three bonuses in three different cells.
     void FillBoard();

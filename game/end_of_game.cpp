@@ -69,5 +69,5 @@ void Game::ConfirmName() {
     QueueScore(playerName, "NORMAL", score, false);
     StartFadeOut();
     // Saving the table takes a moment of disk time; it must not count towards this frame's fade.
-    FrameClock.deltaMs = 0;
+    Shared.frameClock.deltaMs = 0;
 }

@@ -34,6 +34,8 @@ bool IsArrow(SDLKey key) {
 
 Game* CreateGame() {
     Game* game = new Game();
+    game->rulesRandom.Seed(ClockSeed(1));
+    game->decorationRandom.Seed(ClockSeed(2));
     game->FillBoard();
     game->LoadResources(false);
     return game;
@@ -127,7 +129,7 @@ void Game::CountDownLevelMessage() {
     if (!LevelOver() || levelPhase == LevelPhase::NameEntry) {
         return;
     }
-    messageDelay -= static_cast<float>(FrameClock.deltaMs);
+    messageDelay -= static_cast<float>(Shared.frameClock.deltaMs);
     if (InputLive() && messageDelay < 0) {
         EndLevelMessage();
     }
@@ -138,7 +140,7 @@ void Game::DropPendingLines() {
     if (linesPending == 0) {
         return;
     }
-    lineTimer -= static_cast<float>(FrameClock.deltaMs);
+    lineTimer -= static_cast<float>(Shared.frameClock.deltaMs);
     if (lineTimer < 0) {
         AddLine();
         linesPending -= 1;
@@ -162,7 +164,7 @@ void Game::TestLevelEnd() {
 }
 
 void Game::FadeAnnouncements() {
-    const double fall = FrameClock.deltaMs / 10.0;
+    const double fall = Shared.frameClock.deltaMs / 10.0;
     doubleTimer -= fall;
     addLineTimer -= fall;
     pointsTimer -= fall;
@@ -247,7 +249,7 @@ void Game::RepeatHeldArrow() {
         heldArrow = SDLK_UNKNOWN;
         return;
     }
-    arrowRepeatMs -= static_cast<float>(FrameClock.deltaMs);
+    arrowRepeatMs -= static_cast<float>(Shared.frameClock.deltaMs);
     while (arrowRepeatMs <= 0) {
         MoveCursor(heldArrow);
         arrowRepeatMs += kArrowRepeatMs;
@@ -259,7 +261,7 @@ void Game::ApplyIdlePenalty() {
         return;
     }
     if (timeLeft >= 0) {
-        timeLeft -= FrameClock.deltaMs;
+        timeLeft -= Shared.frameClock.deltaMs;
         return;
     }
     if (score > 0) {
@@ -295,12 +297,12 @@ void Game::RollShownScore() {
 // moves a level per 5 ms and the music follows it.
 void Game::Animate() {
     if (LevelOver()) {
-        messageX += FrameClock.deltaMs;
+        messageX += Shared.frameClock.deltaMs;
         if (messageX > kMessageRestX) {
             messageX = kMessageRestX;
         }
     }
-    fadeLevel = static_cast<float>(fadeLevel + (FadeStep() * FrameClock.deltaMs) / 5.0);
+    fadeLevel = static_cast<float>(fadeLevel + (FadeStep() * Shared.frameClock.deltaMs) / 5.0);
     if (fadeLevel < 256) {
         music.SetVolume(static_cast<int>(fadeLevel * 0.5f));
     }
@@ -412,7 +414,7 @@ void Game::ScoreBonus(int32_t bonus, int32_t points, int n) {
             break;
         case kPointsBonus: {
             // No cap here: a bonus is paid even above the score cap.
-            const bool thousand = rand() % 2 == 0;
+            const bool thousand = rulesRandom.Next() % 2 == 0;
             const int32_t extra = thousand ? 1000 : 500;
             score += extra;
             levelPoints += extra;

@@ -121,7 +121,7 @@ void GameResources::LoadResources(bool imagesOnly) {
                 FormatText(path, sizeof path, row.pattern, theme);
                 break;
             case PathKind::Language:
-                FormatText(path, sizeof path, row.pattern, languageCode);
+                FormatText(path, sizeof path, row.pattern, Shared.languageCode);
                 break;
         }
         SDL_Surface* image = LoadImage(path, row.key);

@@ -23,7 +23,7 @@ constexpr int kAnimationFrames = 20;
 // well under the cost of the library's blits, which on this path stream past the cache (unkeyed) or go
 // pixel by pixel through the general format code (keyed). Its result is the blit's (-2: video memory lost).
 int Copy(SDL_Surface* source, int sx, int sy, int w, int h, int dx, int dy) {
-    return CopyRect(source, sx, sy, w, h, screen, dx, dy);
+    return CopyRect(source, sx, sy, w, h, Shared.screen, dx, dy);
 }
 
 SDL_Surface* BlockImage(const Game& game, int32_t value, bool lit) {
@@ -38,18 +38,18 @@ SDL_Surface* BlockImage(const Game& game, int32_t value, bool lit) {
 
 void Numbers(int x, int y, const char* text, SDL_Surface* image) {
     if (image != nullptr) {
-        DrawNumbers(screen, x, y, text, image);
+        DrawNumbers(Shared.screen, x, y, text, image);
     }
 }
 
 void SmallNumbers(int x, int y, const char* text, SDL_Surface* image) {
     if (image != nullptr) {
-        DrawSmallNumbers(screen, x, y, text, image);
+        DrawSmallNumbers(Shared.screen, x, y, text, image);
     }
 }
 
 void DrawBoard(const Game& game) {
-    const int32_t tick = FrameClock.totalMs / 200;
+    const int32_t tick = Shared.frameClock.totalMs / 200;
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             const int i = CellIndex(column, row);
@@ -99,15 +99,16 @@ void DrawNameEntry(const Game& game) {
     if (game.messageX != kMessageRestX || game.fontImage == nullptr) {
         return;
     }
-    DrawText(screen, 71, 251, game.playerName, game.fontImage);
-    if ((FrameClock.totalMs & 128) != 0) {
-        DrawText(screen, 71 + 12 * static_cast<int>(strlen(game.playerName)), 251, "-", game.fontImage);
+    DrawText(Shared.screen, 71, 251, game.playerName, game.fontImage);
+    if ((Shared.frameClock.totalMs & 128) != 0) {
+        DrawText(Shared.screen, 71 + 12 * static_cast<int>(strlen(game.playerName)), 251, "-",
+                 game.fontImage);
     }
 }
 
 void DrawLevelWon(const Game& game) {
     Copy(game.wonLevelImage, 0, 0, 380, 128, game.messageX, 150);
-    if ((FrameClock.totalMs & 512) != 0) {
+    if ((Shared.frameClock.totalMs & 512) != 0) {
         // A won level is always a cleared board; the 5000-points line would cover it.
         Copy(game.perfectImage, 0, 0, 256, 64, game.messageX + 62, 280);
         if (game.bonus5000Flag) {
@@ -142,7 +143,7 @@ void DrawPointer(const Game& game) {
     if (game.pointerImage == nullptr) {
         return;
     }
-    if (game.keyboardAim || fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
+    if (game.keyboardAim || Shared.fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
         int aimX = 0;
         int aimY = 0;
         game.AimPoint(aimX, aimY);
@@ -152,7 +153,7 @@ void DrawPointer(const Game& game) {
 
 // Later announcements cover earlier ones, and all of them cover the pointer.
 void DrawAnnouncements(const Game& game) {
-    if ((FrameClock.totalMs & 256) == 0) {
+    if ((Shared.frameClock.totalMs & 256) == 0) {
         return;
     }
     if (game.doubleTimer > 0) {
@@ -191,7 +192,7 @@ bool Game::Draw() const {
         DrawAnnouncements(*this);
     }
     if (fadeLevel < 256) {
-        DrawWipe(screen, static_cast<int>(fadeLevel), wipeMap);
+        DrawWipe(Shared.screen, static_cast<int>(fadeLevel), wipeMap);
     }
     return true;
 }

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libmikmod-dev
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
-  libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev clang-tidy
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
   clang libclang-rt-14-dev
   dpkg-dev file lintian desktop-file-utils appstream

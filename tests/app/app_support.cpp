@@ -41,12 +41,13 @@ void ScratchDirectory::WriteImage(const std::string& path, int w, int h) {
 bool OpenTestScreen() {
     // One Screen serves every test that finds it still open: the SDL 1.2 layer leaks a little at each
     // video start, which would bury real leaks in the sanitizer's report.
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && screen != nullptr && SDL_GetVideoSurface() == screen) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && Shared.screen != nullptr &&
+        SDL_GetVideoSurface() == Shared.screen) {
         return true;
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         return false;
     }
-    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
-    return screen != nullptr;
+    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+    return Shared.screen != nullptr;
 }

@@ -60,8 +60,8 @@ class IntroSkipTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(OpenTestScreen());
         Drain();
-        fullScreen = false;
-        FrameClock = FrameClockValues{};
+        Shared.fullScreen = false;
+        Shared.frameClock = FrameClockValues{};
     }
     void TearDown() override {
         if (menu_ != nullptr) {
@@ -97,8 +97,8 @@ class IntroSkipTest : public ::testing::Test {
         }
     }
     void Step() {
-        FrameClock.deltaMs = 16;
-        FrameClock.totalMs += 16;
+        Shared.frameClock.deltaMs = 16;
+        Shared.frameClock.totalMs += 16;
         ASSERT_TRUE(MenuStep(menu_));
     }
     LogoIntroSkip skip_;

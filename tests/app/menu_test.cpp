@@ -24,9 +24,9 @@ class MenuTest : public ::testing::Test {
         ASSERT_TRUE(OpenTestScreen());
         // A test must not end the process if a resource is missing in this build.
         SetErrorsFatal(nullptr);
-        fullScreen = false;
+        Shared.fullScreen = false;
         AppMode = AppModeKind::InMenu;
-        FrameClock = FrameClockValues{};
+        Shared.frameClock = FrameClockValues{};
         ::testing::internal::CaptureStderr();
         menu_ = CreateMenu();
         ::testing::internal::GetCapturedStderr();
@@ -47,8 +47,8 @@ class MenuTest : public ::testing::Test {
     }
     // One menu frame of ms milliseconds; forgets the Menu when it released itself.
     void Step(int ms = 16) {
-        FrameClock.deltaMs = ms;
-        FrameClock.totalMs += ms;
+        Shared.frameClock.deltaMs = ms;
+        Shared.frameClock.totalMs += ms;
         if (!MenuStep(menu_)) {
             menu_ = nullptr;
         }
@@ -79,7 +79,7 @@ class MenuTest : public ::testing::Test {
 };
 
 TEST_F(MenuTest, FadesInOverTheSoftwareScreenIn1280Ms) {
-    EXPECT_EQ(menu_->backBuffer, screen);  // no separate surface for a Screen in system memory
+    EXPECT_EQ(menu_->backBuffer, Shared.screen);  // no separate surface for a Screen in system memory
     for (int frame = 0; frame < 12; ++frame) {
         Step(100);
     }
@@ -91,23 +91,23 @@ TEST_F(MenuTest, FadesInOverTheSoftwareScreenIn1280Ms) {
 TEST_F(MenuTest, AScreenInVideoMemoryGetsItsOwnDrawingSurfaceCopiedWhole) {
     ReleaseMenu(menu_);
     // The dummy driver never grants video memory, so the flag is set by hand for this one creation.
-    screen->flags |= SDL_HWSURFACE;
+    Shared.screen->flags |= SDL_HWSURFACE;
     menu_ = CreateMenu();
-    screen->flags &= ~SDL_HWSURFACE;
-    ASSERT_NE(menu_->backBuffer, screen);
-    EXPECT_EQ(menu_->backBuffer->format->BitsPerPixel, screen->format->BitsPerPixel);
-    EXPECT_EQ(menu_->backBuffer->format->Rmask, screen->format->Rmask);
-    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 255, 0, 255));
+    Shared.screen->flags &= ~SDL_HWSURFACE;
+    ASSERT_NE(menu_->backBuffer, Shared.screen);
+    EXPECT_EQ(menu_->backBuffer->format->BitsPerPixel, Shared.screen->format->BitsPerPixel);
+    EXPECT_EQ(menu_->backBuffer->format->Rmask, Shared.screen->format->Rmask);
+    SDL_FillRect(Shared.screen, nullptr, SDL_MapRGB(Shared.screen->format, 255, 0, 255));
     SDL_FillRect(menu_->backBuffer, nullptr, 0);
     menuScreen = MenuScreen::Main;
     Step();
-    SDL_LockSurface(screen);
+    SDL_LockSurface(Shared.screen);
     // The copy covers the whole Screen: no magenta is left in its corners.
-    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
-    Uint32 magenta = SDL_MapRGB(screen->format, 255, 0, 255);
+    const auto* pixels = static_cast<const Uint32*>(Shared.screen->pixels);
+    Uint32 magenta = SDL_MapRGB(Shared.screen->format, 255, 0, 255);
     EXPECT_NE(pixels[0], magenta);
-    EXPECT_NE(pixels[479 * screen->pitch / 4 + 639], magenta);
-    SDL_UnlockSurface(screen);
+    EXPECT_NE(pixels[479 * Shared.screen->pitch / 4 + 639], magenta);
+    SDL_UnlockSurface(Shared.screen);
 }
 
 TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
@@ -245,10 +245,9 @@ TEST_F(MenuTest, F1ResetsTheTableOnlyOnTheScoreScreen) {
 TEST_F(MenuTest, AStarThatRisesOffTheTopComesBackBelowAtANewX) {
     MenuStar& star = menu_->stars[3];
     star = MenuStar{100, -19, 20, 0, 5, -12};  // one 16 ms frame lifts it by 1.6, past -20
-    srand(11);
+    menu_->decorationRandom.Seed(11);
     Step(16);
-    srand(11);
-    EXPECT_FLOAT_EQ(star.x, static_cast<float>(rand() % 640));
+    EXPECT_FLOAT_EQ(star.x, static_cast<float>(RandomStream(11).Next() % 640));
     EXPECT_FLOAT_EQ(star.y, 500.0f);
     EXPECT_FLOAT_EQ(star.size, 20.0f);
     EXPECT_FLOAT_EQ(star.speed, 5.0f);
@@ -294,7 +293,7 @@ TEST_F(MenuTest, TheMainLoopRebuildsTheMenuAtF9AndDropsItWhenItHandsOver) {
     HoldKey(SDLK_F9, true);
     RunMainLoopFrame();
     HoldKey(SDLK_F9, false);
-    EXPECT_TRUE(fullScreen);
+    EXPECT_TRUE(Shared.fullScreen);
     ASSERT_NE(CurrentMenu(), nullptr);
     EXPECT_EQ(menuScreen, MenuScreen::FadeIn) << "the new Menu fades in again";
     EXPECT_LT(CurrentMenu()->fadeLevel, 10.0f);

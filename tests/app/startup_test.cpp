@@ -22,6 +22,7 @@ namespace {
 
 bool FullScreenFor(std::vector<std::string> words) {
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (auto& word : words) {
         argv.push_back(word.data());
     }
@@ -138,15 +139,15 @@ TEST(LanguageChoiceTest, UnshippedLanguageFallsBackToFrench) {
 
 TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
-    ASSERT_NE(screen, nullptr);
+    Shared.screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
+    ASSERT_NE(Shared.screen, nullptr);
     AppMode = AppModeKind::InMenu;
-    FrameClock = FrameClockValues{};
+    Shared.frameClock = FrameClockValues{};
     HoldKey(SDLK_F12, true);
     RunMainLoop();
     ReleaseAllKeys();
     EXPECT_EQ(AppMode, AppModeKind::Quit);
-    EXPECT_EQ(FrameClock.totalMs, 1);
+    EXPECT_EQ(Shared.frameClock.totalMs, 1);
     SDL_Quit();
 }
 
@@ -155,13 +156,13 @@ TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
 TEST(MainLoopTest, AFlipThatNeverWaitsIsHeldToSixtyFramesASecond) {
     ASSERT_TRUE(OpenTestScreen());
     AppMode = AppModeKind::InMenu;
-    FrameClock = FrameClockValues{};
+    Shared.frameClock = FrameClockValues{};
     FakeFrameTime time;
     frameLimiter.SetRefreshRate(60);
     std::vector<int32_t> steps;
     for (int frame = 0; frame < 120; ++frame) {
         ASSERT_TRUE(RunMainLoopFrame());
-        steps.push_back(FrameClock.deltaMs);
+        steps.push_back(Shared.frameClock.deltaMs);
     }
     ReleaseMainLoopObjects();
     // Drawing takes no time on this clock: the sleeps are the whole frame time.
@@ -171,21 +172,21 @@ TEST(MainLoopTest, AFlipThatNeverWaitsIsHeldToSixtyFramesASecond) {
     for (size_t i = 1; i < steps.size(); ++i) {
         EXPECT_TRUE(steps[i] == 16 || steps[i] == 17) << "frame " << i << ": " << steps[i];
     }
-    EXPECT_NEAR(FrameClock.totalMs, 1 + 119 * 1000.0 / 60, 1);
+    EXPECT_NEAR(Shared.frameClock.totalMs, 1 + 119 * 1000.0 / 60, 1);
 }
 
 TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    fullScreen = false;
-    screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
-    ASSERT_NE(screen, nullptr);
+    Shared.fullScreen = false;
+    Shared.screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
+    ASSERT_NE(Shared.screen, nullptr);
     ToggleFullScreen();
-    EXPECT_TRUE(fullScreen);
-    ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(screen->w, 640);
+    EXPECT_TRUE(Shared.fullScreen);
+    ASSERT_NE(Shared.screen, nullptr);
+    EXPECT_EQ(Shared.screen->w, 640);
     ToggleFullScreen();
-    EXPECT_FALSE(fullScreen);
-    EXPECT_EQ(screen->h, 480);
+    EXPECT_FALSE(Shared.fullScreen);
+    EXPECT_EQ(Shared.screen->h, 480);
     ReleaseMainLoopObjects();
     SDL_Quit();
 }
@@ -197,7 +198,7 @@ TEST(ProgramTest, WindowedRunQuitsWithStatusZeroOnHeldF12) {
     char* argv[] = {program.data(), windowed.data(), nullptr};
     EXPECT_EQ(RunQuz(2, argv), 0);
     ReleaseAllKeys();
-    EXPECT_FALSE(fullScreen);
+    EXPECT_FALSE(Shared.fullScreen);
     EXPECT_EQ(AppMode, AppModeKind::Quit);
 }
 

@@ -110,8 +110,10 @@ void Settle(Game& game) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    srand(input.ConsumeIntegral<unsigned>());
+    const auto seed = input.ConsumeIntegral<uint32_t>();
     auto game = std::make_unique<Game>();
+    game->rulesRandom.Seed(seed);
+    game->decorationRandom.Seed(seed ^ 0x5EEDu);
     game->score = input.ConsumeIntegralInRange<int32_t>(0, 2000000);
     game->FillBoard();
     CheckDeal(*game);

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     std::vector<uint8_t> file = input.ConsumeBytes<uint8_t>(input.ConsumeIntegralInRange<size_t>(0, 400));
     DecodeHighScores(file.data(), file.size());
-    FrameClock.totalMs = input.ConsumeIntegral<int32_t>();
-    for (auto& text : languageTexts) {
+    Shared.frameClock.totalMs = input.ConsumeIntegral<int32_t>();
+    for (auto& text : Shared.languageTexts) {
         CopyText(text, input.ConsumeRandomLengthString(300).c_str());
     }
     // One Screen per depth, kept between runs: making and clearing it would cost more than the drawing.

@@ -170,7 +170,7 @@ TEST(BoardColumns, TwoEmptyColumnsNeedTwoCalls) {
 TEST(BoardLines, OnlyEmptyTopsGetPlainBlocks) {
     Board board = EmptyBoard();
     board.cells[CellIndex(4, 0)] = kPointsBonus;
-    srand(7);
+    board.rulesRandom.Seed(7);
     board.AddLine();
     for (int column = 0; column < kBoardSize; ++column) {
         int32_t v = board.cells[CellIndex(column, 0)];
@@ -228,8 +228,8 @@ TEST(BoardCheck, ThreeOutcomes) {
 
 TEST(BoardFill, FullBoardWithThreeSeparateBonuses) {
     for (unsigned seed = 0; seed < 400; ++seed) {
-        srand(seed);
         Board board;
+        board.rulesRandom.Seed(seed);
         board.highlight[7] = 1;
         board.FillBoard();
         int bonus[3] = {0, 0, 0};

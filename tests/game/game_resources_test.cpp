@@ -103,15 +103,15 @@ class GameResourcesLoad : public ::testing::Test {
     // One video mode for the whole suite: setting one again after SDL_Quit leaks inside the SDL 1.2 layer.
     static void SetUpTestSuite() {
         SDL_Init(SDL_INIT_VIDEO);
-        screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
     }
     // The SDL 1.2 layer does not free the video surface at SDL_Quit; `screen` keeps it reachable, as in
     // the game, so the leak check does not blame us for it.
     static void TearDownTestSuite() { SDL_Quit(); }
 
     void SetUp() override {
-        ASSERT_NE(screen, nullptr);
-        ASSERT_EQ(screen->format->BytesPerPixel, 4);
+        ASSERT_NE(Shared.screen, nullptr);
+        ASSERT_EQ(Shared.screen->format->BytesPerPixel, 4);
         SDLMikMod_Init(44100, 4096, 4, 3);
         previous_ = fs::current_path();
         folder_ = fs::temp_directory_path() / ("quz-game-res-" + std::to_string(getpid()));
@@ -135,12 +135,12 @@ class GameResourcesLoad : public ::testing::Test {
             ASSERT_TRUE(testfiles::WriteFile(path.string(), testfiles::MakeWav(0.1)));
         }
         fs::current_path(folder_);
-        CopyText(savedLanguage_, languageCode);
-        CopyText(languageCode, "xx");
+        CopyText(savedLanguage_, Shared.languageCode);
+        CopyText(Shared.languageCode, "xx");
     }
 
     void TearDown() override {
-        CopyText(languageCode, savedLanguage_);
+        CopyText(Shared.languageCode, savedLanguage_);
         fs::current_path(previous_);
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
@@ -170,10 +170,10 @@ TEST_F(GameResourcesLoad, EveryImageLandsInItsMemberThenWipeMusicAndSamples) {
         for (const ImageFile& image : kImages) {
             SDL_Surface* surface = MemberOf(*resources, image);
             ASSERT_NE(surface, nullptr) << image.path;
-            EXPECT_EQ(surface->format->BitsPerPixel, screen->format->BitsPerPixel) << image.path;
+            EXPECT_EQ(surface->format->BitsPerPixel, Shared.screen->format->BitsPerPixel) << image.path;
             int entry = 8 * fill++;
-            Uint32 expected =
-                SDL_MapRGB(screen->format, static_cast<Uint8>(entry), static_cast<Uint8>(255 - entry), 77);
+            Uint32 expected = SDL_MapRGB(Shared.screen->format, static_cast<Uint8>(entry),
+                                         static_cast<Uint8>(255 - entry), 77);
             EXPECT_EQ(PixelAt(surface, 3, 2), expected) << image.path << " holds another file's picture";
         }
         EXPECT_EQ(memcmp(resources->wipeMap, wipe_.data(), kWipeMapSize), 0);
@@ -193,8 +193,8 @@ TEST_F(GameResourcesLoad, ColourKeysFollowEachRowsRule) {
     {
         GameResources resources;
         resources.LoadResources(true);
-        Uint32 red = SDL_MapRGB(screen->format, 255, 0, 0);
-        Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
+        Uint32 red = SDL_MapRGB(Shared.screen->format, 255, 0, 0);
+        Uint32 black = SDL_MapRGB(Shared.screen->format, 0, 0, 0);
         // No key: the background and the panel draw every pixel, black included.
         EXPECT_EQ(resources.backImage->flags & SDL_SRCCOLORKEY, 0u);
         EXPECT_EQ(resources.panelImage->flags & SDL_SRCCOLORKEY, 0u);
@@ -227,7 +227,7 @@ TEST_F(GameResourcesLoad, ImagesOnlyLoadReplacesImagesAndLeavesTheRest) {
         EXPECT_EQ(resources.music.module, module);
         EXPECT_EQ(resources.bipSound.sample, bip);
         EXPECT_EQ(memcmp(resources.wipeMap, wipe_.data(), kWipeMapSize), 0);
-        EXPECT_EQ(PixelAt(resources.panelImage, 0, 0), SDL_MapRGB(screen->format, 200, 55, 77));
+        EXPECT_EQ(PixelAt(resources.panelImage, 0, 0), SDL_MapRGB(Shared.screen->format, 200, 55, 77));
         EXPECT_EQ(resources.theme, 1);
         Finish(resources);
     }
@@ -243,19 +243,19 @@ class GeneratedGameData : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         SDL_Init(SDL_INIT_VIDEO);
-        screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
     }
     static void TearDownTestSuite() { SDL_Quit(); }
 
     void SetUp() override {
-        ASSERT_NE(screen, nullptr);
+        ASSERT_NE(Shared.screen, nullptr);
         ASSERT_TRUE(fs::exists("data/sound/1.zik") && fs::exists("data/theme1/back.png"))
             << "run from the build folder, after the data generator";
         SDLMikMod_Init(44100, 4096, 4, 3);
-        CopyText(savedLanguage_, languageCode);
+        CopyText(savedLanguage_, Shared.languageCode);
     }
     void TearDown() override {
-        CopyText(languageCode, savedLanguage_);
+        CopyText(Shared.languageCode, savedLanguage_);
         SDLMikMod_Quit();
     }
 
@@ -272,7 +272,7 @@ class GeneratedGameData : public ::testing::Test {
 
 TEST_F(GeneratedGameData, LoadsCompletelyInBothLanguages) {
     for (const char* language : {"fr", "en"}) {
-        CopyText(languageCode, language);
+        CopyText(Shared.languageCode, language);
         auto resources = std::make_unique<GameResources>();
         resources->LoadResources(false);
         for (SDL_Surface* image : Images(*resources)) {
@@ -323,7 +323,7 @@ TEST_F(GeneratedGameData, AMissingImageEndsWithStatusOneAndAShortWipeMapOnlyMake
     fs::remove(copy / "data/fr/5000.png");
     fs::path previous = fs::current_path();
     fs::current_path(copy);
-    CopyText(languageCode, "fr");
+    CopyText(Shared.languageCode, "fr");
     EXPECT_EXIT(GameResources().LoadResources(false), ::testing::ExitedWithCode(1),
                 " Error: 'Cannot Load data/fr/5000.png'");
     fs::copy_file(previous / "data/fr/5000.png", "data/fr/5000.png");

@@ -29,7 +29,7 @@ testing::AssertionResult ShowsCell(SDL_Surface* image, int sx, int sy, int w, in
                 continue;
             }
             ++opaque;
-            const Uint32 shown = PixelAt(screen, x + i, y + j);
+            const Uint32 shown = PixelAt(Shared.screen, x + i, y + j);
             if (shown != source) {
                 return testing::AssertionFailure() << "pixel (" << x + i << "," << y + j << ") is "
                                                    << std::hex << shown << ", the image has " << source;
@@ -46,7 +46,7 @@ testing::AssertionResult ShowsCell(SDL_Surface* image, int sx, int sy, int w, in
 testing::AssertionResult ShowsPanel(SDL_Surface* panel, int x, int y, int w, int h) {
     for (int j = 0; j < h; ++j) {
         for (int i = 0; i < w; ++i) {
-            if (PixelAt(screen, x + i, y + j) != PixelAt(panel, x + i - kBoardPixels, y + j)) {
+            if (PixelAt(Shared.screen, x + i, y + j) != PixelAt(panel, x + i - kBoardPixels, y + j)) {
                 return testing::AssertionFailure() << "something drawn at (" << x + i << "," << y + j << ")";
             }
         }
@@ -64,9 +64,9 @@ class GameScreen : public GameSession {
         game->fadeLevel = 256;
         game->fadePhase = FadePhase::Shown;
         FillWithoutMoves(*game);
-        FrameClock.totalMs = 0;
-        FrameClock.deltaMs = 0;
-        fullScreen = false;
+        Shared.frameClock.totalMs = 0;
+        Shared.frameClock.deltaMs = 0;
+        Shared.fullScreen = false;
         OverrideAppFocusState(0);
         WarpTo(630, 470);
     }
@@ -78,8 +78,8 @@ class GameScreen : public GameSession {
 
     // The part of a frame that moves what moves with time and paints it.
     void DrawAt(int totalMs, int deltaMs = 0) {
-        FrameClock.totalMs = totalMs;
-        FrameClock.deltaMs = deltaMs;
+        Shared.frameClock.totalMs = totalMs;
+        Shared.frameClock.deltaMs = deltaMs;
         game->Animate();
         ASSERT_TRUE(game->Draw());
     }
@@ -207,23 +207,25 @@ TEST_F(GameScreen, WonLevelLinesBlinkUnderTheMessage) {
 TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
     WarpTo(300, 300);
     DrawAt(0);
-    SDL_Surface* without = SDL_ConvertSurface(screen, screen->format, 0);
+    SDL_Surface* without = SDL_ConvertSurface(Shared.screen, Shared.screen->format, 0);
     OverrideAppFocusState(SDL_APPMOUSEFOCUS);
     DrawAt(0);
     SDL_Rect area = {300, 300, 32, 32};
     bool differs = false;
     for (int j = 0; j < 32 && !differs; ++j) {
         for (int i = 0; i < 32 && !differs; ++i) {
-            differs = PixelAt(screen, area.x + i, area.y + j) != PixelAt(without, area.x + i, area.y + j);
+            differs =
+                PixelAt(Shared.screen, area.x + i, area.y + j) != PixelAt(without, area.x + i, area.y + j);
         }
     }
     EXPECT_TRUE(differs) << "the pointer shows with mouse focus";
     OverrideAppFocusState(0);
-    fullScreen = true;
+    Shared.fullScreen = true;
     DrawAt(0);
-    EXPECT_NE(memcmp(screen->pixels, without->pixels, static_cast<size_t>(screen->pitch) * 480), 0)
+    EXPECT_NE(memcmp(Shared.screen->pixels, without->pixels, static_cast<size_t>(Shared.screen->pitch) * 480),
+              0)
         << "in full screen the pointer always shows";
-    fullScreen = false;
+    Shared.fullScreen = false;
     SDL_FreeSurface(without);
 }
 
@@ -255,7 +257,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
     EXPECT_EQ(game->music.volume, 0);
     for (int y = 0; y < kScreenHeight; y += 7) {
         for (int x = 0; x < kScreenWidth; x += 5) {
-            ASSERT_EQ(PixelAt(screen, x, y), 0u) << x << "," << y;
+            ASSERT_EQ(PixelAt(Shared.screen, x, y), 0u) << x << "," << y;
         }
     }
     // One level per 5 ms; at 256 and above no wipe and the volume is left alone.
@@ -280,19 +282,20 @@ TEST_F(GameScreen, DrawChangesNothingButTheScreen) {
     game->fadePhase = FadePhase::FadeOutToNext;
     game->pointsTimer = 50;
     game->hoverPoints = 9;
-    FrameClock.totalMs = 256 + 512;
-    FrameClock.deltaMs = 40;
+    Shared.frameClock.totalMs = 256 + 512;
+    Shared.frameClock.deltaMs = 40;
     std::vector<unsigned char> before(sizeof(Game));
     memcpy(before.data(), static_cast<const void*>(game), sizeof(Game));
     const Uint32 pointerFlags = game->pointerImage->flags;
     ASSERT_TRUE(game->Draw());
-    std::vector<Uint8> first(static_cast<const Uint8*>(screen->pixels),
-                             static_cast<const Uint8*>(screen->pixels) + screen->pitch * kScreenHeight);
+    std::vector<Uint8> first(
+        static_cast<const Uint8*>(Shared.screen->pixels),
+        static_cast<const Uint8*>(Shared.screen->pixels) + Shared.screen->pitch * kScreenHeight);
     ASSERT_TRUE(game->Draw());
     EXPECT_EQ(memcmp(before.data(), static_cast<const void*>(game), sizeof(Game)), 0);
     EXPECT_EQ(game->pointerImage->flags, pointerFlags);
-    EXPECT_EQ(memcmp(first.data(), screen->pixels, first.size()), 0);
-    EXPECT_EQ(FrameClock.deltaMs, 40);
+    EXPECT_EQ(memcmp(first.data(), Shared.screen->pixels, first.size()), 0);
+    EXPECT_EQ(Shared.frameClock.deltaMs, 40);
 }
 
 }  // namespace

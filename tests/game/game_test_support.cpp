@@ -10,10 +10,10 @@ void EnsureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
     }
-    screen = SDL_GetVideoSurface();
-    if (screen == nullptr) {
-        screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
-        ASSERT_NE(screen, nullptr) << SDL_GetError();
+    Shared.screen = SDL_GetVideoSurface();
+    if (Shared.screen == nullptr) {
+        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        ASSERT_NE(Shared.screen, nullptr) << SDL_GetError();
     }
     SDL_EnableUNICODE(1);
     InitFont();
@@ -88,8 +88,8 @@ void GameSession::SetUp() {
     FlushEvents();
     ReleaseAllKeys();
     OverrideAppFocusState(-1);
-    FrameClock.totalMs = 0;
-    FrameClock.deltaMs = 1;
+    Shared.frameClock.totalMs = 0;
+    Shared.frameClock.deltaMs = 1;
     game = new Game();
     SDL_WarpMouse(600, 10);  // over the panel: no group under the pointer
 }
@@ -102,8 +102,8 @@ void GameSession::TearDown() {
 }
 
 bool GameSession::Frame(int deltaMs) {
-    FrameClock.deltaMs = deltaMs;
-    FrameClock.totalMs += deltaMs;
+    Shared.frameClock.deltaMs = deltaMs;
+    Shared.frameClock.totalMs += deltaMs;
     return game->PlayFrame();
 }
 

@@ -227,10 +227,10 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     PushKey(SDLK_RETURN, 13);
     PushKey(SDLK_RETURN, 13);  // a second Return in the same frame finds the fade running
     Type("X");
-    FrameClock.totalMs += 100;
-    FrameClock.deltaMs = 100;
+    Shared.frameClock.totalMs += 100;
+    Shared.frameClock.deltaMs = 100;
     ASSERT_TRUE(game->PlayFrame());
-    EXPECT_EQ(FrameClock.deltaMs, 0) << "the save's time is not counted";
+    EXPECT_EQ(Shared.frameClock.deltaMs, 0) << "the save's time is not counted";
     EXPECT_EQ(game->fadeLevel, 255) << "this frame's fade did not move";
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);

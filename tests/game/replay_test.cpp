@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,11 +53,12 @@ std::string ReadAll(const std::filesystem::path& path) {
     return text.str();
 }
 
-TEST_F(GameSession, RecordedGameReplaysExactly) {
-    const std::vector<ScriptLine> script = ReadScript(Here() / "replay_script.txt");
-    ASSERT_FALSE(script.empty());
+// Plays the script on a board dealt from the rules seed 2026 and returns the trace. The decoration seed
+// only changes the blocks' animation phases.
+std::string ReplayTrace(Game* game, uint32_t decorationSeed, const std::vector<ScriptLine>& script) {
     memset(HighScoreTable, 0, sizeof HighScoreTable);
-    srand(2026);
+    game->rulesRandom.Seed(2026);
+    game->decorationRandom.Seed(decorationSeed);
     game->FillBoard();
 
     std::string trace;
@@ -84,7 +86,9 @@ TEST_F(GameSession, RecordedGameReplaysExactly) {
                 PushKey(SDLK_a, static_cast<Uint16>(s.a));
             }
         }
-        const bool goOn = Frame(20);
+        Shared.frameClock.deltaMs = 20;
+        Shared.frameClock.totalMs += 20;
+        const bool goOn = game->PlayFrame();
         if (clicked) {
             snprintf(line, sizeof line, "%d click score %d points %d lines %d\n", frame, game->score,
                      game->levelPoints, static_cast<int>(game->linesPending));
@@ -106,13 +110,85 @@ TEST_F(GameSession, RecordedGameReplaysExactly) {
     snprintf(line, sizeof line, "%d end score %d name '%s' rank1 '%s' %d\n", frame, game->score,
              game->playerName, HighScoreTable[0].name, HighScoreTable[0].score);
     trace += line;
+    return trace;
+}
 
+TEST_F(GameSession, RecordedGameReplaysExactly) {
+    const std::vector<ScriptLine> script = ReadScript(Here() / "replay_script.txt");
+    ASSERT_FALSE(script.empty());
+    const std::string trace = ReplayTrace(game, 1, script);
     const std::filesystem::path golden = Here() / "replay_golden.txt";
     const char* write = getenv("QUZ_WRITE_REPLAY");
     if (write != nullptr && strcmp(write, "1") == 0) {
         std::ofstream(golden) << trace;
     }
     EXPECT_EQ(trace, ReadAll(golden));
+}
+
+// The decoration has its own stream: other animation phases, the very same game.
+TEST_F(GameSession, AnotherDecorationSeedGivesTheSameRulesTrace) {
+    const std::vector<ScriptLine> script = ReadScript(Here() / "replay_script.txt");
+    ASSERT_FALSE(script.empty());
+    game->rulesRandom.Seed(2026);
+    game->decorationRandom.Seed(1);
+    game->FillBoard();
+    std::vector<int32_t> firstPhases(std::begin(game->phases), std::end(game->phases));
+    game->decorationRandom.Seed(777);
+    game->FillBoard();
+    ASSERT_NE(firstPhases, std::vector<int32_t>(std::begin(game->phases), std::end(game->phases)))
+        << "the seeds must give other phases, or this test proves nothing";
+    EXPECT_EQ(ReplayTrace(game, 777, script), ReadAll(Here() / "replay_golden.txt"));
+}
+
+// Not a check: with QUZ_WRITE_REPLAY_SCRIPT=1 this plays a game on the replay's board, clicking the
+// largest group every 25 frames, types a name at the game over, and writes the script. Record the script
+// anew only when the dealing itself changed; then record the trace too (QUZ_WRITE_REPLAY=1).
+TEST_F(GameSession, WriteReplayScript) {
+    const char* write = getenv("QUZ_WRITE_REPLAY_SCRIPT");
+    if (write == nullptr || strcmp(write, "1") != 0) {
+        GTEST_SKIP() << "set QUZ_WRITE_REPLAY_SCRIPT=1 to record the script";
+    }
+    memset(HighScoreTable, 0, sizeof HighScoreTable);
+    game->rulesRandom.Seed(2026);
+    game->decorationRandom.Seed(1);
+    game->FillBoard();
+    std::ofstream script(Here() / "replay_script.txt");
+    const char* name = "Replay 7\r";
+    int nameFrame = 0;
+    for (int frame = 1; frame < 20000; ++frame) {
+        const bool live = game->InputLive() && game->messageDelay <= 0;
+        if (frame % 25 == 0 && live && game->levelPhase == LevelPhase::Playing) {
+            int best = 0;
+            int bestX = 0;
+            int bestY = 0;
+            for (int i = 0; i < kCellCount; ++i) {
+                Board copy = *game;
+                const int x = (i / kBoardSize) * kCellPixels + 5;
+                const int y = (i % kBoardSize) * kCellPixels + 9;
+                const int n = copy.MarkGroupAt(x, y);
+                if (n > best) {
+                    best = n;
+                    bestX = x;
+                    bestY = y;
+                }
+            }
+            if (best > 0) {
+                PushButton(bestX, bestY);
+                script << frame << " click " << bestX << " " << bestY << "\n";
+            }
+        }
+        if (live && game->levelPhase == LevelPhase::NameEntry && nameFrame == 0) {
+            nameFrame = frame + 10;
+        }
+        if (nameFrame != 0 && frame >= nameFrame && (frame - nameFrame) % 10 == 0 && *name != '\0') {
+            PushKey(SDLK_a, static_cast<Uint16>(*name));
+            script << frame << " key " << static_cast<int>(*name) << "\n";
+            ++name;
+        }
+        if (!Frame(20)) {
+            break;
+        }
+    }
 }
 
 }  // namespace

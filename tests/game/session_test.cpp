@@ -156,11 +156,7 @@ TEST_F(PlaySession, DoubleBonusScoresTwiceAndIsAnnounced) {
 TEST_F(PlaySession, PointsBonusFollowsTheParityOfRand) {
     for (int wanted = 0; wanted < 2; ++wanted) {
         unsigned seed = 1;
-        while (true) {
-            srand(seed);
-            if (rand() % 2 == wanted) {
-                break;
-            }
+        while (RandomStream(seed).Next() % 2 != wanted) {
             ++seed;
         }
         ClearBoard(*game);
@@ -169,7 +165,7 @@ TEST_F(PlaySession, PointsBonusFollowsTheParityOfRand) {
         Put(*game, 1, 13, kPointsBonus);
         game->score = game->levelPoints = 0;
         ClickCell(1, 14);
-        srand(seed);
+        game->rulesRandom.Seed(seed);
         Frame();
         const int32_t extra = wanted == 0 ? 1000 : 500;
         EXPECT_EQ(game->score, 4 + extra);

@@ -55,7 +55,9 @@ GuardedSurface::GuardedSurface(Depth depth, int width, int height, int rowPaddin
     rowBytes_ = width * bytes;
     // SDL keeps every pitch a multiple of 4 and its fills rely on it.
     pitch_ = (rowBytes_ + rowPadding + 3) & ~3;
-    memory_.assign(static_cast<size_t>(2 * kGuardBytes + pitch_ * height), kSentinel);
+    memory_.assign(
+        static_cast<size_t>(2 * kGuardBytes) + static_cast<size_t>(pitch_) * static_cast<size_t>(height),
+        kSentinel);
     surface_ = SDL_CreateRGBSurfaceFrom(memory_.data() + kGuardBytes, width, height, bits, pitch_, red, green,
                                         blue, 0);
     if (surface_ != nullptr && depth == Depth::Bits16RedShift10) {
@@ -95,6 +97,9 @@ void GuardedSurface::SetPixel(int x, int y, uint32_t value) {
 }
 
 void GuardedSurface::Fill(uint32_t value) {
+    if (surface_ == nullptr) {
+        return;  // creation failed; the test that asked for it reports that
+    }
     for (int y = 0; y < surface_->h; ++y) {
         for (int x = 0; x < surface_->w; ++x) {
             SetPixel(x, y, value);
