@@ -13,22 +13,11 @@
 
 #include "game/high_score_file.h"
 #include "game/high_score_table.h"
+#include "support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 std::string Image(const HighScoreEntries& table) {
     unsigned char image[kHighScoreFileSize];

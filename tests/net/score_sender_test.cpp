@@ -13,22 +13,11 @@
 #include "net/connection.h"
 #include "net/score_peer.h"
 #include "net/score_sender.h"
+#include "support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 ScoreSettings LoopbackSettings(uint16_t port) {
     SetDefaultScoreSettings();
