@@ -7,10 +7,7 @@ quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
 XVFB_SCREEN=1920x1080 start_xvfb
 start_window_manager
-export SDL_AUDIODRIVER=dummy
-shots=$PWD/e2e-shots
-mkdir -p "$shots"
-rm -f "$shots"/full_screen_*.png
+keep_shots 'full_screen_*.png'
 work=$(mktemp -d)
 C=/usr/bin/convert
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
@@ -64,12 +61,20 @@ for region in 160x112+480+0 160x30+480+160 160x85+480+385; do
   d=$(rmse "$windowed" "$work/scaled.png" "$region")
   below "$d" 0.08 || fail "the panel at $region differs from the window's (RMSE $d)"
 done
-# The board's blocks shimmer, so each cell is compared by its mean colour: the same blocks in the same
-# places.
-$C "$windowed" -crop 480x480+0+0 +repage -scale 15x15 "$work/cells_w.png"
-$C "$work/scaled.png" -crop 480x480+0+0 +repage -scale 15x15 "$work/cells_f.png"
-cells=$(/usr/bin/compare -metric AE -fuzz 10% "$work/cells_w.png" "$work/cells_f.png" null: 2>&1)
-(( ${cells%% *} <= 2 )) || fail "$cells of the board's 225 cells differ from the window's"
+# The board's blocks shimmer: a glint passing over a block moves its mean colour by more than the scaling
+# does (4 cells of 225 by a 10% measure, once). So each cell is compared by the colour it mostly is,
+# which a white glint leaves alone: the same blocks in the same places.
+cell_colours() {
+  $C "$1" -crop 480x480+0+0 +repage -scale 15x15 -depth 8 txt:- |
+    sed -n 's/^[0-9]*,[0-9]*: *(\([0-9.]*\),\([0-9.]*\),\([0-9.]*\).*/\1 \2 \3/p' |
+    awk '{ printf "%s", ($1 >= $2 && $1 >= $3) ? "r" : ($2 >= $3 ? "g" : "b") }'
+}
+window_cells=$(cell_colours "$windowed")
+full_cells=$(cell_colours "$work/scaled.png")
+(( ${#window_cells} == 225 )) || fail "the board has ${#window_cells} cells, not 225"
+cells=$(awk -v a="$window_cells" -v b="$full_cells" \
+  'BEGIN { for (i = 1; i <= length(a); i++) n += substr(a, i, 1) != substr(b, i, 1); print n }')
+(( cells <= 2 )) || fail "$cells of the board's 225 cells differ from the window's"
 
 press_key F12
 wait_exit "$game" 5 || fail "F12 did not end the program"
