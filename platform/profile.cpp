@@ -89,9 +89,14 @@ size_t ReadProfileString(const char* section, const char* key, const char* defau
 namespace {
 
 // The Windows path ".\quz.ini" names a file of the current directory; on '/' systems the backslash
-// would otherwise become part of the file name.
+// would otherwise become part of the file name. An absolute name is already native, and there a
+// backslash is an ordinary character of a folder's name (the game names its quz.ini by the absolute
+// path of the folder it was started from).
 std::string NativeName(const char* fileName) {
     std::string name(fileName);
+    if (name.empty() || name.front() == '/') {
+        return name;
+    }
     for (char& c : name) {
         if (c == '\\') {
             c = '/';
