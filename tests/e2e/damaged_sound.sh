@@ -6,10 +6,8 @@ set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb
-export SDL_AUDIODRIVER=dummy
-mkdir -p "$PWD/e2e-shots"
-data=$(dirname "$quz")/data
-[[ -d $data ]] || data=$PWD/data
+keep_shots damaged_sound_dialog.png
+data=$(data_folder_of "$quz")
 work=$(mktemp -d)
 cp -r "$data" "$work/data"
 head -c 60 "$data/sound/bip.wav" >"$work/data/sound/bip.wav"
@@ -35,7 +33,7 @@ if [[ -n $dialog ]]; then
   # The report waits for its dialog to be dismissed before it ends the program: press its OK button,
   # centred near the bottom of the box (its geometry reads WxH+X+Y).
   sleep 0.5
-  import -display "$DISPLAY" -window root "$PWD/e2e-shots/damaged_sound_dialog.png" 2>/dev/null
+  import -display "$DISPLAY" -window root "$shots/damaged_sound_dialog.png" 2>/dev/null
   IFS='x+' read -r w h x y <<<"$dialog"
   xdotool mousemove $((x + w / 2)) $((y + h - 39))
   sleep 0.2

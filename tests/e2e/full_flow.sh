@@ -7,11 +7,7 @@ set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb
-export SDL_AUDIODRIVER=dummy
-shots=$PWD/e2e-shots
-mkdir -p "$shots"
-# Other scripts keep their screenshots here too: only this script's own are replaced.
-rm -f "$shots"/{logo,menu,scores,credits,menu_back,game,menu_again}.png
+keep_shots {logo,menu,scores,credits,menu_back,game,menu_again}.png
 out=$(mktemp -d)
 
 "$quz" -windowed >"$out/stdout" 2>"$out/stderr" &

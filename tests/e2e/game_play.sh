@@ -6,15 +6,12 @@
 set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
+source "$(dirname "$0")/lib/image_match.sh"
 start_xvfb
-export SDL_AUDIODRIVER=dummy
-shots=$PWD/e2e-shots
-mkdir -p "$shots"
-rm -f "$shots"/game_*.png
+keep_shots 'game_*.png'
 work=$(mktemp -d)
 lang=fr
-data=$(dirname "$quz")/data
-[[ -d $data ]] || data=$PWD/data
+data=$(data_folder_of "$quz")
 # Nothing listens on the discard port: the score cannot be sent and must wait in the outbox.
 printf '[Scores]\nServer=127.0.0.1:9\n' >"$work/quz.ini"
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
@@ -24,21 +21,6 @@ window=$(wait_for_window 10) || fail "no game window"
 
 shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
-# Fraction (0..1) of the image's non-black pixels (its colour key is black) that the screenshot shows
-# unchanged at (x, y): 1 when the image is on screen there.
-shows() {
-  local png=$1 image=$2 x=$3 y=$4 w=$5 h=$6
-  /usr/bin/convert "$png" -crop "${w}x${h}+${x}+${y}" +repage -alpha off "$work/crop.png"
-  /usr/bin/convert "$image" -crop "${w}x${h}+0+0" +repage -alpha off "$work/ref.png"
-  /usr/bin/convert "$work/ref.png" -fill white +opaque black -colorspace gray "$work/mask.png"
-  local differ masked
-  differ=$(/usr/bin/convert "$work/crop.png" "$work/ref.png" -compose difference -composite -colorspace gray \
-    -threshold 4% "$work/mask.png" -compose multiply -composite -format "%[fx:mean]" info:)
-  masked=$(/usr/bin/convert "$work/mask.png" -format "%[fx:mean]" info:)
-  awk -v d="$differ" -v m="$masked" 'BEGIN { if (m <= 0) print 0; else printf "%.3f\n", 1 - d / m }'
-}
-# is_shown PNG IMAGE X Y W H [FRACTION]: the image shows there (the panel's numbers differ from its image).
-is_shown() { awk -v f="$(shows "$1" "$2" "$3" "$4" "$5" "$6")" -v need="${7:-0.97}" 'BEGIN { exit !(f >= need) }'; }
 
 # Logo intro and the menu's fade-in, then the play button; the game fades in after the menu fades out.
 sleep 11

@@ -6,10 +6,8 @@ set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb
-export SDL_AUDIODRIVER=dummy
 unset SDL_NO_SIGNAL_HANDLERS
-data=$(dirname "$quz")/data
-[[ -d $data ]] || data=$PWD/data
+data=$(data_folder_of "$quz")
 work=$(mktemp -d)
 
 # ends_within PID SIGNAL: sends the signal and checks the program is gone within a second, status 0.

@@ -8,13 +8,8 @@ set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb
-export SDL_AUDIODRIVER=dummy
-shots=$PWD/e2e-shots
-mkdir -p "$shots"
-rm -f "$shots"/scores_{fr,en}_*.png "$shots"/skipped_{fr,en}.png
-data=$(dirname "$quz")/data
-[[ -d $data ]] || data=$PWD/data
-data=$(readlink -f "$data")
+keep_shots 'scores_fr_*.png' 'scores_en_*.png' skipped_fr.png skipped_en.png
+data=$(readlink -f "$(data_folder_of "$quz")")
 
 # Fraction (0..1) of the reference image's pixels that the screenshot shows unchanged at (x, y), over a
 # w by h region of both (the reference is cropped from sx, sy).

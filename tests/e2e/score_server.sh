@@ -11,9 +11,7 @@ source "$(dirname "$0")/lib/xvfb.sh"
 command -v curl >/dev/null || fail "curl is missing"
 
 work=$(mktemp -d)
-shots=$PWD/e2e-shots
-mkdir -p "$shots"
-rm -f "$shots"/score_server_*.png
+keep_shots 'score_server_*.png'
 "$scored" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$work/scores.sqlite" \
   >"$work/server.log" 2>&1 &
 server=$!
@@ -31,7 +29,6 @@ done
 printf '[Scores]\nServer=127.0.0.1:%s\n' "$port" >"$work/quz.ini"
 
 start_xvfb
-export SDL_AUDIODRIVER=dummy
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")

@@ -5,7 +5,6 @@ set -u
 quz=$1
 source "$(dirname "$0")/lib/xvfb.sh"
 start_xvfb
-export SDL_AUDIODRIVER=dummy
 out=$(mktemp -d)
 "$quz" -windowed >"$out/stdout" 2>"$out/stderr" &
 game=$!

@@ -13,12 +13,10 @@ data=$root/usr/share/games/quz/data
 [[ -x $quz ]] || fail "no unpacked game at $quz"
 work=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$work"' EXIT
-shots=$PWD/e2e-shots
-mkdir -p "$shots"
+keep_shots
 mkdir -p "$work/start" "$work/home"
 # A player's own settings must not leak in, and the search must not find a data/ in the build tree.
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-export SDL_AUDIODRIVER=dummy
 case $mode in
   empty) want=fr other=en ;;
   english)

@@ -5,6 +5,8 @@ E2E_PIDS=()
 # The game saves the player's files under the home folder: a test must never touch a real one.
 E2E_HOME=$(mktemp -d)
 export HOME=$E2E_HOME XDG_DATA_HOME=$E2E_HOME/.local/share XDG_CONFIG_HOME=$E2E_HOME/.config
+# No test may need a sound device: the machines that run them have none.
+export SDL_AUDIODRIVER=dummy
 e2e_cleanup() {
   for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
   rm -rf "$E2E_HOME"
@@ -12,6 +14,23 @@ e2e_cleanup() {
 trap e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Screenshots go to e2e-shots/ in the working directory (the build folder), which every script shares:
+# `keep_shots PATTERN...` makes the folder and removes only this script's earlier ones.
+shots=$PWD/e2e-shots
+keep_shots() {
+  mkdir -p "$shots"
+  local pattern
+  for pattern in "$@"; do rm -f "$shots"/$pattern; done
+}
+
+# The data folder of the game at $1: beside it (the build tree), else in the working directory.
+data_folder_of() {
+  local data
+  data=$(dirname "$1")/data
+  [[ -d $data ]] || data=$PWD/data
+  echo "$data"
+}
 
 # Starts Xvfb on a free display number and exports DISPLAY; the screen is $XVFB_SCREEN (800x600 unless set).
 start_xvfb() {
