@@ -7,6 +7,7 @@ set -u
 quz=$1
 scored=$(dirname "$quz")/server/quz-scored
 source "$(dirname "$0")/lib/xvfb.sh"
+source "$(dirname "$0")/lib/image_match.sh"
 [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
 command -v curl >/dev/null || fail "curl is missing"
 
@@ -40,19 +41,9 @@ sleep 11
 xdotool mousemove --window "$window" 320 270 click 1
 sleep 4
 
-data=$(dirname "$quz")/data
-[[ -d $data ]] || data=$PWD/data
-# The name entry's image is on screen: its non-black pixels (black is its colour key) show unchanged.
-entry_shown() {
-  /usr/bin/convert "$work/now.png" -crop 380x128+50+150 +repage -alpha off "$work/crop.png"
-  /usr/bin/convert "$data/fr/hiscore.png" -crop 380x128+0+0 +repage -alpha off "$work/ref.png"
-  /usr/bin/convert "$work/ref.png" -fill white +opaque black -colorspace gray "$work/mask.png"
-  local differ masked
-  differ=$(/usr/bin/convert "$work/crop.png" "$work/ref.png" -compose difference -composite -colorspace gray \
-    -threshold 4% "$work/mask.png" -compose multiply -composite -format "%[fx:mean]" info:)
-  masked=$(/usr/bin/convert "$work/mask.png" -format "%[fx:mean]" info:)
-  awk -v d="$differ" -v m="$masked" 'BEGIN { exit !(m > 0 && 1 - d / m >= 0.97) }'
-}
+data=$(data_folder_of "$quz")
+# The name entry's image is on screen.
+entry_shown() { is_shown "$work/now.png" "$data/fr/hiscore.png" 50 150 380 128; }
 sweep=()
 for row in $(seq 14 -1 0); do
   for col in $(seq 0 14); do
