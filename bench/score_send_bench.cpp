@@ -5,21 +5,15 @@
 // to disk and the score handed to the sender, plus the longest of the frames that follow while the
 // sender is still stuck in its connect.
 #include <SDL.h>
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "bench/screen_reference.h"
 #include "game/game.h"
@@ -29,62 +23,21 @@
 #include "net/score_client.h"
 #include "net/score_sender.h"
 #include "platform/text.h"
+#include "support/loopback.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int ConnectInBackground(uint16_t port) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    if (fd >= 0) {
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(port);
-        (void)connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+// A loopback listener that never accepts, its queue filled so that a new connect hangs; null where
+// this system completes such connects anyway.
+std::unique_ptr<SilentListener> StuckServer() {
+    auto server = std::make_unique<SilentListener>(true);
+    if (!server->Listening() || !LoopbackConnectHangs(server->Port(), 200)) {
+        return nullptr;
     }
-    return fd;
+    return server;
 }
-
-// A loopback listener that never accepts, its queue filled so that a new connect hangs.
-struct StuckServer {
-    int listenFd = -1;
-    uint16_t port = 0;
-    std::vector<int> fillers;
-
-    StuckServer() {
-        listenFd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (listenFd < 0 || bind(listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            listen(listenFd, 0) != 0 ||
-            getsockname(listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            return;
-        }
-        port = ntohs(address.sin_port);
-        for (int i = 0; i < 4; ++i) {
-            fillers.push_back(ConnectInBackground(port));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ~StuckServer() {
-        for (int fd : fillers) {
-            close(fd);
-        }
-        if (listenFd >= 0) {
-            close(listenFd);
-        }
-    }
-    bool Hangs() const {
-        int fd = ConnectInBackground(port);
-        pollfd entry = {fd, POLLOUT, 0};
-        bool hangs = port != 0 && fd >= 0 && poll(&entry, 1, 200) == 0;
-        close(fd);
-        return hangs;
-    }
-};
 
 // A game at its name entry, the table all zero so any score earns a place.
 Game* GameAtNameEntry() {
@@ -117,21 +70,21 @@ double MicrosecondsOf(Clock::duration duration) {
     return std::chrono::duration<double, std::micro>(duration).count();
 }
 
-void StuckServerSettings(const StuckServer& server) {
+void StuckServerSettings(const SilentListener& server) {
     SetDefaultScoreSettings();
-    scoreServerPort = server.port;
+    scoreServerPort = server.Port();
     scoreConnectTimeoutMs = kDefaultScoreConnectTimeoutMs;
     scoreSendTimeoutMs = kDefaultScoreSendTimeoutMs;
 }
 
 // One confirming frame as it was: the frame's work, then the score sent inside it.
 void BM_ConfirmFrameStuckServer_Before(benchmark::State& state) {
-    StuckServer server;
-    if (!OpenBenchScreen() || !server.Hangs()) {
+    std::unique_ptr<SilentListener> server = StuckServer();
+    if (!OpenBenchScreen() || server == nullptr) {
         state.SkipWithError("no screen, or connects to a full queue do not hang here");
         return;
     }
-    StuckServerSettings(server);
+    StuckServerSettings(*server);
     for (auto _ : state) {
         state.PauseTiming();
         Game* game = GameAtNameEntry();
@@ -153,8 +106,8 @@ BENCHMARK(BM_ConfirmFrameStuckServer_Before)->Iterations(1)->UseManualTime()->Un
 // reported. With the server stuck the send hangs in its connect all through the fade-out; with the
 // server off nothing is sent, which is the same frames without any network at all.
 void ConfirmFrameThenFadeOut(benchmark::State& state, bool off) {
-    StuckServer server;
-    if (!OpenBenchScreen() || !server.Hangs()) {
+    std::unique_ptr<SilentListener> server = StuckServer();
+    if (!OpenBenchScreen() || server == nullptr) {
         state.SkipWithError("no screen, or connects to a full queue do not hang here");
         return;
     }
@@ -163,7 +116,7 @@ void ConfirmFrameThenFadeOut(benchmark::State& state, bool off) {
         state.SkipWithError("no temporary folder");
         return;
     }
-    StuckServerSettings(server);
+    StuckServerSettings(*server);
     double longestFollowing = 0;
     int followingFrames = 0;
     int sendingAtTheEnd = 0;

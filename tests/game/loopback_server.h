@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback.h"
+
 class LoopbackServer {
   public:
     LoopbackServer();
@@ -25,23 +27,4 @@ class LoopbackServer {
     std::vector<uint8_t> bytes;
     std::atomic<bool> stopping{false};
     std::thread thread;
-};
-
-// A loopback listener whose accept queue is full, so a new connect to it hangs as if the server were
-// black-holed.
-class StuckListener {
-  public:
-    StuckListener();
-    ~StuckListener();
-    StuckListener(const StuckListener&) = delete;
-    StuckListener& operator=(const StuckListener&) = delete;
-
-    uint16_t Port() const { return port; }
-    // True when a connect to it really hangs on this system.
-    bool Hangs() const;
-
-  private:
-    int listenFd = -1;
-    uint16_t port = 0;
-    std::vector<int> fillers;
 };

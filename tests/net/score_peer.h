@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback.h"
+
 // One connection as the peer saw it, from accept to close.
 struct ReceivedScore {
     std::vector<uint8_t> wire;  // every byte read
@@ -51,30 +53,6 @@ class ScorePeer {
     std::vector<ReceivedScore> received;
     std::thread thread;
 };
-
-// A loopback listener that never accepts. With queueFull its accept queue is filled first, so a new
-// connect to it hangs as if the server were black-holed; otherwise connects complete but nothing is read.
-class SilentListener {
-  public:
-    explicit SilentListener(bool queueFull);
-    ~SilentListener();
-    SilentListener(const SilentListener&) = delete;
-    SilentListener& operator=(const SilentListener&) = delete;
-
-    bool Listening() const { return listenFd >= 0; }
-    uint16_t Port() const { return port; }
-
-  private:
-    int listenFd = -1;
-    uint16_t port = 0;
-    std::vector<int> fillers;
-};
-
-// A loopback port with nobody listening on it (connects are refused at once).
-uint16_t UnusedLoopbackPort();
-
-// True when a plain connect to the loopback port is still not through after waitMs.
-bool LoopbackConnectHangs(uint16_t port, int waitMs);
 
 // The decoding the peer applies, for tests that check bytes directly.
 std::string UnscrambleForTest(const uint8_t* bytes, size_t length);

@@ -1,9 +1,6 @@
-// The loopback stand-in score server and listeners for the net tests (see score_peer.h).
+// The loopback stand-in score server for the net tests (see score_peer.h).
 #include "net/score_peer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,39 +12,6 @@ constexpr char kKey[] = "QBX1994";
 constexpr int kPollMs = 20;
 // No connection in these tests lasts longer; a hung client must not hang the peer too.
 constexpr auto kConnectionLimit = std::chrono::seconds(10);
-
-int OpenLoopbackListener(int backlog, uint16_t* port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) {
-        return -1;
-    }
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, backlog) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(fd);
-        return -1;
-    }
-    *port = ntohs(address.sin_port);
-    return fd;
-}
-
-// A connect that is left running in the background.
-int StartConnect(uint16_t port) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    if (fd < 0) {
-        return -1;
-    }
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    // In progress (or already refused): either way the caller only watches what becomes of it.
-    (void)connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    return fd;
-}
 
 std::vector<std::string> SplitAtTabs(const std::string& text) {
     std::vector<std::string> fields(1);
@@ -153,46 +117,4 @@ void ScorePeer::Serve(int connection) {
     std::lock_guard lock(mutex);
     received.push_back(Decode(std::move(wire)));
     changed.notify_all();
-}
-
-SilentListener::SilentListener(bool queueFull) {
-    listenFd = OpenLoopbackListener(queueFull ? 0 : 16, &port);
-    if (listenFd >= 0 && queueFull) {
-        // A backlog of 0 still queues one connection; a few more make sure the queue is over its limit.
-        for (int i = 0; i < 4; ++i) {
-            fillers.push_back(StartConnect(port));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-}
-
-SilentListener::~SilentListener() {
-    for (int fd : fillers) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-    if (listenFd >= 0) {
-        close(listenFd);
-    }
-}
-
-uint16_t UnusedLoopbackPort() {
-    uint16_t port = 0;
-    int fd = OpenLoopbackListener(1, &port);
-    if (fd >= 0) {
-        close(fd);
-    }
-    return port;
-}
-
-bool LoopbackConnectHangs(uint16_t port, int waitMs) {
-    int fd = StartConnect(port);
-    if (fd < 0) {
-        return false;
-    }
-    pollfd entry = {fd, POLLOUT, 0};
-    bool hangs = poll(&entry, 1, waitMs) == 0;
-    close(fd);
-    return hangs;
 }
