@@ -4,7 +4,6 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
-#include <atomic>
 #include <string>
 
 #include "server/score_store.h"
@@ -43,17 +42,11 @@ bool ExecRaw(const std::string& location, const std::string& sql) {
 class ScoreStoreTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        if (std::string(GetParam()) == "sqlite") {
-            location = folder.Path() + "/scores.sqlite";
-            return;
-        }
         std::string problem;
-        PostgresServer* server = SharedPostgres(&problem);
-        if (server == nullptr) {
+        location = TestStoreLocation(GetParam(), folder, "store", &problem);
+        if (!problem.empty()) {
             GTEST_SKIP() << "PostgreSQL tests skipped: cannot start a test server: " << problem;
         }
-        static std::atomic<int> databases{0};
-        location = server->CreateDatabase("store_" + std::to_string(databases.fetch_add(1)));
         ASSERT_FALSE(location.empty());
     }
 

@@ -62,17 +62,11 @@ nlohmann::json Health(uint16_t webPort) {
 class ServerLoad : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        if (std::string(GetParam()) == "sqlite") {
-            location = folder.Path() + "/scores.sqlite";
-            return;
-        }
         std::string problem;
-        PostgresServer* server = SharedPostgres(&problem);
-        if (server == nullptr) {
+        location = TestStoreLocation(GetParam(), folder, "load", &problem);
+        if (!problem.empty()) {
             GTEST_SKIP() << "PostgreSQL load skipped: cannot start a test server: " << problem;
         }
-        static int databases = 0;
-        location = server->CreateDatabase("load_" + std::to_string(databases++));
         ASSERT_FALSE(location.empty());
     }
 

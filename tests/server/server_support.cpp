@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -397,6 +398,20 @@ PostgresServer* SharedPostgres(std::string* problem) {
     }
     *problem = reason;
     return server.get();
+}
+
+std::string TestStoreLocation(const std::string& backend, const TempFolder& folder, const std::string& prefix,
+                              std::string* problem) {
+    problem->clear();
+    if (backend == "sqlite") {
+        return folder.Path() + "/scores.sqlite";
+    }
+    PostgresServer* server = SharedPostgres(problem);
+    if (server == nullptr) {
+        return "";
+    }
+    static std::atomic<int> databases{0};
+    return server->CreateDatabase(prefix + "_" + std::to_string(databases.fetch_add(1)));
 }
 
 namespace {

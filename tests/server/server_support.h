@@ -97,6 +97,12 @@ class TempFolder {
     std::string path;
 };
 
+// Where a test's score store lives for the backend named "sqlite" or "postgres": a file in folder, or a
+// new database of the shared PostgreSQL server called prefix_N. "" on failure; *problem then says why
+// PostgreSQL cannot run at all (a test skips), and stays empty when only the database failed (it fails).
+std::string TestStoreLocation(const std::string& backend, const TempFolder& folder, const std::string& prefix,
+                              std::string* problem);
+
 // The load of the acceptance test: valid messages mixed with abusive ones, from many clients at once.
 struct LoadPlan {
     int clients = 50;
