@@ -21,7 +21,6 @@ window=$(wait_for_window 10) || fail "no game window"
 
 shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
 
-
 # Logo intro and the menu's fade-in, then the play button; the game fades in after the menu fades out.
 sleep 11
 xdotool mousemove --window "$window" 320 270 click 1
