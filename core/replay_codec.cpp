@@ -9,11 +9,12 @@ namespace {
 
 constexpr std::array<uint8_t, 4> kMagic = {'Q', 'U', 'Z', 'R'};
 constexpr size_t kLengthOffset = 5;
-constexpr size_t kFixedHeaderSize = 22;  // magic, format, length, rules version, seed, mode length
+constexpr size_t kFixedHeaderSize =
+    26;  // magic, format, length, rules version, seed, table floor, mode length
 constexpr size_t kChecksumSize = 4;
 constexpr size_t kHashSize = 8;
-// The smallest replay: a one-letter mode, no command, one-byte score, level and ticks.
-constexpr size_t kMinReplaySize = kFixedHeaderSize + 1 + 1 + 3 + kHashSize + kChecksumSize;
+// The smallest replay: a one-letter mode, no command, one-byte score, level and ticks, the end byte.
+constexpr size_t kMinReplaySize = kFixedHeaderSize + 1 + 1 + 4 + kHashSize + kChecksumSize;
 // A command's kind shares its varint with the tick delta, in the low bits.
 constexpr unsigned kKindBits = 4;
 constexpr uint8_t kNoCellByte = 0xFF;
@@ -36,26 +37,24 @@ bool HasCellArgument(CommandKind kind) {
     return kind == CommandKind::Aim || kind == CommandKind::Remove;
 }
 
-bool HasArgument(CommandKind kind) {
-    return HasCellArgument(kind) || kind == CommandKind::NameChar;
-}
-
-// The one byte an argument is stored in; false when the command's argument has no byte.
-bool ArgumentByte(const Command& command, uint8_t& byte) {
+// A cell fits a byte (kNoCell as 255); a name character, a Unicode code point of the basic plane, is
+// a varint. The other kinds take no argument, and must have none.
+bool ValidArgument(const Command& command) {
     if (HasCellArgument(command.kind)) {
-        if (command.arg == kNoCell) {
-            byte = kNoCellByte;
-            return true;
-        }
-        byte = static_cast<uint8_t>(command.arg);
-        return command.arg < kCellCount;
+        return command.arg < kCellCount || command.arg == kNoCell;
     }
     if (command.kind == CommandKind::NameChar) {
-        byte = static_cast<uint8_t>(command.arg);
-        return command.arg > 0 && command.arg <= 0xFF;
+        return command.arg != 0;
     }
-    byte = 0;
     return command.arg == 0;
+}
+
+uint32_t ZigZag(int32_t value) {
+    return (static_cast<uint32_t>(value) << 1) ^ static_cast<uint32_t>(value < 0 ? -1 : 0);
+}
+
+int32_t UnZigZag(uint32_t value) {
+    return static_cast<int32_t>((value >> 1) ^ (0u - (value & 1u)));
 }
 
 class Writer {
@@ -222,14 +221,19 @@ ReplayError ReadCommands(Reader& in, Replay& replay, std::string* detail) {
         }
         tick += delta;
         Command command{tick, static_cast<CommandKind>(kind), 0};
-        if (HasArgument(command.kind)) {
+        if (HasCellArgument(command.kind)) {
             const uint8_t byte = in.Byte();
-            command.arg = HasCellArgument(command.kind) && byte == kNoCellByte ? kNoCell : byte;
-            uint8_t check = 0;
-            if (!in.ok() || !ArgumentByte(command, check)) {
-                return Fail(ReplayError::Malformed, detail,
-                            "malformed: command " + std::to_string(i) + " has a bad argument");
+            command.arg = byte == kNoCellByte ? kNoCell : byte;
+        } else if (command.kind == CommandKind::NameChar) {
+            const uint32_t character = in.Varint();
+            command.arg = static_cast<uint16_t>(character);
+            if (character > 0xFFFF) {
+                command.arg = 0;
             }
+        }
+        if (!in.ok() || !ValidArgument(command)) {
+            return Fail(ReplayError::Malformed, detail,
+                        "malformed: command " + std::to_string(i) + " has a bad argument");
         }
         replay.commands.push_back(command);
     }
@@ -264,8 +268,7 @@ bool EncodeReplay(const Replay& replay, std::vector<uint8_t>& out) {
     }
     Tick previous = 0;
     for (const Command& command : replay.commands) {
-        uint8_t byte = 0;
-        if (command.tick < previous || command.tick > replay.outcome.ticks || !ArgumentByte(command, byte)) {
+        if (command.tick < previous || command.tick > replay.outcome.ticks || !ValidArgument(command)) {
             return false;
         }
         previous = command.tick;
@@ -279,6 +282,7 @@ bool EncodeReplay(const Replay& replay, std::vector<uint8_t>& out) {
     write.Fixed(0, 4);  // the length, filled in below
     write.Fixed(replay.rulesVersion, 4);
     write.Fixed(replay.seed, 8);
+    write.Fixed(static_cast<uint32_t>(replay.tableFloor), 4);
     write.Byte(static_cast<uint8_t>(replay.mode.size()));
     for (char c : replay.mode) {
         write.Byte(static_cast<uint8_t>(c));
@@ -287,15 +291,17 @@ bool EncodeReplay(const Replay& replay, std::vector<uint8_t>& out) {
     previous = 0;
     for (const Command& command : replay.commands) {
         write.Varint((command.tick - previous) << kKindBits | static_cast<uint32_t>(command.kind));
-        uint8_t byte = 0;
-        if (ArgumentByte(command, byte) && HasArgument(command.kind)) {
-            write.Byte(byte);
+        if (HasCellArgument(command.kind)) {
+            write.Byte(command.arg == kNoCell ? kNoCellByte : static_cast<uint8_t>(command.arg));
+        } else if (command.kind == CommandKind::NameChar) {
+            write.Varint(command.arg);
         }
         previous = command.tick;
     }
-    write.Varint(replay.outcome.score);
-    write.Varint(replay.outcome.level);
+    write.Varint(ZigZag(replay.outcome.score));
+    write.Varint(ZigZag(replay.outcome.level));
     write.Varint(replay.outcome.ticks);
+    write.Byte(replay.outcome.over ? 1 : 0);
     write.Fixed(replay.outcome.stateHash, kHashSize);
     const size_t total = bytes.size() + kChecksumSize;
     if (total > kMaxReplayBytes) {
@@ -316,6 +322,7 @@ ReplayError DecodeReplay(std::span<const uint8_t> bytes, Replay& replay, std::st
     Reader in(bytes.first(bytes.size() - kChecksumSize).subspan(kLengthOffset + 4));
     replay.rulesVersion = static_cast<uint32_t>(in.Fixed(4));
     replay.seed = in.Fixed(8);
+    replay.tableFloor = static_cast<int32_t>(in.Fixed(4));
     replay.mode = in.Text(in.Byte());
     if (!in.ok() || !IsValidMode(replay.mode)) {
         return Fail(ReplayError::Malformed, detail, "malformed: the mode is not one the format accepts");
@@ -323,12 +330,14 @@ ReplayError DecodeReplay(std::span<const uint8_t> bytes, Replay& replay, std::st
     if (ReplayError error = ReadCommands(in, replay, detail); error != ReplayError::None) {
         return error;
     }
-    replay.outcome.score = in.Varint();
-    replay.outcome.level = in.Varint();
+    replay.outcome.score = UnZigZag(in.Varint());
+    replay.outcome.level = UnZigZag(in.Varint());
     replay.outcome.ticks = in.Varint();
+    const uint8_t over = in.Byte();
+    replay.outcome.over = over == 1;
     replay.outcome.stateHash = in.Fixed(kHashSize);
-    if (!in.ok()) {
-        return Fail(ReplayError::Malformed, detail, "malformed: the outcome is cut short");
+    if (!in.ok() || over > 1) {
+        return Fail(ReplayError::Malformed, detail, "malformed: the outcome is cut short or unreadable");
     }
     if (in.remaining() != 0) {
         return Fail(ReplayError::Malformed, detail,

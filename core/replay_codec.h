@@ -26,9 +26,10 @@ inline constexpr size_t kMaxModeLength = 32;
 
 // What the game reached when it ended; a re-play must reach the same.
 struct ReplayOutcome {
-    uint32_t score = 0;
-    uint32_t level = 0;  // the level the game ended on
-    Tick ticks = 0;      // ticks played, pauses not counted
+    int32_t score = 0;
+    int32_t level = 0;  // the level the game ended on
+    Tick ticks = 0;     // ticks played, pauses not counted
+    bool over = false;  // the session ended by its rules (false: the program stopped in the middle)
     uint64_t stateHash = 0;
 
     friend bool operator==(const ReplayOutcome&, const ReplayOutcome&) = default;
@@ -37,6 +38,9 @@ struct ReplayOutcome {
 struct Replay {
     uint32_t rulesVersion = 0;
     uint64_t seed = 0;
+    // The lowest score of the player's high-score table when the game began: it decides whether the game
+    // ends with the name entry, so a re-play needs it.
+    int32_t tableFloor = 0;
     std::string mode;               // "NORMAL", "DAILY-YYYYMMDD": capital letters, digits and '-'
     std::vector<Command> commands;  // in tick order
     ReplayOutcome outcome;

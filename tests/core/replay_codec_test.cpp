@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "core/rules_version.h"
 
 namespace quz::core {
@@ -15,15 +17,23 @@ Replay SampleReplay() {
     replay.seed = 0xFEDCBA9876543210u;
     replay.mode = "DAILY-20261207";
     replay.commands = {
-        {0, CommandKind::Aim, 112},         {0, CommandKind::Remove, 112},
-        {7, CommandKind::Aim, kNoCell},     {7, CommandKind::Remove, kNoCell},
-        {300, CommandKind::Pause, 0},       {301, CommandKind::Resume, 0},
-        {5000, CommandKind::NameChar, 'Q'}, {5001, CommandKind::NameChar, 255},
-        {5002, CommandKind::Backspace, 0},  {5003, CommandKind::Confirm, 0},
-        {5003, CommandKind::GiveUp, 0},     {6000, CommandKind::Close, 0},
+        {0, CommandKind::Aim, 112},
+        {0, CommandKind::Remove, 112},
+        {7, CommandKind::Aim, kNoCell},
+        {7, CommandKind::Remove, kNoCell},
+        {300, CommandKind::Pause, 0},
+        {301, CommandKind::Resume, 0},
+        {5000, CommandKind::NameChar, 'Q'},
+        {5001, CommandKind::NameChar, 0xE9},
+        {5002, CommandKind::NameChar, 0xFFFF},
+        {5002, CommandKind::Backspace, 0},
+        {5003, CommandKind::Confirm, 0},
+        {5003, CommandKind::GiveUp, 0},
+        {6000, CommandKind::Close, 0},
         {6000, CommandKind::Aim, 224},
     };
-    replay.outcome = {123456, 7, 6001, 0x0123456789ABCDEFu};
+    replay.tableFloor = 2500;
+    replay.outcome = {123456, 7, 6001, true, 0x0123456789ABCDEFu};
     return replay;
 }
 
@@ -51,9 +61,9 @@ void Reseal(std::vector<uint8_t>& bytes) {
     PutLittleEndian(bytes, body, ReplayChecksum(std::span(bytes).first(body)));
 }
 
-// The outcome's ticks varint sits just before the hash and the checksum.
+// The outcome's ticks varint sits just before the end byte, the hash and the checksum.
 void ReplaceTicks(std::vector<uint8_t>& bytes, size_t oldLength, std::vector<uint8_t> varint) {
-    const size_t at = bytes.size() - 12 - oldLength;
+    const size_t at = bytes.size() - 13 - oldLength;
     bytes.erase(bytes.begin() + static_cast<ptrdiff_t>(at),
                 bytes.begin() + static_cast<ptrdiff_t>(at + oldLength));
     bytes.insert(bytes.begin() + static_cast<ptrdiff_t>(at), varint.begin(), varint.end());
@@ -61,7 +71,7 @@ void ReplaceTicks(std::vector<uint8_t>& bytes, size_t oldLength, std::vector<uin
 }
 
 TEST(ReplayCodec, WritesAndReadsBackEveryKindAndExtreme) {
-    for (Replay replay : {SampleReplay(), Replay{0, 0, "N", {}, {}}}) {
+    for (Replay replay : {SampleReplay(), Replay{0, 0, 0, "N", {}, {}}}) {
         std::vector<uint8_t> bytes = Encode(replay);
         Replay back;
         std::string detail;
@@ -72,7 +82,8 @@ TEST(ReplayCodec, WritesAndReadsBackEveryKindAndExtreme) {
     longest.rulesVersion = 0xFFFFFFFFu;
     longest.seed = ~uint64_t{0};
     longest.mode = std::string(kMaxModeLength, 'Z');
-    longest.outcome = {0xFFFFFFFFu, 0xFFFFFFFFu, kReplayTickCap, ~uint64_t{0}};
+    longest.tableFloor = INT32_MIN;
+    longest.outcome = {INT32_MAX, INT32_MIN, kReplayTickCap, false, ~uint64_t{0}};
     longest.commands.push_back({kReplayTickCap, CommandKind::Remove, 0});
     Replay back;
     ASSERT_EQ(DecodeReplay(Encode(longest), back), ReplayError::None);
@@ -124,7 +135,6 @@ TEST(ReplayCodec, EncoderRefusesWhatItCannotWrite) {
     EXPECT_TRUE(refused([](Replay& r) { r.outcome.ticks = kReplayTickCap + 1; }));
     EXPECT_TRUE(refused([](Replay& r) { r.commands[0].arg = 225; }));
     EXPECT_TRUE(refused([](Replay& r) { r.commands[6].arg = 0; }));  // a name character of 0
-    EXPECT_TRUE(refused([](Replay& r) { r.commands[6].arg = 256; }));
     EXPECT_TRUE(refused([](Replay& r) { r.commands[4].arg = 1; }));  // Pause takes no argument
 }
 
@@ -189,31 +199,32 @@ TEST(ReplayCodec, RefusesGamesOverTheTickCapEvenWhenSealed) {
 // Sealed bytes that break the format's own rules: what a forger, or a faulty writer, would produce.
 TEST(ReplayCodec, RefusesSealedNonsense) {
     const std::vector<uint8_t> good =
-        Encode(Replay{1, 2, "NORMAL", {{5, CommandKind::Aim, 3}}, {10, 1, 5, 4}});
-    // Layout: 22 fixed bytes with "NORMAL" at 22..27, the count at 28, the command at 29..30.
-    ASSERT_EQ(good[28], 1);
+        Encode(Replay{1, 2, -1, "NORMAL", {{5, CommandKind::Aim, 3}}, {10, 1, 5, true, 4}});
+    // Layout: 26 fixed bytes with "NORMAL" at 26..31, the count at 32, the command at 33..34.
+    ASSERT_EQ(good[32], 1);
     auto sealed = [&](auto change) {
         std::vector<uint8_t> bytes = good;
         change(bytes);
         Reseal(bytes);
         return Decode(bytes);
     };
-    EXPECT_EQ(sealed([](auto& b) { b[29] = 5 << 4 | 9; }), ReplayError::Malformed);  // kind 9
-    EXPECT_EQ(sealed([](auto& b) { b[30] = 225; }), ReplayError::Malformed);         // no such cell
-    EXPECT_EQ(sealed([](auto& b) { b[28] = 100; }), ReplayError::Malformed);         // count past the end
-    EXPECT_EQ(sealed([](auto& b) { b[22] = 'n'; }), ReplayError::Malformed);         // mode letters
-    EXPECT_EQ(sealed([](auto& b) { b[21] = 0; }), ReplayError::Malformed);           // empty mode
-    EXPECT_EQ(sealed([](auto& b) { b[29] = 6 << 4; }), ReplayError::Malformed);      // after the last tick
+    EXPECT_EQ(sealed([](auto& b) { b[33] = 5 << 4 | 9; }), ReplayError::Malformed);  // kind 9
+    EXPECT_EQ(sealed([](auto& b) { b[34] = 225; }), ReplayError::Malformed);         // no such cell
+    EXPECT_EQ(sealed([](auto& b) { b[32] = 100; }), ReplayError::Malformed);         // count past the end
+    EXPECT_EQ(sealed([](auto& b) { b[26] = 'n'; }), ReplayError::Malformed);         // mode letters
+    EXPECT_EQ(sealed([](auto& b) { b[25] = 0; }), ReplayError::Malformed);           // empty mode
+    EXPECT_EQ(sealed([](auto& b) { b[33] = 6 << 4; }), ReplayError::Malformed);      // after the last tick
     EXPECT_EQ(sealed([](auto& b) { b.insert(b.end() - 4, 0); }), ReplayError::Malformed);
     EXPECT_EQ(sealed([](auto& b) { b.erase(b.end() - 5); }), ReplayError::Malformed);  // hash cut short
+    EXPECT_EQ(sealed([](auto& b) { b[b.size() - 13] = 2; }), ReplayError::Malformed);  // end neither 0 nor 1
     EXPECT_EQ(sealed([](auto& b) {  // the count spelt in two bytes instead of one
-                  b[28] = 0x81;
-                  b.insert(b.begin() + 29, 0x00);
+                  b[32] = 0x81;
+                  b.insert(b.begin() + 33, 0x00);
               }),
               ReplayError::Malformed);
     EXPECT_EQ(sealed([](auto& b) {  // an overlong varint count
-                  b[28] = 0x81;
-                  b.insert(b.begin() + 29, {0x80, 0x80, 0x80, 0x80});
+                  b[32] = 0x81;
+                  b.insert(b.begin() + 33, {0x80, 0x80, 0x80, 0x80});
               }),
               ReplayError::Malformed);
 }

@@ -16,7 +16,7 @@ namespace {
 using core::ReplayError;
 
 core::Replay SampleReplay() {
-    core::Replay replay{core::kRulesVersion, 42, "NORMAL", {}, {5000, 3, 36000, 0xABCDEF}};
+    core::Replay replay{core::kRulesVersion, 42, 1000, "NORMAL", {}, {5000, 3, 36000, true, 0xABCDEF}};
     for (core::Tick tick = 0; tick < 36000; tick += 30) {
         replay.commands.push_back({tick, core::CommandKind::Aim, static_cast<uint16_t>(tick % 225)});
     }
