@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "core/rules_version.h"
+#include "support/replay_forge.h"
 
 namespace quz::core {
 namespace {
@@ -48,27 +49,9 @@ ReplayError Decode(const std::vector<uint8_t>& bytes, std::string* detail = null
     return DecodeReplay(bytes, replay, detail);
 }
 
-void PutLittleEndian(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (size_t i = 0; i < 4; ++i) {
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    }
-}
-
-// Sets the declared length and the checksum again after an edit, as a forger would.
-void Reseal(std::vector<uint8_t>& bytes) {
-    PutLittleEndian(bytes, 5, static_cast<uint32_t>(bytes.size()));
-    const size_t body = bytes.size() - 4;
-    PutLittleEndian(bytes, body, ReplayChecksum(std::span(bytes).first(body)));
-}
-
-// The outcome's ticks varint sits just before the end byte, the hash and the checksum.
-void ReplaceTicks(std::vector<uint8_t>& bytes, size_t oldLength, std::vector<uint8_t> varint) {
-    const size_t at = bytes.size() - 13 - oldLength;
-    bytes.erase(bytes.begin() + static_cast<ptrdiff_t>(at),
-                bytes.begin() + static_cast<ptrdiff_t>(at + oldLength));
-    bytes.insert(bytes.begin() + static_cast<ptrdiff_t>(at), varint.begin(), varint.end());
-    Reseal(bytes);
-}
+using testing::PutLittleEndian32;
+using testing::ReplaceReplayTicks;
+using testing::ResealReplay;
 
 TEST(ReplayCodec, WritesAndReadsBackEveryKindAndExtreme) {
     for (Replay replay : {SampleReplay(), Replay{0, 0, 0, "N", {}, {}}}) {
@@ -174,7 +157,7 @@ TEST(ReplayCodec, RefusesOtherFilesAndFormats) {
     std::vector<uint8_t> huge(kMaxReplayBytes + 1, 0);
     EXPECT_EQ(Decode(huge), ReplayError::TooLarge);
     std::vector<uint8_t> claimsHuge = Encode(SampleReplay());
-    PutLittleEndian(claimsHuge, 5, 0x7FFFFFFFu);
+    PutLittleEndian32(claimsHuge, 5, 0x7FFFFFFFu);
     EXPECT_EQ(Decode(claimsHuge), ReplayError::TooLarge);
 }
 
@@ -185,13 +168,13 @@ TEST(ReplayCodec, RefusesGamesOverTheTickCapEvenWhenSealed) {
     EXPECT_EQ(Decode(atCap), ReplayError::None);
 
     std::vector<uint8_t> justOver = atCap;
-    ReplaceTicks(justOver, 3, {0x81, 0xDE, 0x34});  // 864001
+    ReplaceReplayTicks(justOver, 3, {0x81, 0xDE, 0x34});  // 864001
     std::string detail;
     EXPECT_EQ(Decode(justOver, &detail), ReplayError::OverTickCap);
     EXPECT_EQ(detail, "claims 864001 ticks, over the cap of 864000 (4 hours)");
 
     std::vector<uint8_t> billion = atCap;
-    ReplaceTicks(billion, 3, {0x80, 0x94, 0xEB, 0xDC, 0x03});  // 10^9
+    ReplaceReplayTicks(billion, 3, {0x80, 0x94, 0xEB, 0xDC, 0x03});  // 10^9
     EXPECT_EQ(Decode(billion, &detail), ReplayError::OverTickCap);
     EXPECT_EQ(detail, "claims 1000000000 ticks, over the cap of 864000 (4 hours)");
 }
@@ -205,7 +188,7 @@ TEST(ReplayCodec, RefusesSealedNonsense) {
     auto sealed = [&](auto change) {
         std::vector<uint8_t> bytes = good;
         change(bytes);
-        Reseal(bytes);
+        ResealReplay(bytes);
         return Decode(bytes);
     };
     EXPECT_EQ(sealed([](auto& b) { b[33] = 5 << 4 | 9; }), ReplayError::Malformed);  // kind 9
