@@ -5,6 +5,7 @@
 
 #include "app/frame_clock.h"
 #include "app/menu.h"
+#include "app/replay_keeper.h"
 #include "game/game.h"
 #include "game/high_score_table.h"
 #include "game/random_stream.h"
@@ -48,6 +49,7 @@ void RunGameStep() {
     const bool goOn = currentGame->PlayFrame();
     AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
     if (!goOn) {
+        KeepGameReplay(*currentGame);
         DestroyGame(currentGame);
         currentGame = nullptr;
     }
@@ -151,6 +153,10 @@ void ReleaseMainLoopObjects() {
     if (currentMenu != nullptr) {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
+    }
+    // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
+    if (currentGame != nullptr) {
+        KeepGameReplay(*currentGame);
     }
     DestroyGame(currentGame);
     currentGame = nullptr;

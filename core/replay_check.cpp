@@ -36,6 +36,18 @@ char CellLetter(int32_t value) {
 
 }  // namespace
 
+Replay ReplayOf(const Session& session, const std::vector<Command>& commands, std::string mode) {
+    Replay replay;
+    replay.rulesVersion = kRulesVersion;
+    replay.seed = session.Settings().seed;
+    replay.tableFloor = session.Settings().tableFloor;
+    replay.mode = std::move(mode);
+    replay.commands = commands;
+    replay.outcome = {session.score, session.level, session.CurrentTick(), session.Over(),
+                      session.StateHash()};
+    return replay;
+}
+
 bool SameRules(const Replay& replay) {
     return replay.rulesVersion == kRulesVersion;
 }
@@ -66,7 +78,7 @@ ReplayOutcome ReplayInto(const Replay& replay, Session& session) {
             break;
         }
     }
-    return {session.score, session.level, session.CurrentTick(), session.Over(), session.StateHash()};
+    return ReplayOf(session, {}, "").outcome;
 }
 
 ReplayOutcome Replayed(const Replay& replay) {

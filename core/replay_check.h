@@ -9,6 +9,9 @@
 
 namespace quz::core {
 
+// The replay of a game played in `session` with these commands (every command it was given, in order).
+Replay ReplayOf(const Session& session, const std::vector<Command>& commands, std::string mode);
+
 // True when the replay was played under this program's rules; no other can be re-played faithfully.
 bool SameRules(const Replay& replay);
 
