@@ -18,9 +18,12 @@ using quz::core::EventKind;
 
 namespace {
 
-// A held arrow moves the cursor again after a short wait, then steadily.
-constexpr int32_t kArrowFirstRepeatMs = 250;
-constexpr int32_t kArrowRepeatMs = 70;
+// The accumulator counts real time in sixtieths of a millisecond, so that a tick is exactly 1000 of them.
+constexpr int32_t kTickUnits = 1000;
+// A tick runs when its time is due within a millisecond: frame times come in whole milliseconds (16, 17,
+// 17 at 60 Hz), and without the slack a 60 Hz display would run no tick in one frame and two in the next.
+// What runs early is owed back, so the rate over time is exact.
+constexpr int32_t kTickDue = kTickUnits - quz::core::kTicksPerSecond;
 
 bool IsArrow(SDLKey key) {
     return key == SDLK_LEFT || key == SDLK_RIGHT || key == SDLK_UP || key == SDLK_DOWN;
@@ -44,19 +47,21 @@ void DestroyGame(Game* game) {
     delete game;
 }
 
-// A paused session only takes the commands that end its pause and draws: nothing that shows moves on
-// either.
+// The session runs as many ticks as the frame's time asks for: one per frame at 60 Hz, one every 2.4
+// frames at 144 Hz, at most six after a stall (the frame clock gives no frame more than 100 ms). A paused
+// session only takes the commands that end its pause, and its time is not ticked: nothing that shows
+// moves on either.
 bool Game::PlayFrame() {
     const bool wasPaused = paused;
     TakeInput();
-    Step(Shared.frameClock.deltaMs);
     if (!wasPaused) {
+        // Before the ticks, so that an announcement made in this frame shows whole.
         const double fall = Shared.frameClock.deltaMs / 10.0;
         doubleTimer -= fall;
         addLineTimer -= fall;
         pointsTimer -= fall;
     }
-    PresentEvents();
+    RunTicks();
     if (!wasPaused) {
         Animate();
     }
@@ -64,6 +69,24 @@ bool Game::PlayFrame() {
         RecoverLostImages();
     }
     return !Over();
+}
+
+void Game::RunTicks() {
+    if (paused) {
+        Step();
+        PresentEvents();
+        tickAccumulator = 0;
+        return;
+    }
+    tickAccumulator += Shared.frameClock.deltaMs * quz::core::kTicksPerSecond;
+    while (!Over() && tickAccumulator >= kTickDue) {
+        tickAccumulator -= kTickUnits;
+        Step();
+        PresentEvents();
+        if (paused) {
+            tickAccumulator = 0;
+        }
+    }
 }
 
 void Game::AimPoint(int& x, int& y) const {
@@ -165,7 +188,7 @@ void Game::TakePlayKey(SDLKey key) {
     if (IsArrow(key)) {
         MoveCursor(key);
         heldArrow = key;
-        arrowRepeatMs = kArrowFirstRepeatMs;
+        arrowRepeatUnits = quz::core::kArrowFirstRepeatTicks * kTickUnits;
     } else if (key == SDLK_SPACE || key == SDLK_RETURN || key == SDLK_KP_ENTER) {
         Send(CommandKind::Remove, sentAim);
     }
@@ -180,10 +203,10 @@ void Game::RepeatHeldArrow() {
         heldArrow = SDLK_UNKNOWN;
         return;
     }
-    arrowRepeatMs -= Shared.frameClock.deltaMs;
-    while (arrowRepeatMs <= 0) {
+    arrowRepeatUnits -= Shared.frameClock.deltaMs * quz::core::kTicksPerSecond;
+    while (arrowRepeatUnits <= 0) {
         MoveCursor(heldArrow);
-        arrowRepeatMs += kArrowRepeatMs;
+        arrowRepeatUnits += quz::core::kArrowRepeatTicks * kTickUnits;
     }
 }
 

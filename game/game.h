@@ -37,7 +37,8 @@ struct Game : GameResources, quz::core::Session {
     int aimMouseX = 0;  // where the pointer stood when the keys took over
     int aimMouseY = 0;
     SDLKey heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
-    int32_t arrowRepeatMs = 0;        // ms to its next repeat
+    int32_t arrowRepeatUnits = 0;     // time to its next repeat, in sixtieths of a millisecond
+    int32_t tickAccumulator = 0;      // real time not yet ticked, in sixtieths of a millisecond
     uint16_t sentAim = kNoCell;       // the cell of the last Aim command
     // Every command sent to the session, in order: with Settings() it replays this game.
     std::vector<quz::core::Command> recorded;
@@ -53,6 +54,7 @@ struct Game : GameResources, quz::core::Session {
 
     // Steps of PlayFrame, in the order it runs them; open to the tests that drive a session.
     void TakeInput();
+    void RunTicks();
     void RepeatHeldArrow();
     void PresentEvents();
     void Animate();

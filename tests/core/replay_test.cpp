@@ -21,8 +21,14 @@ namespace {
 using namespace quz::core;
 
 constexpr uint64_t kReplaySeed = 2026;
-constexpr int32_t kStepMs = 20;
 constexpr int kCellPixels = 32;
+// The script was recorded in frames of 20 ms: each line is played at the first tick that starts at or
+// after its frame's start, so that the clicks come at the same moments of play.
+constexpr int kScriptFrameMs = 20;
+
+Tick TickOfFrame(int frame) {
+    return static_cast<Tick>(((frame - 1) * kScriptFrameMs * kTicksPerSecond + 999) / 1000);
+}
 
 struct ScriptLine {
     int frame;
@@ -99,32 +105,32 @@ std::string ReplayTrace(uint32_t decorationSeed, const std::vector<ScriptLine>& 
     char line[160];
     std::string lastState = State(session);
     size_t next = 0;
-    int frame = 1;
-    for (; frame < 20000; ++frame) {
+    Tick tick = 0;
+    for (; tick < 30000; ++tick) {
         const int32_t scoreBefore = session.score;
         bool clicked = false;
-        while (next < script.size() && script[next].frame == frame) {
+        while (next < script.size() && TickOfFrame(script[next].frame) == tick) {
             const ScriptLine& s = script[next++];
             session.Apply(CommandOf(s, session.CurrentTick()));
             clicked = clicked || s.kind == "click";
         }
-        session.Step(kStepMs);
+        session.Step();
         for (const Event& event : session.Events()) {
             if (event.kind == EventKind::NameConfirmed) {
                 InsertHighScore(table, session.playerName, session.score, 0);
             }
         }
         if (clicked) {
-            snprintf(line, sizeof line, "%d click score %d points %d lines %d\n", frame, session.score,
+            snprintf(line, sizeof line, "%u click score %d points %d lines %d\n", tick, session.score,
                      session.levelPoints, session.linesPending);
             trace += line;
         } else if (session.score < scoreBefore) {
-            snprintf(line, sizeof line, "%d penalty score %d\n", frame, session.score);
+            snprintf(line, sizeof line, "%u penalty score %d\n", tick, session.score);
             trace += line;
         }
         if (State(session) != lastState) {
             lastState = State(session);
-            snprintf(line, sizeof line, "%d state %s score %d points %d\n", frame, lastState.c_str(),
+            snprintf(line, sizeof line, "%u state %s score %d points %d\n", tick, lastState.c_str(),
                      session.score, session.levelPoints);
             trace += line;
         }
@@ -132,7 +138,7 @@ std::string ReplayTrace(uint32_t decorationSeed, const std::vector<ScriptLine>& 
             break;
         }
     }
-    snprintf(line, sizeof line, "%d end score %d name '%s' rank1 '%s' %d\n", frame, session.score,
+    snprintf(line, sizeof line, "%u end score %d name '%s' rank1 '%s' %d\n", tick, session.score,
              session.playerName, table[0].name, table[0].score);
     trace += line;
     return trace;
@@ -202,7 +208,7 @@ TEST(RecordedGame, WriteReplayScript) {
             script << frame << " key " << static_cast<int>(*name) << "\n";
             ++name;
         }
-        session.Step(kStepMs);
+        session.Step();
     }
 }
 

@@ -98,7 +98,7 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     game->lives = 3;
     game->level = 12;
     game->levelPoints = 42;
-    game->timeLeft = 10000;
+    game->timeLeft = quz::core::kLevelStartIdleTicks;
     DrawAt(0);
     const int score[] = {0, 0, 1, 2, 3, 4};
     for (int k = 0; k < 6; ++k) {
@@ -116,13 +116,14 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     EXPECT_TRUE(SmallDigit(2, 618, 264));
 }
 
+// The idle timer counts ticks; the panel shows their milliseconds (59 ticks: 983 ms, 31: 516, 30: 500).
 TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
-    for (int32_t left : {999, 512}) {
+    for (int32_t left : {59, 31}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(Digit(0, 550, 337)) << left;
     }
-    for (int32_t left : {511, 0}) {
+    for (int32_t left : {30, 0}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28)) << left;
@@ -130,7 +131,7 @@ TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
     game->timeLeft = -1;  // bit 512 set in two's complement
     DrawAt(0);
     EXPECT_TRUE(Digit(0, 550, 337));
-    game->timeLeft = -600;
+    game->timeLeft = -36;  // -600 ms
     DrawAt(0);
     EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28));
 }

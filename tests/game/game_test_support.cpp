@@ -102,13 +102,17 @@ void GameSession::TearDown() {
 }
 
 bool GameSession::Frame(int deltaMs) {
+    if (deltaMs == kOneTick) {
+        game->tickAccumulator = 0;
+        deltaMs = 17;
+    }
     Shared.frameClock.deltaMs = deltaMs;
     Shared.frameClock.totalMs += deltaMs;
     return game->PlayFrame();
 }
 
 bool GameSession::FinishFadeIn(int deltaMs) {
-    for (int i = 0; i < 100 && game->fadePhase == FadePhase::FadeIn; ++i) {
+    for (int i = 0; i < 1000 && game->fadePhase == FadePhase::FadeIn; ++i) {
         Frame(deltaMs);
     }
     return game->fadePhase == FadePhase::Shown;

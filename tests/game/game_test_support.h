@@ -32,8 +32,10 @@ class GameSession : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // One frame of deltaMs milliseconds; the result of PlayFrame.
-    bool Frame(int deltaMs = 10);
+    // One frame of deltaMs milliseconds (the session runs the ticks that time holds, carrying the rest
+    // over); without an argument, a frame of exactly one tick. The result of PlayFrame.
+    bool Frame(int deltaMs = kOneTick);
+    static constexpr int kOneTick = -1;
     // Runs frames until the session is in play (fade-in over). Returns false if that never happened.
     bool FinishFadeIn(int deltaMs = 100);
     // Runs frames until PlayFrame returns false; the number of frames, or -1 after `limit` frames.

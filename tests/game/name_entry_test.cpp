@@ -91,7 +91,7 @@ TEST_F(EndOfGame, ScoreEqualToTheLowestShowsTheGameOverMessage) {
     EXPECT_EQ(game->levelPhase, LevelPhase::GameOver);
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_STREQ(game->playerName, "");
-    EXPECT_EQ(game->messageDelay, 5000);
+    EXPECT_EQ(game->messageDelay, quz::core::kMessageTicks);
     // Nothing more is played: the session ends after the message and the fade-out.
     EXPECT_EQ(RunToEnd(100), 51 + 17);
     EXPECT_EQ(game->level, 1);
