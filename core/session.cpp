@@ -21,13 +21,19 @@ constexpr int32_t kShown = 256;
 }  // namespace
 
 Session::Session(const SessionSettings& settings)
-    : rulesRandom(static_cast<uint32_t>(settings.seed)),
-      decorationRandom(settings.decorationSeed),
+    : decorationRandom(settings.decorationSeed),
       tableFloor(settings.tableFloor),
       settings_(settings) {
     queue_.reserve(16);
     events_.reserve(16);
     FillBoard();
+}
+
+void Session::FillBoard() {
+    const uint64_t seed = settings_.seed;
+    dealRandom.Seed(StreamSeed(seed, level, attempt, RulesStream::Deal));
+    pointsRandom.Seed(StreamSeed(seed, level, attempt, RulesStream::Points));
+    Fill(dealRandom, decorationRandom);
 }
 
 int32_t Session::FadeStep() const {
@@ -106,7 +112,7 @@ void Session::DropPendingLines() {
     }
     lineTimer -= 1;
     if (lineTimer < 0) {
-        AddLine(rulesRandom);
+        AddLine(dealRandom);
         linesPending -= 1;
         Emit(EventKind::LineDropped);
         lineTimer = kLineIntervalTicks;
@@ -323,7 +329,7 @@ void Session::ScoreBonus(int32_t bonus, int32_t n) {
             break;
         case kPointsBonus: {
             // No cap here: a bonus is paid even above the score cap.
-            const int32_t extra = rulesRandom.Next() % 2 == 0 ? 1000 : 500;
+            const int32_t extra = pointsRandom.Next() % 2 == 0 ? 1000 : 500;
             score += extra;
             levelPoints += extra;
             Emit(EventKind::PointsBonus, extra);
@@ -418,9 +424,11 @@ void Session::FinishFadeOut() {
 void Session::RestartLevel() {
     if (levelPhase == LevelPhase::Won) {
         ++level;
+        attempt = 0;
     }
     if (levelPhase == LevelPhase::Lost) {
         --lives;
+        ++attempt;
     }
     messageDelay = 0;
     levelPoints = 0;
@@ -459,9 +467,10 @@ uint64_t Session::StateHash() const {
         digest.Add32(cells[i]);
         digest.Add(highlight[i], 1);
     }
-    digest.Add(rulesRandom.State(), 4);
+    digest.Add(dealRandom.State(), 4);
+    digest.Add(pointsRandom.State(), 4);
     for (const int32_t value : {fadeUnits, linesPending, lineTimer, messageDelay, hoverPoints, timeLeft, score,
-                                shownScore, levelPoints, level, lives, settleFrames, tableFloor}) {
+                                shownScore, levelPoints, level, attempt, lives, settleFrames, tableFloor}) {
         digest.Add32(value);
     }
     digest.Add(static_cast<uint8_t>(levelPhase), 1);

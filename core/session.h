@@ -107,10 +107,12 @@ struct Session : Board {
     void SetFadeLevel(int32_t value) { fadeUnits = value * kFadeUnit; }
     // Commands wait for the next step.
     bool HasQueued() const { return !queue_.empty(); }
-    // Deals a new board from the rules stream (animation phases from the decoration's).
-    void FillBoard() { Fill(rulesRandom, decorationRandom); }
+    // Deals the board of this level and attempt from its own streams (animation phases from the
+    // decoration's).
+    void FillBoard();
 
-    RandomStream rulesRandom;       // colours, bonus places and the points bonus
+    RandomStream dealRandom;        // this deal's colours and bonus places, then its dropping lines
+    RandomStream pointsRandom;      // this deal's points bonuses
     RandomStream decorationRandom;  // animation phases only
     int32_t fadeUnits = 0;
     LevelPhase levelPhase = LevelPhase::Playing;
@@ -128,6 +130,7 @@ struct Session : Board {
     int32_t shownScore = 0;
     int32_t levelPoints = 0;
     int32_t level = 1;
+    int32_t attempt = 0;  // deals of this level before this one (lost levels played again)
     int32_t lives = 3;
     int32_t settleFrames = 0;  // steps still to wait after a removal before the end-of-level test runs again
     uint16_t aimCell = kNoCell;  // the cell whose group is marked at the start of every step

@@ -22,16 +22,12 @@ using namespace quz::core;
 
 constexpr uint64_t kReplaySeed = 2026;
 constexpr int kCellPixels = 32;
-// The script was recorded in frames of 20 ms: each line is played at the first tick that starts at or
-// after its frame's start, so that the clicks come at the same moments of play.
-constexpr int kScriptFrameMs = 20;
+// The recorder removes the largest group this often (half a second: the board has settled).
+constexpr int kScriptTicks = 30;
 
-Tick TickOfFrame(int frame) {
-    return static_cast<Tick>(((frame - 1) * kScriptFrameMs * kTicksPerSecond + 999) / 1000);
-}
-
+// Each line of a script is taken at the start of its tick.
 struct ScriptLine {
-    int frame;
+    Tick tick;
     std::string kind;
     int a;
     int b;
@@ -47,7 +43,7 @@ std::vector<ScriptLine> ReadScript(const std::filesystem::path& path) {
     std::vector<ScriptLine> lines;
     std::ifstream in(path);
     ScriptLine line{};
-    while (in >> line.frame >> line.kind) {
+    while (in >> line.tick >> line.kind) {
         line.b = 0;
         if (line.kind == "click") {
             in >> line.a >> line.b;
@@ -109,7 +105,7 @@ std::string ReplayTrace(uint32_t decorationSeed, const std::vector<ScriptLine>& 
     for (; tick < 30000; ++tick) {
         const int32_t scoreBefore = session.score;
         bool clicked = false;
-        while (next < script.size() && TickOfFrame(script[next].frame) == tick) {
+        while (next < script.size() && script[next].tick == tick) {
             const ScriptLine& s = script[next++];
             session.Apply(CommandOf(s, session.CurrentTick()));
             clicked = clicked || s.kind == "click";
@@ -168,9 +164,9 @@ TEST(RecordedGame, AnotherDecorationSeedGivesTheSameRulesTrace) {
     EXPECT_EQ(ReplayTrace(777, script), ReadAll(Here() / "replay_golden.txt"));
 }
 
-// Not a check: with QUZ_WRITE_REPLAY_SCRIPT=1 this plays a game on the replay's board, removing the
-// largest group every 25 steps, types a name at the game over, and writes the script. Record the script
-// anew only when the dealing itself changed; then record the trace too (QUZ_WRITE_REPLAY=1).
+// Not a check: with QUZ_WRITE_REPLAY_SCRIPT=1 this plays a game from the replay's seed, removing the
+// largest group every half second, types a name at the game over, and writes the script. Record the
+// script anew only when the dealing itself changed; then record the trace too (QUZ_WRITE_REPLAY=1).
 TEST(RecordedGame, WriteReplayScript) {
     const char* write = getenv("QUZ_WRITE_REPLAY_SCRIPT");
     if (write == nullptr || strcmp(write, "1") != 0) {
@@ -179,10 +175,11 @@ TEST(RecordedGame, WriteReplayScript) {
     Session session(SessionSettings{kReplaySeed, 0, 1});
     std::ofstream script(Here() / "replay_script.txt");
     const char* name = "Replay 7\r";
-    int nameFrame = 0;
-    for (int frame = 1; frame < 20000 && !session.Over(); ++frame) {
+    Tick nameTick = 0;
+    while (!session.Over() && session.CurrentTick() < 30000) {
+        const Tick tick = session.CurrentTick();
         const bool live = session.InputLive() && session.messageDelay <= 0;
-        if (frame % 25 == 0 && live && session.levelPhase == LevelPhase::Playing) {
+        if (tick % kScriptTicks == 0 && live && session.levelPhase == LevelPhase::Playing) {
             int best = 0;
             int bestX = 0;
             int bestY = 0;
@@ -196,16 +193,16 @@ TEST(RecordedGame, WriteReplayScript) {
                 }
             }
             if (best > 0) {
-                session.Apply({session.CurrentTick(), CommandKind::Remove, CellOfPixel(bestX, bestY)});
-                script << frame << " click " << bestX << " " << bestY << "\n";
+                session.Apply({tick, CommandKind::Remove, CellOfPixel(bestX, bestY)});
+                script << tick << " click " << bestX << " " << bestY << "\n";
             }
         }
-        if (live && session.levelPhase == LevelPhase::NameEntry && nameFrame == 0) {
-            nameFrame = frame + 10;
+        if (live && session.levelPhase == LevelPhase::NameEntry && nameTick == 0) {
+            nameTick = tick + 12;
         }
-        if (nameFrame != 0 && frame >= nameFrame && (frame - nameFrame) % 10 == 0 && *name != '\0') {
-            session.Apply(CommandOf(ScriptLine{frame, "key", *name, 0}, session.CurrentTick()));
-            script << frame << " key " << static_cast<int>(*name) << "\n";
+        if (nameTick != 0 && tick >= nameTick && (tick - nameTick) % 12 == 0 && *name != '\0') {
+            session.Apply(CommandOf(ScriptLine{tick, "key", *name, 0}, tick));
+            script << tick << " key " << static_cast<int>(*name) << "\n";
             ++name;
         }
         session.Step();

@@ -168,7 +168,7 @@ TEST_F(PlaySession, PointsBonusFollowsTheParityOfRand) {
         Put(*game, 1, 13, kPointsBonus);
         game->score = game->levelPoints = 0;
         ClickCell(1, 14);
-        game->rulesRandom.Seed(seed);
+        game->pointsRandom.Seed(seed);
         Frame();
         const int32_t extra = wanted == 0 ? 1000 : 500;
         EXPECT_EQ(game->score, 4 + extra);
