@@ -16,8 +16,6 @@ inline constexpr int32_t kRemovalIdleTicks = 240;     // 4000 ms after a removal
 inline constexpr int32_t kPenaltyIdleTicks = 60;      // 999 ms between two penalties
 inline constexpr int32_t kLineIntervalTicks = 12;     // 200 ms between two dropping lines
 inline constexpr int32_t kMessageTicks = 300;         // 5000 ms of level-end message
-inline constexpr int32_t kArrowFirstRepeatTicks = 15;  // 250 ms before a held arrow repeats
-inline constexpr int32_t kArrowRepeatTicks = 4;        // 70 ms (66.7) between repeats
 // The fade moves a level per 5 ms, 3 1/3 levels a tick: counted in thirds of a level, it moves by 10.
 inline constexpr int32_t kFadeUnit = 3;
 inline constexpr int32_t kFadeUnitsPerTick = 10;
