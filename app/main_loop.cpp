@@ -112,17 +112,16 @@ void ToggleFullScreen() {
 
 bool RunMainLoopFrame() {
     SDL_ShowCursor(0);
-    SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
+    AdvanceFrameClock(Shared.frameClock, FrameTicks());
+    CollectInput(Shared.frameClock.deltaMs);
     // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
-    // entry is running, the shut-down follows this frame.
-    if (keys[SDLK_F12] || QuitSignalReceived()) {
+    // entry is running, the shut-down follows this frame. Each press counts once, however short or long.
+    if (TakeKeyPresses(InputKey::F12) > 0 || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
-    if (keys[SDLK_F9]) {
+    for (int presses = TakeKeyPresses(InputKey::F9); presses > 0; --presses) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(Shared.frameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);

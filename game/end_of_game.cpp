@@ -12,6 +12,8 @@ void Game::PresentNameConfirmed() {
     // The score goes out on the sender's thread: nothing here waits on the network.
     SetDefaultScoreSettings();
     QueueScore(playerName, "NORMAL", score, false);
-    // Saving the table takes a moment of disk time; it must not count towards this frame's animations.
+    // Saving the table takes a moment of disk time; it must not count towards this frame's animations or
+    // run the frame's remaining ticks.
     Shared.frameClock.deltaMs = 0;
+    tickAccumulator = 0;
 }

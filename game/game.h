@@ -13,6 +13,7 @@
 #include "core/session.h"
 #include "game/board.h"
 #include "game/game_resources.h"
+#include "platform/input.h"
 
 using quz::core::FadePhase;
 using quz::core::LevelPhase;
@@ -36,9 +37,14 @@ struct Game : GameResources, quz::core::Session {
     int cursorRow = kBoardSize / 2;
     int aimMouseX = 0;  // where the pointer stood when the keys took over
     int aimMouseY = 0;
-    SDLKey heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
-    int32_t arrowRepeatMs = 0;        // ms to its next repeat
-    uint16_t sentAim = kNoCell;       // the cell of the last Aim command
+    // The input layer repeats a held arrow; its repeats move the cursor only after a press taken in play,
+    // so an arrow held through a pause or a level's end does not start moving by itself.
+    bool arrowRepeats = false;
+    // Time since the name entry opened. Return is not taken before kNameConfirmDelayMs, so a Return meant
+    // for the last group cannot confirm a name the player never saw the box for.
+    int32_t nameEntryMs = 0;
+    int32_t tickAccumulator = 0;  // real time not yet ticked, in sixtieths of a millisecond
+    uint16_t sentAim = kNoCell;   // the cell of the last Aim command
     // Every command sent to the session, in order: with Settings() it replays this game.
     std::vector<quz::core::Command> recorded;
 
@@ -53,25 +59,28 @@ struct Game : GameResources, quz::core::Session {
 
     // Steps of PlayFrame, in the order it runs them; open to the tests that drive a session.
     void TakeInput();
-    void RepeatHeldArrow();
+    void RunTicks();
     void PresentEvents();
     void Animate();
     void RecoverLostImages();
 
-    void MoveCursor(SDLKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
+    void MoveCursor(InputKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
 
   private:
     void Send(quz::core::CommandKind kind, uint16_t arg = 0);
     void AimAt(uint16_t cell);
-    void TakeEvent(const SDL_Event& event);
-    void TakePlayKey(SDLKey key);
-    void TakeNameKey(uint16_t unicode);
+    void TakeAction(const InputAction& action);
+    bool TakePauseAction(const InputAction& action);  // true when the action was the pause's
+    void TakeEscape();
+    void TakePlayKey(const InputAction& action);
+    void TakeNameKey(const InputAction& action);
     void PresentGroup(int32_t bonus);
     void PresentLevelEnd();
     void PresentNameConfirmed();
 };
 
 inline constexpr int32_t kMessageRestX = 50;  // the message panel stops here, centred over the board
+inline constexpr int32_t kNameConfirmDelayMs = 500;
 using quz::core::kScoreCap;
 
 // A new Game with its start values, a dealt Board and every resource loaded (music started).

@@ -66,8 +66,9 @@ void DrawBoard(const Game& game) {
 void DrawPanelNumbers(const Game& game) {
     char text[32];
     // In the last second the 0 blinks off for its lower half.
-    if (game.timeLeft > 999 || (game.timeLeft & 512) != 0) {
-        const int32_t seconds = game.timeLeft / 1000;
+    const int32_t msLeft = quz::core::TicksToMs(game.timeLeft);
+    if (msLeft > 999 || (msLeft & 512) != 0) {
+        const int32_t seconds = msLeft / 1000;
         FormatText(text, sizeof text, "%d", seconds < 0 ? 0 : seconds);
         Numbers(550, 337, text, game.digitsImage);
     }
@@ -143,7 +144,7 @@ void DrawPointer(const Game& game) {
     if (game.pointerImage == nullptr) {
         return;
     }
-    if (game.keyboardAim || Shared.fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
+    if (game.keyboardAim || Shared.fullScreen || PointerInWindow()) {
         int aimX = 0;
         int aimY = 0;
         game.AimPoint(aimX, aimY);

@@ -67,12 +67,12 @@ class GameScreen : public GameSession {
         Shared.frameClock.totalMs = 0;
         Shared.frameClock.deltaMs = 0;
         Shared.fullScreen = false;
-        OverrideAppFocusState(0);
+        OverridePointerInWindow(0);
         WarpTo(630, 470);
     }
 
     void TearDown() override {
-        OverrideAppFocusState(-1);
+        OverridePointerInWindow(-1);
         GameSession::TearDown();
     }
 
@@ -98,7 +98,7 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     game->lives = 3;
     game->level = 12;
     game->levelPoints = 42;
-    game->timeLeft = 10000;
+    game->timeLeft = quz::core::kLevelStartIdleTicks;
     DrawAt(0);
     const int score[] = {0, 0, 1, 2, 3, 4};
     for (int k = 0; k < 6; ++k) {
@@ -116,13 +116,14 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     EXPECT_TRUE(SmallDigit(2, 618, 264));
 }
 
+// The idle timer counts ticks; the panel shows their milliseconds (59 ticks: 983 ms, 31: 516, 30: 500).
 TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
-    for (int32_t left : {999, 512}) {
+    for (int32_t left : {59, 31}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(Digit(0, 550, 337)) << left;
     }
-    for (int32_t left : {511, 0}) {
+    for (int32_t left : {30, 0}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28)) << left;
@@ -130,7 +131,7 @@ TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
     game->timeLeft = -1;  // bit 512 set in two's complement
     DrawAt(0);
     EXPECT_TRUE(Digit(0, 550, 337));
-    game->timeLeft = -600;
+    game->timeLeft = -36;  // -600 ms
     DrawAt(0);
     EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28));
 }
@@ -208,7 +209,7 @@ TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
     WarpTo(300, 300);
     DrawAt(0);
     SDL_Surface* without = SDL_ConvertSurface(Shared.screen, Shared.screen->format, 0);
-    OverrideAppFocusState(SDL_APPMOUSEFOCUS);
+    OverridePointerInWindow(1);
     DrawAt(0);
     SDL_Rect area = {300, 300, 32, 32};
     bool differs = false;
@@ -219,7 +220,7 @@ TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
         }
     }
     EXPECT_TRUE(differs) << "the pointer shows with mouse focus";
-    OverrideAppFocusState(0);
+    OverridePointerInWindow(0);
     Shared.fullScreen = true;
     DrawAt(0);
     EXPECT_NE(memcmp(Shared.screen->pixels, without->pixels, static_cast<size_t>(Shared.screen->pitch) * 480),

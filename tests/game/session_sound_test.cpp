@@ -69,7 +69,7 @@ class SessionSounds : public GameSession {
         }
     }
 
-    std::set<std::string> After(int deltaMs = 10) {
+    std::set<std::string> After(int deltaMs = kOneTick) {
         Silence();
         Frame(deltaMs);
         return Sounding();
