@@ -137,7 +137,7 @@ TEST_F(ReplayKeeperTest, AnEndedGameIsKeptUnderTheDataFolder) {
             game.recorded.push_back(remove);
             game.Apply(remove);
         }
-        quz::core::StepOneTick(game);
+        game.Step();
     }
     KeepGameReplay(game);
     setenv("XDG_DATA_HOME", saved.c_str(), 1);

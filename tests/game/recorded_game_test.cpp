@@ -6,7 +6,6 @@
 #include "core/replay_check.h"
 #include "game/shared_state.h"
 #include "game_test_support.h"
-#include "platform/input.h"
 
 namespace {
 
@@ -49,22 +48,23 @@ class RecordedGame : public GameSession {
 TEST_F(RecordedGame, MouseKeysPauseAndGiveUp) {
     ASSERT_TRUE(FinishFadeIn(16));
     Sweep();
-    PushKey(SDLK_p, 'p');
+    PushKey(InputKey::P);
     Frame(16);
     Frame(16);
-    PushKey(SDLK_p, 'p');
+    PushKey(InputKey::P);
     Frame(16);
-    for (SDLKey key : {SDLK_LEFT, SDLK_LEFT, SDLK_DOWN, SDLK_RETURN, SDLK_UP, SDLK_SPACE}) {
-        PushKey(key, 0);
+    for (InputKey key :
+         {InputKey::Left, InputKey::Left, InputKey::Down, InputKey::Return, InputKey::Up, InputKey::Space}) {
+        PushKey(key);
         Frame(16);
         Frame(16);
     }
     Sweep();
-    PushKey(SDLK_p, 'p');
+    // Escape opens the pause screen; Escape there leaves the game.
+    PushKey(InputKey::Escape);
     Frame(16);
-    HoldKey(SDLK_ESCAPE, true);
+    PushKey(InputKey::Escape);
     Frame(16);
-    HoldKey(SDLK_ESCAPE, false);
     ASSERT_GT(RunToEnd(16, 2000), 0);
     EXPECT_GT(game->score, 0);
     ExpectReplayMatches();
@@ -81,11 +81,18 @@ TEST_F(RecordedGame, PlayedToTheNameEntry) {
     }
     ASSERT_EQ(game->levelPhase, LevelPhase::NameEntry)
         << "score " << game->score << ", level " << game->level;
-    for (Uint16 c : {Uint16{'Z'}, Uint16{'o'}, Uint16{0xE9}, Uint16{8}, Uint16{'e'}}) {
-        PushKey(SDLK_UNKNOWN, c);
+    for (uint32_t c : {uint32_t{'Z'}, uint32_t{'o'}, uint32_t{0xE9}}) {
+        PushText(c);
         Frame(16);
     }
-    PushKey(SDLK_RETURN, 13);
+    PushKey(InputKey::Backspace);
+    Frame(16);
+    PushText('e');
+    // Return counts once the name entry has been up for half a second.
+    for (int i = 0; i < 40; ++i) {
+        Frame(16);
+    }
+    PushKey(InputKey::Return);
     Frame(16);
     ASSERT_GT(RunToEnd(16, 2000), 0);
     EXPECT_STREQ(game->playerName, "Zoe");  // the accented letter typed, then taken back
