@@ -49,7 +49,9 @@ void DestroyGame(Game* game) {
 // moves on either.
 bool Game::PlayFrame() {
     const bool wasPaused = paused;
-    TakeInput();
+    if (script.empty()) {
+        TakeInput();
+    }
     if (!wasPaused) {
         // Before the ticks, so that an announcement made in this frame shows whole.
         const double fall = Shared.frameClock.deltaMs / 10.0;
@@ -69,6 +71,7 @@ bool Game::PlayFrame() {
 
 void Game::RunTicks() {
     if (paused) {
+        FeedScript();
         Step();
         PresentEvents();
         tickAccumulator = 0;
@@ -77,11 +80,18 @@ void Game::RunTicks() {
     tickAccumulator += Shared.frameClock.deltaMs * quz::core::kTicksPerSecond;
     while (!Over() && tickAccumulator >= kTickDue) {
         tickAccumulator -= kTickUnits;
+        FeedScript();
         Step();
         PresentEvents();
         if (paused) {
             tickAccumulator = 0;
         }
+    }
+}
+
+void Game::FeedScript() {
+    while (scriptNext < script.size() && script[scriptNext].tick <= CurrentTick()) {
+        Apply(script[scriptNext++]);
     }
 }
 

@@ -7,7 +7,9 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/session.h"
@@ -47,6 +49,10 @@ struct Game : GameResources, quz::core::Session {
     uint16_t sentAim = kNoCell;   // the cell of the last Aim command
     // Every command sent to the session, in order: with Settings() it replays this game.
     std::vector<quz::core::Command> recorded;
+    // A replay shown in the window: when set, its commands are applied at their ticks and the player's
+    // input is not read.
+    std::span<const quz::core::Command> script;
+    size_t scriptNext = 0;
 
     // One frame of the session; false once the session is over.
     bool PlayFrame();
@@ -60,6 +66,7 @@ struct Game : GameResources, quz::core::Session {
     // Steps of PlayFrame, in the order it runs them; open to the tests that drive a session.
     void TakeInput();
     void RunTicks();
+    void FeedScript();
     void PresentEvents();
     void Animate();
     void RecoverLostImages();
