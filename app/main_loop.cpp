@@ -6,6 +6,7 @@
 #include "app/frame_clock.h"
 #include "app/menu.h"
 #include "app/replay_keeper.h"
+#include "app/replay_viewer.h"
 #include "game/game.h"
 #include "game/high_score_table.h"
 #include "game/random_stream.h"
@@ -23,6 +24,7 @@ SDL_Cursor* blankCursor = nullptr;
 SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
 Menu* currentMenu = nullptr;
 Game* currentGame = nullptr;
+ReplayViewer* currentViewer = nullptr;
 
 void RunMenuStep() {
     EnsureMenu();
@@ -60,6 +62,9 @@ void RunModeStep(AppModeKind mode) {
         RunMenuStep();
     } else if (mode == AppModeKind::InGame) {
         RunGameStep();
+    } else if (mode == AppModeKind::ShowingReplay &&
+               (currentViewer == nullptr || !ReplayViewerFrame(currentViewer))) {
+        AppMode = AppModeKind::Quit;
     }
 }
 
@@ -144,6 +149,11 @@ void EnsureMenu() {
     }
 }
 
+void ShowReplay(ReplayViewer* viewer) {
+    currentViewer = viewer;
+    AppMode = AppModeKind::ShowingReplay;
+}
+
 Menu* CurrentMenu() {
     return currentMenu;
 }
@@ -153,6 +163,8 @@ void ReleaseMainLoopObjects() {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
     }
+    DestroyReplayViewer(currentViewer);
+    currentViewer = nullptr;
     // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
     if (currentGame != nullptr) {
         KeepGameReplay(*currentGame);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/high_scores.h"
@@ -14,6 +15,7 @@
 #include "app/logo_intro.h"
 #include "app/main_loop.h"
 #include "app/menu.h"
+#include "app/replay_viewer.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "net/score_client.h"
@@ -146,6 +148,38 @@ bool StartVideo() {
     return true;
 }
 
+// The help, the version line, or why the command line cannot be followed; the exit status.
+int AnswerInsteadOfPlaying(const CommandLine& commandLine) {
+    if (commandLine.info != InfoRequest::None) {
+        PrintInfo(commandLine.info, stdout);
+        return 0;
+    }
+    fprintf(stderr, "quz: %s (quz --help lists the options)\n", commandLine.error.c_str());
+    return 1;
+}
+
+// A replay named on the command line, read before anything starts so that a refusal opens no window.
+// Null without one; a replay that cannot be shown ends the program with the reason.
+std::unique_ptr<quz::core::Replay> ReplayToShow(const CommandLine& commandLine) {
+    if (commandLine.replayPath.empty()) {
+        return nullptr;
+    }
+    auto replay = std::make_unique<quz::core::Replay>();
+    std::string problem;
+    if (!LoadReplayToShow(commandLine.replayPath, *replay, problem)) {
+        ReportError("Cannot show the replay %s: %s", commandLine.replayPath.c_str(), problem.c_str());
+        return nullptr;
+    }
+    return replay;
+}
+
+// The replay in place of the intro and the menu, until it ends or the player leaves.
+void RunReplay(const quz::core::Replay& replay, int speed) {
+    SDLMikMod_Init(44100, 4096, 4, 3);
+    ShowReplay(CreateReplayViewer(replay, speed));
+    RunMainLoop();
+}
+
 // The logo intro, then the menu and the main loop until the player leaves.
 void RunIntroAndLoop() {
     LogoIntroSkip skip = RunLogoIntro("data/logo.png");
@@ -167,19 +201,18 @@ void RunIntroAndLoop() {
 
 int RunQuz(int argc, char** argv) {
     CommandLine commandLine = ParseCommandLine(argc, argv);
-    if (commandLine.info != InfoRequest::None) {
-        PrintInfo(commandLine.info, stdout);
-        return 0;
-    }
-    if (!commandLine.error.empty()) {
-        fprintf(stderr, "quz: %s (quz --help lists the options)\n", commandLine.error.c_str());
-        return 1;
+    if (commandLine.info != InfoRequest::None || !commandLine.error.empty()) {
+        return AnswerInsteadOfPlaying(commandLine);
     }
     Shared.fullScreen = !commandLine.windowed;
     // The player's files, and a replay named on the command line, belong to the folder the game was
     // started from, which is left below to reach the data: name them first.
     RememberStartFolder();
     ResolveReplayPath(commandLine);
+    const std::unique_ptr<quz::core::Replay> replay = ReplayToShow(commandLine);
+    if (replay == nullptr && !commandLine.replayPath.empty()) {
+        return 1;
+    }
     std::string configFile = ConfigFilePath();
     std::string scoresFile = StartFolderPath(kScoresFileName);
     std::string tried;
@@ -207,7 +240,11 @@ int RunQuz(int argc, char** argv) {
     SDL_EnableUNICODE(1);
     InitFont();
     ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
-    RunIntroAndLoop();
+    if (replay != nullptr) {
+        RunReplay(*replay, commandLine.replaySpeed);
+    } else {
+        RunIntroAndLoop();
+    }
     ShutDown();
     return 0;
 }
