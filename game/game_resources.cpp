@@ -3,6 +3,8 @@
 
 #include <SDL_image.h>
 
+#include <cstdio>
+
 #include "game/shared_state.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/regular_file.h"
@@ -19,6 +21,9 @@ enum class PathKind { Fixed, Theme, Language };
 
 using R = GameResources;
 
+// A picture the data folder may leave out: the game draws a plain stand-in, with one line on stderr.
+enum class Need { Required, Optional };
+
 struct Row {
     const char* pattern;
     PathKind kind;
@@ -26,6 +31,7 @@ struct Row {
     SDL_Surface* (R::*array)[3];
     int index;
     ColourKey key;
+    Need need = Need::Required;
 };
 
 constexpr Row kImageRows[] = {
@@ -59,7 +65,7 @@ constexpr Row kImageRows[] = {
     {"data/%s/bonusAddLine.png", PathKind::Language, &R::bonusAddLineImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/bonuslife.png", PathKind::Language, &R::bonusLifeImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/5000.png", PathKind::Language, &R::points5000Image, nullptr, 0, ColourKey::Loaded},
-    {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None},
+    {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None, Need::Optional},
 };
 static_assert(sizeof kImageRows / sizeof kImageRows[0] == 31);
 
@@ -85,11 +91,14 @@ SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
     return (resources.*row.array)[row.index];
 }
 
-// Loads one image in the display format with its colour key; null after reporting when it cannot.
-SDL_Surface* LoadImage(const char* path, ColourKey key) {
+// Loads one image in the display format with its colour key; null after reporting when it cannot (a
+// missing optional picture is not reported here: the caller says what stands in for it).
+SDL_Surface* LoadImage(const char* path, ColourKey key, Need need) {
     SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
-        ReportError("Cannot Load %s", path);
+        if (need == Need::Required) {
+            ReportError("Cannot Load %s", path);
+        }
         return nullptr;
     }
     if (key != ColourKey::None) {
@@ -109,6 +118,14 @@ SDL_Surface* LoadImage(const char* path, ColourKey key) {
 
 }  // namespace
 
+void GameResources::ReportMissingPicture(const char* path) {
+    // Once per game, not at every level.
+    if (!missingPictureReported) {
+        fprintf(stderr, "%s not found: the pause screen is drawn without it\n", path);
+        missingPictureReported = true;
+    }
+}
+
 void GameResources::LoadResources(bool imagesOnly) {
     theme = 1;
     for (const Row& row : kImageRows) {
@@ -124,7 +141,11 @@ void GameResources::LoadResources(bool imagesOnly) {
                 FormatText(path, sizeof path, row.pattern, Shared.languageCode);
                 break;
         }
-        SDL_Surface* image = LoadImage(path, row.key);
+        SDL_Surface* image = LoadImage(path, row.key, row.need);
+        if (image == nullptr && row.need == Need::Optional) {
+            ReportMissingPicture(path);
+            continue;
+        }
         if (image == nullptr) {
             continue;  // only when errors are not fatal: keep whatever the member held
         }

@@ -151,6 +151,20 @@ void DrawPointer(const Game& game) {
     }
 }
 
+// Without its picture the pause still hides the board: a plain dark cover with the pause sign, two bars,
+// which needs no words in any language.
+void DrawPlainPauseCover() {
+    SDL_Surface* screen = Shared.screen;
+    SDL_Rect board = {0, 0, kBoardPixels, kBoardPixels};
+    SDL_FillRect(screen, &board, SDL_MapRGB(screen->format, 16, 20, 40));
+    const Uint32 light = SDL_MapRGB(screen->format, 200, 200, 220);
+    constexpr Sint16 kBarTop = kBoardPixels / 2 - 50;
+    SDL_Rect left = {kBoardPixels / 2 - 40, kBarTop, 28, 100};
+    SDL_Rect right = {kBoardPixels / 2 + 12, kBarTop, 28, 100};
+    SDL_FillRect(screen, &left, light);
+    SDL_FillRect(screen, &right, light);
+}
+
 // Later announcements cover earlier ones, and all of them cover the pointer.
 void DrawAnnouncements(const Game& game) {
     if ((Shared.frameClock.totalMs & 256) == 0) {
@@ -180,7 +194,11 @@ bool Game::Draw() const {
     DrawPanelNumbers(*this);
     if (paused) {
         // The board stays hidden, so a pause gives no time to study it.
-        Copy(pauseImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0);
+        if (pauseImage != nullptr) {
+            Copy(pauseImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0);
+        } else {
+            DrawPlainPauseCover();
+        }
         DrawPointer(*this);
     } else {
         DrawBoard(*this);

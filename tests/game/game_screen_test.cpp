@@ -92,6 +92,25 @@ class GameScreen : public GameSession {
     }
 };
 
+// Paused without its picture, the board is still hidden: not one block's pixel shows.
+TEST_F(GameScreen, APauseWithoutItsPictureStillHidesTheBoard) {
+    SDL_FreeSurface(game->pauseImage);
+    game->pauseImage = nullptr;
+    game->paused = true;
+    DrawAt(1000);
+    const Uint32 cover = PixelAt(Shared.screen, 5, 5);
+    int differing = 0;
+    for (int y = 0; y < kBoardPixels; y += 3) {
+        for (int x = 0; x < kBoardPixels; x += 3) {
+            differing += PixelAt(Shared.screen, x, y) != cover ? 1 : 0;
+        }
+    }
+    // Only the pause sign's two bars differ from the cover.
+    EXPECT_GT(differing, 0);
+    EXPECT_LT(differing, 2 * 28 * 100 / 9 + 100);
+    EXPECT_TRUE(ShowsPanel(game->panelImage, kBoardPixels, 0, 160, 100)) << "the panel stays";
+}
+
 TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     game->shownScore = 1234;
     game->score = 99;  // the displayed value is drawn, not the score
