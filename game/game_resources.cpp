@@ -31,7 +31,6 @@ struct Row {
     SDL_Surface* (R::*array)[3];
     int index;
     ColourKey key;
-    Need need = Need::Required;
 };
 
 constexpr Row kImageRows[] = {
@@ -65,7 +64,7 @@ constexpr Row kImageRows[] = {
     {"data/%s/bonusAddLine.png", PathKind::Language, &R::bonusAddLineImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/bonuslife.png", PathKind::Language, &R::bonusLifeImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/5000.png", PathKind::Language, &R::points5000Image, nullptr, 0, ColourKey::Loaded},
-    {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None, Need::Optional},
+    {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None},
 };
 static_assert(sizeof kImageRows / sizeof kImageRows[0] == 31);
 
@@ -83,6 +82,11 @@ constexpr SoundRow kSoundRows[] = {
 };
 
 constexpr char kMusicPath[] = "data/sound/1.zik";
+
+// Only the pause picture may be missing: the pause then covers the board plainly.
+Need NeedOf(const Row& row) {
+    return row.single == &R::pauseImage ? Need::Optional : Need::Required;
+}
 
 SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
     if (row.single != nullptr) {
@@ -141,8 +145,9 @@ void GameResources::LoadResources(bool imagesOnly) {
                 FormatText(path, sizeof path, row.pattern, Shared.languageCode);
                 break;
         }
-        SDL_Surface* image = LoadImage(path, row.key, row.need);
-        if (image == nullptr && row.need == Need::Optional) {
+        const Need need = NeedOf(row);
+        SDL_Surface* image = LoadImage(path, row.key, need);
+        if (image == nullptr && need == Need::Optional) {
             ReportMissingPicture(path);
             continue;
         }

@@ -60,8 +60,9 @@ shot parts_resumed
 share=$(plain_share parts_resumed)
 awk -v s="$share" 'BEGIN { exit !(s < 0.5) }' || fail "P did not bring the board back (plain share $share)"
 quit_game
-expected="data/fr/pause.png not found: the pause screen is drawn without it"
-[[ $(cat "$work/stderr") == "$expected" ]] || fail "stderr is not the one line about the pause picture: $(cat "$work/stderr")"
+expected="data/fr/howto.png not found: the About screen shows the credits only
+data/fr/pause.png not found: the pause screen is drawn without it"
+[[ $(cat "$work/stderr") == "$expected" ]] || fail "stderr is not one line for each missing picture: $(cat "$work/stderr")"
 
 # Lang=xx: pictures, no text file.
 printf '[Game]\nLang=xx\n' >"$work/quz.ini"
