@@ -14,6 +14,7 @@
 #include "server/score_receiver.h"
 #include "server/score_store.h"
 #include "server/server_log.h"
+#include "server/server_metrics.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     int idleTimeoutSeconds = 5;
     std::string database = "quz-scores.sqlite";
     double readTimeoutSeconds = 5.0;
+    double firstByteSeconds = 2.0;
 
     CLI::App app{"quz-scored: receives the scores that Quz sends, stores them and serves the leaderboard."};
     // The last of a repeated option wins, so /etc/default/quz-scored can override the unit's --db.
@@ -54,12 +56,20 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     app.add_option("--max-connections", receiving.maxConnections, "Score connections open at once")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
+    app.add_option("--per-address-connections", receiving.perAddressConnections,
+                   "Score connections being read at once from one address (IPv6: one /64; 0: no limit)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 1000000));
+    app.add_option("--first-byte-timeout", firstByteSeconds,
+                   "Seconds a sender has for the first byte of its message, from its connection on")
+        ->capture_default_str()
+        ->check(CLI::Range(0.05, 3600.0));
     app.add_option("--read-timeout", readTimeoutSeconds,
                    "Seconds a sender has for its whole message, from its connection on")
         ->capture_default_str()
         ->check(CLI::Range(0.05, 3600.0));
     app.add_option("--rate-limit", receiving.ratePerMinute,
-                   "Messages per minute from one address, in bursts of as many (0: no limit)")
+                   "Messages per minute from one address (IPv6: one /64), in bursts of as many (0: no limit)")
         ->capture_default_str()
         ->check(CLI::Range(0, 100000000));
     app.add_option("--http-threads", web.threads, "Threads answering web requests")
@@ -90,6 +100,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     receiving.readTimeout = std::chrono::milliseconds(std::llround(readTimeoutSeconds * 1000.0));
+    receiving.firstByteTimeout = std::chrono::milliseconds(std::llround(firstByteSeconds * 1000.0));
     web.requestTimeout = std::chrono::milliseconds(std::llround(requestTimeoutSeconds * 1000.0));
     web.idleTimeout = std::chrono::seconds(idleTimeoutSeconds);
 
@@ -114,6 +125,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     ScoreReceiver receiver(receiving, writer.get(), &stats, &refusals);
     MetricRegistry metrics;
     LeaderboardSite site(web, reader.get(), &stats, &metrics);
+    RegisterServerMetrics(&metrics, &stats, &receiver, &site.Http());
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;

@@ -74,10 +74,10 @@ class ServerLoad : public ::testing::TestWithParam<const char*> {
     std::string location;
 };
 
-// The load's clients all come from 127.0.0.1: the per-address limit is lifted. A short read time-out keeps
+// The load's clients all come from 127.0.0.1: the per-address limits are lifted. A short read time-out keeps
 // the slow clients' share of the run small.
-const std::vector<std::string> kLoadOptions = {"--rate-limit",      "0",  "--read-timeout", "1",
-                                               "--max-connections", "256"};
+const std::vector<std::string> kLoadOptions = {"--rate-limit",   "0", "--per-address-connections", "0",
+                                               "--read-timeout", "1", "--max-connections",         "256"};
 
 }  // namespace
 

@@ -135,16 +135,8 @@ std::vector<uint8_t> Wire(const std::string& text) {
 }
 
 SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = ConnectFrom(options.from, port);
     if (fd < 0) {
-        return SendOutcome::kNoConnect;
-    }
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
         return SendOutcome::kNoConnect;
     }
     size_t chunks = std::max<size_t>(options.chunks, 1);

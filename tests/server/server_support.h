@@ -28,6 +28,7 @@ struct SendOptions {
     std::chrono::milliseconds gap{0};       // ...with this pause between them
     bool halfClose = true;                  // shutdown(SHUT_WR) after the last piece, as a careful client
     std::chrono::milliseconds wait{10000};  // how long to wait for the server's close
+    std::string from;                       // the loopback address to send from ("": the system's choice)
 };
 
 // Connects to 127.0.0.1:port, sends, and waits for the server's close.
