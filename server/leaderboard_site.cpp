@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "server/health_report.h"
 #include "server/leaderboard.h"
 
 namespace {
@@ -64,6 +65,21 @@ bool ReadSelection(const httplib::Request& request, Selection* selection, std::s
     return true;
 }
 
+// Everything an answer depends on besides the language: the cache's key.
+std::string BoardKey(const Selection& selection) {
+    return std::string(PeriodKey(selection.period)) + " " + std::to_string(selection.limit) + " " +
+           selection.mode;
+}
+
+LeaderQuery BoardQuery(const Selection& selection, int64_t nowMs) {
+    LeaderQuery query;
+    query.mode = selection.mode;
+    query.period = selection.period;
+    query.periodStartMs = PeriodStartMs(selection.period, nowMs);
+    query.limit = selection.limit;
+    return query;
+}
+
 void SetCommonHeaders(httplib::Response& response) {
     // The page has no script and loads nothing: should a name ever slip through unescaped, the browser
     // still runs nothing.
@@ -75,8 +91,13 @@ void SetCommonHeaders(httplib::Response& response) {
 
 }  // namespace
 
-LeaderboardSite::LeaderboardSite(SiteOptions opts, ScoreStore* store, const ServerStats* counters)
-    : options(std::move(opts)), reader(store), stats(counters), server(std::make_unique<httplib::Server>()) {
+LeaderboardSite::LeaderboardSite(SiteOptions opts, BoardReader* boardReader, const ServerStats* counters,
+                                 const StoreHealth* storeHealth)
+    : options(std::move(opts)),
+      boards(boardReader),
+      stats(counters),
+      health(storeHealth),
+      server(std::make_unique<httplib::Server>()) {
     int threads = std::max(options.threads, 1);
     server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
     server->set_read_timeout(5, 0);
@@ -111,16 +132,7 @@ void LeaderboardSite::Stop() {
 }
 
 void LeaderboardSite::Routes() {
-    auto query = [this](const Selection& selection, std::vector<LeaderRow>* rows, int64_t nowMs) {
-        LeaderQuery q;
-        q.mode = selection.mode;
-        q.sinceMs = PeriodStartMs(selection.period, nowMs);
-        q.limit = selection.limit;
-        std::lock_guard lock(readerMutex);
-        return reader->Leaderboard(q, rows);
-    };
-
-    server->Get("/", [this, query](const httplib::Request& request, httplib::Response& response) {
+    server->Get("/", [this](const httplib::Request& request, httplib::Response& response) {
         SetCommonHeaders(response);
         Selection selection;
         std::string problem;
@@ -141,17 +153,27 @@ void LeaderboardSite::Routes() {
         view.period = selection.period;
         view.mode = selection.mode;
         view.nowMs = NowUnixMs();
-        if (!query(selection, &view.rows, view.nowMs)) {
+        std::string body;
+        std::string error;
+        std::string key = "page " + std::to_string(static_cast<int>(view.language)) +
+                          (view.languageChosen ? "!" : "") + " " + BoardKey(selection);
+        if (!boards->Cached(
+                key, BoardQuery(selection, view.nowMs),
+                [&view](const std::vector<LeaderRow>& rows) {
+                    view.rows = rows;
+                    return RenderLeaderboardPage(view);
+                },
+                &body, &error)) {
             response.status = 503;
             response.set_content("The scores cannot be read right now.\n", "text/plain; charset=utf-8");
-            LogLine("cannot read the leaderboard: %s", reader->LastError().c_str());
+            LogLine("cannot read the leaderboard: %s", error.c_str());
             return;
         }
         response.set_header("Vary", "Accept-Language");
-        response.set_content(RenderLeaderboardPage(view), "text/html; charset=utf-8");
+        response.set_content(body, "text/html; charset=utf-8");
     });
 
-    server->Get("/api/scores", [this, query](const httplib::Request& request, httplib::Response& response) {
+    server->Get("/api/scores", [this](const httplib::Request& request, httplib::Response& response) {
         SetCommonHeaders(response);
         Selection selection;
         std::string problem;
@@ -159,40 +181,25 @@ void LeaderboardSite::Routes() {
             SendJson(response, 400, {{"error", problem}});
             return;
         }
-        std::vector<LeaderRow> rows;
-        if (!query(selection, &rows, NowUnixMs())) {
-            LogLine("cannot read the leaderboard: %s", reader->LastError().c_str());
+        std::string body;
+        std::string error;
+        if (!boards->Cached(
+                "json " + BoardKey(selection), BoardQuery(selection, NowUnixMs()),
+                [&selection](const std::vector<LeaderRow>& rows) {
+                    return Dump(LeaderboardJson(selection.period, selection.mode, rows));
+                },
+                &body, &error)) {
+            LogLine("cannot read the leaderboard: %s", error.c_str());
             SendJson(response, 503, {{"error", "the scores cannot be read right now"}});
             return;
         }
-        SendJson(response, 200, LeaderboardJson(selection.period, selection.mode, rows));
+        response.status = 200;
+        response.set_content(body, "application/json");
     });
 
     server->Get("/healthz", [this](const httplib::Request&, httplib::Response& response) {
         SetCommonHeaders(response);
-        int64_t count = 0;
-        bool ok;
-        {
-            std::lock_guard lock(readerMutex);
-            ok = reader->CountScores(&count);
-        }
-        nlohmann::json refused = nlohmann::json::object();
-        for (size_t i = 1; i < kVerdictCount; ++i) {
-            refused[VerdictKey(static_cast<Verdict>(i))] = stats->refused[i].load();
-        }
-        refused["timed_out"] = stats->timedOut.load();
-        refused["rate_limited"] = stats->rateLimited.load();
-        refused["reset"] = stats->broken.load();
-        nlohmann::json body = {{"status", ok ? "ok" : "database unavailable"},
-                               {"database", reader->Kind()},
-                               {"connections", stats->connections.load()},
-                               {"stored", stats->stored.load()},
-                               {"refused_total", stats->RefusedTotal()},
-                               {"refused", refused},
-                               {"lost", stats->lost.load()}};
-        if (ok) {
-            body["scores_in_database"] = count;
-        }
-        SendJson(response, ok ? 200 : 503, body);
+        auto [status, body] = HealthReport(*health, boards, *stats);
+        SendJson(response, status, body);
     });
 }

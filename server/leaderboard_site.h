@@ -1,14 +1,14 @@
 // The web side: the leaderboard page, the same rows as JSON, and a health report, over HTTP (cpp-httplib)
-// on a port of its own. It reads through its own database connection, so a slow page never holds up the
-// scores being stored.
+// on a port of its own. It reads through its own database connections (BoardReader), so a slow page never
+// holds up the scores being stored.
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
 
-#include "server/score_store.h"
+#include "server/board_reader.h"
 #include "server/server_log.h"
+#include "server/store_health.h"
 
 namespace httplib {
 class Server;
@@ -22,7 +22,8 @@ struct SiteOptions {
 
 class LeaderboardSite {
   public:
-    LeaderboardSite(SiteOptions options, ScoreStore* reader, const ServerStats* stats);
+    LeaderboardSite(SiteOptions options, BoardReader* boards, const ServerStats* stats,
+                    const StoreHealth* health);
     ~LeaderboardSite();
     LeaderboardSite(const LeaderboardSite&) = delete;
     LeaderboardSite& operator=(const LeaderboardSite&) = delete;
@@ -38,9 +39,9 @@ class LeaderboardSite {
     void Routes();
 
     SiteOptions options;
-    ScoreStore* reader;
-    std::mutex readerMutex;
+    BoardReader* boards;
     const ServerStats* stats;
+    const StoreHealth* health;
     std::unique_ptr<httplib::Server> server;
     uint16_t boundPort = 0;
 };
