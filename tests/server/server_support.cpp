@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -317,10 +318,10 @@ bool PostgresServer::Start() {
         return false;
     }
     port = FreeLoopbackPort();
-    return Run();
+    return Resume();
 }
 
-bool PostgresServer::Run() {
+bool PostgresServer::Resume() {
     const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr;
     std::string log = folder + "/server.log";
     // Only a socket in the folder: nothing listens on the network, and two test runs never meet.
@@ -370,11 +371,6 @@ void PostgresServer::Halt() {
         }
         pid = -1;
     }
-}
-
-bool PostgresServer::Restart() {
-    Halt();
-    return Run();
 }
 
 void PostgresServer::Stop() {
@@ -553,4 +549,38 @@ double SendValidMessages(uint16_t port, int clients, int count) {
     plan.valid = count;
     plan.malformed = plan.badChecksum = plan.truncated = plan.oversized = plan.slow = plan.chunked = 0;
     return RunLoad(port, plan).seconds;
+}
+
+bool ReadStoredNames(const std::string& location, std::multiset<std::string>* names, std::string* integrity) {
+    if (location.rfind("postgres", 0) == 0) {
+        PGconn* conn = PQconnectdb(location.c_str());
+        PGresult* result = PQexec(conn, "SELECT name FROM scores");
+        bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
+        for (int i = 0; ok && i < PQntuples(result); ++i) {
+            names->insert(PQgetvalue(result, i, 0));
+        }
+        PQclear(result);
+        PQfinish(conn);
+        *integrity = "ok";
+        return ok;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt* check = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    if (sqlite3_step(check) == SQLITE_ROW) {
+        *integrity = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+    }
+    sqlite3_finalize(check);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM scores", -1, &select, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        names->insert(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return true;
 }
