@@ -27,8 +27,8 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const std::vector<std::string> kLoadOptions = {"--rate-limit",      "0",  "--read-timeout", "1",
-                                               "--max-connections", "256"};
+const std::vector<std::string> kLoadOptions = {"--rate-limit",   "0", "--per-address-connections", "0",
+                                               "--read-timeout", "1", "--max-connections",         "256"};
 
 nlohmann::json Health(uint16_t webPort, int* status) {
     std::string body;
