@@ -1,13 +1,13 @@
 // The high-score table on the menu's score screen: its rows drawn over the menu. Loading, saving and the
-// default table are in game/high_score_file.h.
+// default table are in app/high_score_file.h.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 
-#include "game/high_score_file.h"
-#include "game/high_score_table.h"
+#include "app/high_score_file.h"
+#include "app/high_score_table.h"
 
 // Draws the headings, the nine swaying rows and the bottom line of the score screen into target.
 void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage);

@@ -3,10 +3,11 @@
 
 #include <SDL.h>
 
+#include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
 #include "game/game.h"
-#include "game/high_score_table.h"
+#include "app/high_score_table.h"
 #include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "platform/frame_limiter.h"
@@ -46,6 +47,9 @@ void RunGameStep() {
         currentGame = CreateGame(NewGameSettings());
     }
     const bool goOn = currentGame->PlayFrame();
+    if (currentGame->TakeNameConfirmed()) {
+        RecordConfirmedName(currentGame->playerName, currentGame->score);
+    }
     AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
     if (!goOn) {
         DestroyGame(currentGame);
