@@ -1,8 +1,10 @@
-// The table of the nine best scores, kept in memory for the run. Its bytes are exactly those of the
-// scores file: nine 40-byte entries, integers little-endian.
+// The high-score table's rules, apart from where the table is kept: who earns a place, where a new entry
+// goes, and the table's file image (nine 40-byte entries, integers little-endian).
 #pragma once
 
 #include <cstdint>
+
+namespace quz::core {
 
 struct HighScoreEntry {
     char name[32];  // NUL-terminated when written by the game; a loaded file may fill all 32 bytes
@@ -16,19 +18,15 @@ inline constexpr int kHighScoreFileSize = kHighScoreCount * static_cast<int>(siz
 
 using HighScoreEntries = HighScoreEntry[kHighScoreCount];
 
-// The table this run shows and plays against (the F1 reset on the score screen changes only this one).
-extern HighScoreEntries HighScoreTable;
-// The table as it stands in the player's file. New entries go into both; kept apart so that F1 never
-// reaches the file.
-extern HighScoreEntries SavedHighScoreTable;
-
-// True when the score is greater than the score of at least one entry (an equal score does not earn a place).
-bool ScoreQualifies(int32_t score);
+// The lowest score of the table: a score above it earns a place (an equal score does not).
+int32_t TableFloor(const HighScoreEntries& table);
+bool ScoreQualifies(const HighScoreEntries& table, int32_t score);
 // Puts the entry above the first one with a lower score, moving the rest down (rank 9 drops out). A
 // score lower than or equal to every entry leaves the table unchanged. Returns the rank index (0..8) or -1.
-int InsertHighScore(const char* name, int32_t score, int32_t marked);
 int InsertHighScore(HighScoreEntries& table, const char* name, int32_t score, int32_t marked);
 
 // The file image of a table: each entry's 32 name bytes as they are, then score and mark little-endian.
 void EncodeHighScores(const HighScoreEntries& table, unsigned char (&image)[kHighScoreFileSize]);
 void DecodeHighScores(const unsigned char (&image)[kHighScoreFileSize], HighScoreEntries& table);
+
+}  // namespace quz::core

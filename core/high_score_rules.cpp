@@ -1,12 +1,9 @@
-// Storage of the high-score table and the placing of a new entry (see high_score_table.h).
-#include "game/high_score_table.h"
+// The high-score table's rules (see high_score_rules.h).
+#include "core/high_score_rules.h"
 
 #include <cstring>
 
-#include "platform/text.h"
-
-HighScoreEntries HighScoreTable = {};
-HighScoreEntries SavedHighScoreTable = {};
+namespace quz::core {
 
 namespace {
 
@@ -25,17 +22,16 @@ void WriteLittleEndian32(int32_t value, unsigned char* bytes) {
 
 }  // namespace
 
-bool ScoreQualifies(int32_t score) {
-    for (const HighScoreEntry& entry : HighScoreTable) {
-        if (score > entry.score) {
-            return true;
-        }
+int32_t TableFloor(const HighScoreEntries& table) {
+    int32_t floor = table[0].score;
+    for (const HighScoreEntry& entry : table) {
+        floor = entry.score < floor ? entry.score : floor;
     }
-    return false;
+    return floor;
 }
 
-int InsertHighScore(const char* name, int32_t score, int32_t marked) {
-    return InsertHighScore(HighScoreTable, name, score, marked);
+bool ScoreQualifies(const HighScoreEntries& table, int32_t score) {
+    return score > TableFloor(table);
 }
 
 int InsertHighScore(HighScoreEntries& table, const char* name, int32_t score, int32_t marked) {
@@ -45,7 +41,10 @@ int InsertHighScore(HighScoreEntries& table, const char* name, int32_t score, in
                     sizeof(HighScoreEntry) * static_cast<size_t>(kHighScoreCount - 1 - rank));
             HighScoreEntry& entry = table[rank];
             memset(entry.name, 0, sizeof entry.name);
-            CopyText(entry.name, name);
+            // The last byte stays 0: a name longer than the field is cut, never left unterminated.
+            if (name != nullptr) {
+                memcpy(entry.name, name, strnlen(name, sizeof entry.name - 1));
+            }
             entry.score = score;
             entry.marked = marked;
             return rank;
@@ -72,3 +71,5 @@ void DecodeHighScores(const unsigned char (&image)[kHighScoreFileSize], HighScor
         table[i].marked = ReadLittleEndian32(bytes + 36);
     }
 }
+
+}  // namespace quz::core
