@@ -3,12 +3,13 @@
 
 #include <SDL.h>
 
+#include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
 #include "app/replay_keeper.h"
 #include "app/replay_viewer.h"
 #include "game/game.h"
-#include "game/high_score_table.h"
+#include "app/high_score_table.h"
 #include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "platform/frame_limiter.h"
@@ -49,6 +50,9 @@ void RunGameStep() {
         currentGame = CreateGame(NewGameSettings());
     }
     const bool goOn = currentGame->PlayFrame();
+    if (currentGame->TakeNameConfirmed()) {
+        RecordConfirmedName(currentGame->playerName, currentGame->score);
+    }
     AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
     if (!goOn) {
         KeepGameReplay(*currentGame);

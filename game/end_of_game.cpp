@@ -1,19 +1,16 @@
-// The end of a game on the player's side: the confirmed name goes into the high-score table and the
-// score to the score server.
+// The end of a game on the player's side: a confirmed name is handed to the shell, which owns the
+// high-score table and the sending.
 #include "game/game.h"
-#include "game/high_score_file.h"
 #include "game/shared_state.h"
-#include "net/score_client.h"
-#include "net/score_sender.h"
 
 void Game::PresentNameConfirmed() {
-    // A game ends on a lost level, never on a cleared one, so its entry is never marked as perfect.
-    RecordHighScore(playerName, score, 0);
-    // The score goes out on the sender's thread: nothing here waits on the network.
-    SetDefaultScoreSettings();
-    QueueScore(playerName, "NORMAL", score, false);
-    // Saving the table takes a moment of disk time; it must not count towards this frame's animations or
-    // run the frame's remaining ticks.
-    Shared.frameClock.deltaMs = 0;
+    nameConfirmed = true;
+    // The shell saves the table after this frame; nothing more of this frame's time runs the session.
     tickAccumulator = 0;
+}
+
+bool Game::TakeNameConfirmed() {
+    const bool confirmed = nameConfirmed;
+    nameConfirmed = false;
+    return confirmed;
 }

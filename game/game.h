@@ -49,6 +49,8 @@ struct Game : GameResources, quz::core::Session {
     uint16_t sentAim = kNoCell;   // the cell of the last Aim command
     // Every command sent to the session, in order: with Settings() it replays this game.
     std::vector<quz::core::Command> recorded;
+    // The name entry was confirmed in this frame: the shell enters playerName and score in the table.
+    bool nameConfirmed = false;
     // A replay shown in the window: when set, its commands are applied at their ticks and the player's
     // input is not read.
     std::span<const quz::core::Command> script;
@@ -59,6 +61,9 @@ struct Game : GameResources, quz::core::Session {
     // Paints the whole game screen onto the Screen (no flip) and changes nothing else. False when the
     // images' video memory was lost: the frame is left unfinished and the images must be reloaded.
     [[nodiscard]] bool Draw() const;
+
+    // True once after the frame in which the player confirmed their name.
+    bool TakeNameConfirmed();
 
     // Where the game aims: the cursor cell's centre under keyboard play, else the pointer.
     void AimPoint(int& x, int& y) const;

@@ -48,5 +48,8 @@ class GameSession : public testing::Test {
     // Moves the pointer to a cell and presses a button there.
     void ClickCell(int column, int row, int button = 1);
 
+    // Called after every frame of Frame, as the shell would go on after the game's frame.
+    virtual void AfterFrame() {}
+
     Game* game = nullptr;
 };

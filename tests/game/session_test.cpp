@@ -2,7 +2,6 @@
 // restarts, the settle wait, Escape and the window's close event.
 #include <cstdlib>
 
-#include "game/high_score_table.h"
 #include "game/random_stream.h"
 #include "game_test_support.h"
 #include "platform/input.h"
@@ -16,12 +15,9 @@ void KeepAMove(Game& game, int32_t colour = 3) {
     Put(game, 0, 13, colour);
 }
 
-// The table a new game would play against: its lowest score is the session's floor.
+// The lowest score of the table a new game would play against: a final score above it is entered.
 void HighTable(Game& game, int32_t lowest) {
-    for (int i = 0; i < kHighScoreCount; ++i) {
-        HighScoreTable[i] = HighScoreEntry{"OLD", lowest + 100 * (kHighScoreCount - 1 - i), 0};
-    }
-    game.tableFloor = quz::core::TableFloor(HighScoreTable);
+    game.tableFloor = lowest;
 }
 
 // Boards are staged after the fade-in, so that nothing has moved by the time of the first click.
