@@ -2,6 +2,9 @@
 // default table are in app/high_score_file.h.
 #pragma once
 
+// The score screen's bottom line: its 16-pixel glyphs end 8 pixels above the window's bottom edge.
+inline constexpr int kScoreScreenBottomLineY = 480 - 8 - 16;
+
 #include <SDL.h>
 
 #include <cstdint>

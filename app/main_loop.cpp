@@ -6,6 +6,7 @@
 #include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
+#include "app/replay_keeper.h"
 #include "game/game.h"
 #include "app/high_score_table.h"
 #include "game/random_stream.h"
@@ -52,6 +53,7 @@ void RunGameStep() {
     }
     AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
     if (!goOn) {
+        KeepGameReplay(*currentGame);
         DestroyGame(currentGame);
         currentGame = nullptr;
     }
@@ -154,6 +156,10 @@ void ReleaseMainLoopObjects() {
     if (currentMenu != nullptr) {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
+    }
+    // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
+    if (currentGame != nullptr) {
+        KeepGameReplay(*currentGame);
     }
     DestroyGame(currentGame);
     currentGame = nullptr;

@@ -5,15 +5,20 @@
 namespace quz::core {
 
 RunResult RunCommands(const SessionSettings& settings, std::span<const Command> commands, Tick lastTick) {
+    Session session(settings);
+    return RunCommandsOn(session, commands, lastTick);
+}
+
+RunResult RunCommandsOn(Session& session, std::span<const Command> commands, Tick lastTick) {
     RunResult result;
     lastTick = lastTick < kTickCap ? lastTick : kTickCap;
-    Session session(settings);
     size_t next = 0;
     Tick previous = 0;
     while (!session.Over() && session.CurrentTick() < lastTick) {
         while (next < commands.size() && commands[next].tick <= session.CurrentTick()) {
             const Command& command = commands[next++];
-            result.wellFormed = result.wellFormed && command.tick >= previous && command.tick == session.CurrentTick();
+            result.wellFormed =
+                result.wellFormed && command.tick >= previous && command.tick == session.CurrentTick();
             previous = command.tick;
             session.Apply(command);
         }

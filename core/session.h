@@ -196,5 +196,8 @@ struct RunResult {
 // Plays a command list (in tick order) on a new session until the session is over or `lastTick` ticks
 // have run (at most kTickCap). It always stops: every step runs a tick or takes a command.
 RunResult RunCommands(const SessionSettings& settings, std::span<const Command> commands, Tick lastTick);
+// The same on a session the caller made (new, from the game's settings), which keeps the end state: the
+// board a replay ends on, for one.
+RunResult RunCommandsOn(Session& session, std::span<const Command> commands, Tick lastTick);
 
 }  // namespace quz::core
