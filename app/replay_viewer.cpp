@@ -1,14 +1,13 @@
 // The replay viewer (see replay_viewer.h).
 #include "app/replay_viewer.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "core/replay_check.h"
 #include "core/rules_version.h"
+#include "core/timing.h"
 #include "game/game.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
@@ -19,7 +18,6 @@
 namespace {
 
 constexpr int kMaxSpeed = 64;
-constexpr int32_t kTicksPerSecond = 60;
 constexpr int32_t kEndHoldMs = 3000;
 // After a stall the game catches up by at most this many ticks a frame (times the speed), as play does.
 constexpr int32_t kMaxTicksPerFrame = 6;
@@ -30,7 +28,6 @@ constexpr int kFontAdvance = 12;
 struct ReplayViewer {
     quz::core::Replay replay;
     Game* game = nullptr;
-    size_t next = 0;  // the next command to hand to the session
     int speed = 1;
     bool paused = false;
     bool ending = false;  // the game's last fade-out has begun: the picture holds
@@ -57,7 +54,7 @@ struct ReplayViewer {
 
     // The ticks real time asks for, times the speed; after a stall at most a few, as in play.
     void RunTicks(int32_t deltaMs) {
-        tickMillis += deltaMs * kTicksPerSecond * speed;
+        tickMillis += deltaMs * quz::core::kTicksPerSecond * speed;
         const int32_t due = std::min(tickMillis / 1000, kMaxTicksPerFrame * speed);
         tickMillis = std::min(tickMillis - 1000 * due, 1000);
         for (int32_t step = 0; step < due && !ending; ++step) {
@@ -65,8 +62,8 @@ struct ReplayViewer {
             StepTick();
             const bool scriptDone = game->scriptNext >= replay.commands.size();
             // Paused with nothing left to resume it, or past the recorded end: nothing more will happen.
-            if (scriptDone &&
-                (game->CurrentTick() == before || game->CurrentTick() >= replay.outcome.ticks)) {
+            if (scriptDone && ((game->paused && game->CurrentTick() == before) ||
+                               game->CurrentTick() >= replay.outcome.ticks)) {
                 ending = true;
             }
         }
@@ -96,7 +93,7 @@ struct ReplayViewer {
         return goOn;
     }
 
-    // One line on stdout when the game's end shows: what it reached, and whether that is the recording's.
+    // One line on stdout when the game's end shows, with what the picture shows: tests wait for it.
     void ReportEnd() const {
         const quz::core::ReplayOutcome shown = quz::core::ReplayOf(*game, {}, "").outcome;
         printf("Replay over at tick %u: score %d, level %d\n", shown.ticks, shown.score, shown.level);
@@ -132,10 +129,7 @@ bool LoadReplayToShow(const std::string& path, quz::core::Replay& replay, std::s
 }
 
 ReplayViewer* CreateReplayViewer(const quz::core::Replay& replay, int speed) {
-    SessionSettings settings;
-    settings.seed = replay.seed;
-    settings.tableFloor = replay.tableFloor;
-    Game* game = CreateGame(settings);
+    Game* game = CreateGame(quz::core::SettingsOf(replay));
     if (game == nullptr) {
         return nullptr;
     }
