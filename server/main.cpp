@@ -146,6 +146,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     MetricRegistry metrics;
     LeaderboardSite site(web, &boards, &stats, &health, &metrics);
     RegisterServerMetrics(&metrics, &stats, &receiver, &site.Http());
+    RegisterStoreMetrics(&metrics, &health);
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;

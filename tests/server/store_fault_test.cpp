@@ -228,8 +228,9 @@ TEST(StoreFaults, AFullDiskHoldsTheScoresAndStoresThemOnceThereIsRoom) {
     EXPECT_TRUE(reason.find("full") != std::string::npos || reason.find("no space") != std::string::npos)
         << report.dump();
     std::this_thread::sleep_for(1500ms);
-    EXPECT_NE(SendToServer(server.ScorePort(), Wire(GameText("DURING", 1)), {1, 0ms, true, 1000ms}),
-              SendOutcome::kClosed);
+    SendOptions quick;
+    quick.wait = 1000ms;
+    EXPECT_NE(SendToServer(server.ScorePort(), Wire(GameText("DURING", 1)), quick), SendOutcome::kClosed);
     disk.Free();
     WaitForHealth(server.WebPort(), 200);
     load.join();
