@@ -78,7 +78,7 @@ class Running {
 bool WaitForPort(uint16_t port, std::chrono::milliseconds wait = 3s, bool expect = true) {
     Clock::time_point deadline = Clock::now() + wait;
     do {
-        if ((SendToServer(port, {}, {1, 0ms, true, 200ms, ""}) != SendOutcome::kNoConnect) == expect) {
+        if ((SendToServer(port, {}, {1, 0ms, true, 200ms}) != SendOutcome::kNoConnect) == expect) {
             return true;
         }
         std::this_thread::sleep_for(50ms);
@@ -128,7 +128,7 @@ TEST_F(ScoreReceiverTest, StoresAValidScoreBeforeClosingAndRefusesEverythingElse
     EXPECT_NE(SendToServer(server.Port(), {}), SendOutcome::kNoAnswer);
     std::vector<uint8_t> huge(100000, 'x');
     auto start = Clock::now();
-    EXPECT_NE(SendToServer(server.Port(), huge, {1, 0ms, false, 3000ms, ""}), SendOutcome::kNoAnswer);
+    EXPECT_NE(SendToServer(server.Port(), huge, {1, 0ms, false, 3000ms}), SendOutcome::kNoAnswer);
     EXPECT_LT(SecondsSince(start), 1.0);  // dropped as soon as it is too long, not at the end
     EXPECT_EQ(Count(), 2);
     server.Stop();
@@ -145,12 +145,12 @@ TEST_F(ScoreReceiverTest, DropsSilentSendersAfterTwoSecondsAndTricklingOnesAfter
     ASSERT_TRUE(server.listening);
     auto start = Clock::now();
     auto silent = std::async(std::launch::async, [&] {
-        return SendToServer(server.Port(), {}, {1, 0ms, false, 8000ms, ""});
+        return SendToServer(server.Port(), {}, {1, 0ms, false, 8000ms});
     });
     // One byte a second, the message never complete.
     std::vector<uint8_t> wire = Wire(GameText("SLOW", 1));
     auto trickle = std::async(std::launch::async, [&] {
-        return SendToServer(server.Port(), wire, {wire.size(), 1000ms, true, 8000ms, ""});
+        return SendToServer(server.Port(), wire, {wire.size(), 1000ms, true, 8000ms});
     });
     EXPECT_NE(silent.get(), SendOutcome::kNoAnswer);
     EXPECT_GE(SecondsSince(start), 1.8);
@@ -176,9 +176,8 @@ TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
         }
         EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("R", 3))), SendOutcome::kReset);
         EXPECT_EQ(server.stats.rateLimited.load(), 1u);
-        SendOptions other;
-        other.from = "127.0.0.2";
-        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("OTHER", 1)), other), SendOutcome::kClosed);
+        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("OTHER", 1)), {}, "127.0.0.2"),
+                  SendOutcome::kClosed);
     }
     EXPECT_EQ(Count(), 4);
 
@@ -187,30 +186,33 @@ TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
     options.ratePerMinute = 0;
     options.perAddressConnections = 2;
     options.maxConnections = 3;
+    options.firstByteTimeout = 5000ms;  // the silent ones stay until the test has filled every place
     {
         Running server(options, store.get());
-        SendOptions silent = {1, 0ms, false, 5000ms, "127.0.0.3"};
-        auto a = std::async(std::launch::async, [&] { return SendToServer(server.Port(), {}, silent); });
-        auto b = std::async(std::launch::async, [&] { return SendToServer(server.Port(), {}, silent); });
+        SendOptions silent = {1, 0ms, false, 8000ms};
+        auto a = std::async(std::launch::async,
+                            [&] { return SendToServer(server.Port(), {}, silent, "127.0.0.3"); });
+        auto b = std::async(std::launch::async,
+                            [&] { return SendToServer(server.Port(), {}, silent, "127.0.0.3"); });
         std::this_thread::sleep_for(200ms);
         auto start = Clock::now();
-        EXPECT_EQ(SendToServer(server.Port(), {}, silent), SendOutcome::kReset);
+        EXPECT_EQ(SendToServer(server.Port(), {}, silent, "127.0.0.3"), SendOutcome::kReset);
         EXPECT_LT(SecondsSince(start), 0.5);
         EXPECT_EQ(server.stats.tooManyOpen.load(), 1u);
-        SendOptions elsewhere;
-        elsewhere.from = "127.0.0.4";
-        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("FOURTH", 1)), elsewhere), SendOutcome::kClosed);
+        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("FOURTH", 1)), {}, "127.0.0.4"),
+                  SendOutcome::kClosed);
 
         // Full (two silent and one that trickles its message): a new sender takes the place of the one
         // quiet the longest, at once, and the one that is sending keeps its place.
         std::vector<uint8_t> trickled = Wire(GameText("TRICKLE", 1));
-        SendOptions trickling = {10, 100ms, true, 5000ms, "127.0.0.5"};
-        auto c =
-            std::async(std::launch::async, [&] { return SendToServer(server.Port(), trickled, trickling); });
+        SendOptions trickling = {10, 100ms, true, 5000ms};
+        auto c = std::async(std::launch::async,
+                            [&] { return SendToServer(server.Port(), trickled, trickling, "127.0.0.5"); });
         std::this_thread::sleep_for(250ms);
         EXPECT_EQ(server.receiver.BeingRead(), 3u);
         start = Clock::now();
-        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("FIFTH", 1)), elsewhere), SendOutcome::kClosed);
+        EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("FIFTH", 1)), {}, "127.0.0.4"),
+                  SendOutcome::kClosed);
         EXPECT_LT(SecondsSince(start), 0.5);
         EXPECT_EQ(server.stats.droppedQuiet.load(), 1u);
         EXPECT_EQ(c.get(), SendOutcome::kClosed);
@@ -264,7 +266,7 @@ TEST_F(ScoreReceiverTest, StopStoresAMessageStillArrivingAndAcceptsNothingNew) {
     Running server(ReceiverOptions{}, store.get());
     std::vector<uint8_t> wire = Wire(GameText("LAST", 99));
     auto late = std::async(std::launch::async, [&] {
-        return SendToServer(server.Port(), wire, {2, 400ms, true, 5000ms, ""});
+        return SendToServer(server.Port(), wire, {2, 400ms, true, 5000ms});
     });
     std::this_thread::sleep_for(150ms);
     uint16_t port = server.Port();

@@ -135,8 +135,9 @@ std::vector<uint8_t> Wire(const std::string& text) {
     return std::vector<uint8_t>(bytes.get(), bytes.get() + text.size() + kChecksumSize);
 }
 
-SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options) {
-    int fd = ConnectFrom(options.from, port);
+SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options,
+                         const std::string& from) {
+    int fd = ConnectFrom(from, port);
     if (fd < 0) {
         return SendOutcome::kNoConnect;
     }

@@ -29,11 +29,12 @@ struct SendOptions {
     std::chrono::milliseconds gap{0};       // ...with this pause between them
     bool halfClose = true;                  // shutdown(SHUT_WR) after the last piece, as a careful client
     std::chrono::milliseconds wait{10000};  // how long to wait for the server's close
-    std::string from;                       // the loopback address to send from ("": the system's choice)
 };
 
-// Connects to 127.0.0.1:port, sends, and waits for the server's close.
-SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options = {});
+// Connects to 127.0.0.1:port (from the loopback address `from`, or the system's choice), sends, and waits
+// for the server's close.
+SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options = {},
+                         const std::string& from = "");
 
 // The options of a load from many clients of 127.0.0.1: the per-address limits are lifted, and a short read
 // time-out keeps the slow clients' share of the run small.
