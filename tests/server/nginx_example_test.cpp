@@ -70,6 +70,53 @@ int FreePort() {
     return port;
 }
 
+// Stops an nginx started by the test, by its pid file.
+struct Stopper {
+    std::string pidFile;
+    ~Stopper() {
+        int pid = std::atoi(ReadAll(pidFile).c_str());
+        if (pid > 0) {
+            kill(pid, SIGQUIT);
+        }
+    }
+};
+
+// Stands for a server whose store is slow: reads one connection to its end, waits, then closes.
+class SlowCloser {
+  public:
+    SlowCloser() {
+        fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 4) == 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            port = ntohs(address.sin_port);
+        }
+        thread = std::thread([this] {
+            int client = accept(fd, nullptr, nullptr);
+            char sink[512];
+            while (client >= 0 && recv(client, sink, sizeof sink, 0) > 0) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(800));
+            if (client >= 0) {
+                close(client);
+            }
+        });
+    }
+    ~SlowCloser() {
+        shutdown(fd, SHUT_RDWR);
+        thread.join();
+        close(fd);
+    }
+    int port = 0;
+
+  private:
+    int fd = -1;
+    std::thread thread;
+};
+
 }  // namespace
 
 TEST(NginxExample, PassesNginxCheckAndProxiesThePageAndTheScorePort) {
@@ -118,15 +165,7 @@ TEST(NginxExample, PassesNginxCheckAndProxiesThePageAndTheScorePort) {
     std::ofstream(dir + "/live.conf") << live;
     std::string started = Shell("nginx -c " + dir + "/live.conf", &status);
     ASSERT_EQ(status, 0) << started;
-    struct Stopper {
-        std::string pidFile;
-        ~Stopper() {
-            int pid = std::atoi(ReadAll(pidFile).c_str());
-            if (pid > 0) {
-                kill(pid, SIGQUIT);
-            }
-        }
-    } stopper{dir + "/nginx.pid"};
+    Stopper stopper{dir + "/nginx.pid"};
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     // A score through the stream block: stored, and the game sees the close only after that.
@@ -147,4 +186,28 @@ TEST(NginxExample, PassesNginxCheckAndProxiesThePageAndTheScorePort) {
     std::string metrics;
     ASSERT_EQ(HttpGet(server.WebPort(), "/metrics", &metrics), 200);
     EXPECT_NE(metrics.find("quz_scores_stored_total 1\n"), std::string::npos) << metrics;
+
+    // The close reaches the game only when the server closes, however long its store takes: a proxy that
+    // closed on the game's half-close would have the game count an unstored score as kept.
+    SlowCloser slow;
+    int slowFront = FreePort();
+    std::string second = live;
+    second = Replace(second, "listen 127.0.0.1:" + std::to_string(score) + ";",
+                     "listen 127.0.0.1:" + std::to_string(slowFront) + ";");
+    second = Replace(second, "proxy_pass 127.0.0.1:" + std::to_string(server.ScorePort()) + ";",
+                     "proxy_pass 127.0.0.1:" + std::to_string(slow.port) + ";");
+    second = Replace(second, "listen 127.0.0.1:" + std::to_string(http) + ";",
+                     "listen 127.0.0.1:" + std::to_string(FreePort()) + ";");
+    second = Replace(second, "listen 127.0.0.1:" + std::to_string(https) + " ssl",
+                     "listen 127.0.0.1:" + std::to_string(FreePort()) + " ssl");
+    second = Replace(second, dir + "/nginx.pid", dir + "/nginx2.pid");
+    std::ofstream(dir + "/second.conf") << second;
+    started = Shell("nginx -c " + dir + "/second.conf", &status);
+    ASSERT_EQ(status, 0) << started;
+    Stopper secondStopper{dir + "/nginx2.pid"};
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    auto sent = std::chrono::steady_clock::now();
+    EXPECT_EQ(SendToServer(static_cast<uint16_t>(slowFront), Wire(GameText("HELD", 1))),
+              SendOutcome::kClosed);
+    EXPECT_GE(std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count(), 0.7);
 }
