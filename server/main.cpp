@@ -53,6 +53,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     std::string database = "quz-scores.sqlite";
     std::string stateFolder;
     int readConnections = 4;
+    int cacheMs = 1000;
     double readTimeoutSeconds = 5.0;
     double firstByteSeconds = 2.0;
 
@@ -76,6 +77,9 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     app.add_option("--read-connections", readConnections, "Database connections of the web side")
         ->capture_default_str()
         ->check(CLI::Range(1, 64));
+    app.add_option("--cache-ms", cacheMs, "Milliseconds a rendered leaderboard is served again (0: never)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 60000));
     app.add_option("--max-connections", receiving.maxConnections, "Score connections open at once")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
@@ -146,6 +150,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     std::string error;
     std::unique_ptr<ScoreStore> writer = OpenScoreStore(database, &error);
     BoardReader boards;
+    boards.SetCacheTime(std::chrono::milliseconds(cacheMs));
     if (writer == nullptr || !boards.Open(database, readConnections, &error)) {
         LogLine("cannot open the database: %s", error.c_str());
         return 1;
@@ -163,6 +168,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     MetricRegistry metrics;
     LeaderboardSite site(web, &boards, &stats, &health, &metrics);
     RegisterServerMetrics(&metrics, &stats, &receiver, &site.Http());
+    RegisterStoreMetrics(&metrics, &health);
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;

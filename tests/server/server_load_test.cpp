@@ -37,16 +37,11 @@ class ServerLoad : public ::testing::TestWithParam<const char*> {
     std::string location;
 };
 
-// The load's clients all come from 127.0.0.1: the per-address limits are lifted. A short read time-out keeps
-// the slow clients' share of the run small.
-const std::vector<std::string> kLoadOptions = {"--rate-limit",   "0", "--per-address-connections", "0",
-                                               "--read-timeout", "1", "--max-connections",         "256"};
-
 }  // namespace
 
 TEST_P(ServerLoad, KeepsExactlyTheValidScoresOfAMixedLoadFromFiftyClients) {
     ServerProcess server;
-    ASSERT_TRUE(server.Start(location, kLoadOptions)) << server.Log();
+    ASSERT_TRUE(server.Start(location, kLoadServerOptions)) << server.Log();
     LoadPlan plan;
     LoadResult result = RunLoad(server.ScorePort(), plan);
     int abusive = plan.malformed + plan.badChecksum + plan.truncated + plan.oversized + plan.slow;
@@ -74,7 +69,7 @@ TEST_P(ServerLoad, KeepsExactlyTheValidScoresOfAMixedLoadFromFiftyClients) {
 
 TEST_P(ServerLoad, ACrashMidLoadLosesNoClosedScoreAndTheServerRestartsClean) {
     ServerProcess server;
-    ASSERT_TRUE(server.Start(location, kLoadOptions)) << server.Log();
+    ASSERT_TRUE(server.Start(location, kLoadServerOptions)) << server.Log();
     LoadPlan plan;
     plan.valid = 8000;
     plan.malformed = plan.badChecksum = plan.truncated = plan.oversized = 100;
@@ -103,7 +98,7 @@ TEST_P(ServerLoad, ACrashMidLoadLosesNoClosedScoreAndTheServerRestartsClean) {
     EXPECT_GE(confirmed.size(), 1000u);
 
     ServerProcess restarted;
-    ASSERT_TRUE(restarted.Start(location, kLoadOptions)) << restarted.Log();
+    ASSERT_TRUE(restarted.Start(location, kLoadServerOptions)) << restarted.Log();
     EXPECT_EQ(Health(restarted.WebPort()).value("status", ""), "ok");
     std::multiset<std::string> names;
     std::string integrity;
