@@ -3,9 +3,13 @@
 
 #include <SDL.h>
 
+#include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
+#include "app/replay_keeper.h"
 #include "game/game.h"
+#include "app/high_score_table.h"
+#include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
@@ -29,14 +33,27 @@ void RunMenuStep() {
     }
 }
 
+// A new game's seed, and the table it plays against: its score is entered when it beats the lowest entry.
+SessionSettings NewGameSettings() {
+    SessionSettings settings;
+    settings.seed = static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
+    settings.tableFloor = quz::core::TableFloor(HighScoreTable);
+    settings.decorationSeed = ClockSeed(2);
+    return settings;
+}
+
 // A game starts in the first game-mode frame and is torn down in the frame its session ends.
 void RunGameStep() {
     if (currentGame == nullptr) {
-        currentGame = CreateGame();
+        currentGame = CreateGame(NewGameSettings());
     }
     const bool goOn = currentGame->PlayFrame();
+    if (currentGame->TakeNameConfirmed()) {
+        RecordConfirmedName(currentGame->playerName, currentGame->score);
+    }
     AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
     if (!goOn) {
+        KeepGameReplay(*currentGame);
         DestroyGame(currentGame);
         currentGame = nullptr;
     }
@@ -99,17 +116,16 @@ void ToggleFullScreen() {
 
 bool RunMainLoopFrame() {
     SDL_ShowCursor(0);
-    SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
+    AdvanceFrameClock(Shared.frameClock, FrameTicks());
+    CollectInput(Shared.frameClock.deltaMs);
     // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
-    // entry is running, the shut-down follows this frame.
-    if (keys[SDLK_F12] || QuitSignalReceived()) {
+    // entry is running, the shut-down follows this frame. Each press counts once, however short or long.
+    if (TakeKeyPresses(InputKey::F12) > 0 || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
-    if (keys[SDLK_F9]) {
+    for (int presses = TakeKeyPresses(InputKey::F9); presses > 0; --presses) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(Shared.frameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
@@ -140,6 +156,10 @@ void ReleaseMainLoopObjects() {
     if (currentMenu != nullptr) {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
+    }
+    // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
+    if (currentGame != nullptr) {
+        KeepGameReplay(*currentGame);
     }
     DestroyGame(currentGame);
     currentGame = nullptr;
