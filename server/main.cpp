@@ -30,6 +30,18 @@ void RaiseDescriptorLimit() {
     }
 }
 
+// A PostgreSQL password in --db is on the command line, which every local user can read in /proc.
+bool LocationHoldsPassword(const std::string& location) {
+    if (!IsPostgresLocation(location)) {
+        return false;
+    }
+    size_t scheme = location.find("://");
+    size_t at = location.find('@');
+    size_t colon = scheme == std::string::npos ? std::string::npos : location.find(':', scheme + 3);
+    bool inUserInfo = at != std::string::npos && colon != std::string::npos && colon < at;
+    return inUserInfo || location.find("password=") != std::string::npos;
+}
+
 }  // namespace
 
 // CLI11 reports a bad command line by an exception, which CLI11_PARSE catches and turns into the exit.
@@ -127,6 +139,11 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
     RaiseDescriptorLimit();
+    if (LocationHoldsPassword(database)) {
+        LogLine(
+            "warning: the database password is on the command line, where every local user can read it; "
+            "give it in a libpq password file (PGPASSFILE) or as PGPASSWORD in an environment file instead");
+    }
 
     // The writer first: it creates or upgrades the schema and proves it can write, or the server does
     // not start (a server that answers but cannot keep a score loses every score sent to it).
