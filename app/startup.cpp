@@ -21,6 +21,7 @@
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/frame_limiter.h"
+#include "platform/gamepad.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
 #include "platform/quit_signal.h"
@@ -112,6 +113,7 @@ void LoadPlayerFiles(const char* startingScoresFile) {
 
 void ShutDown() {
     ReleaseMainLoopObjects();
+    CloseGamepads();
     ClosePresentation();
     SDL_Quit();
     TTF_Quit();
@@ -143,7 +145,8 @@ bool OpenScreen() {
 bool StartVideo() {
     InstallQuitSignalHandlers();
     if (!StartSdl()) {
-        if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) {
+        if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("DISPLAY") == nullptr &&
+            getenv("WAYLAND_DISPLAY") == nullptr) {
             fprintf(stderr, "%s\n", kNeedsDisplayMessage);
         }
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());

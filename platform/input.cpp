@@ -2,9 +2,10 @@
 #include "platform/input.h"
 
 #include <algorithm>
-#include <cstring>
+#include <deque>
 #include <iterator>
 
+#include "platform/gamepad.h"
 #include "platform/presentation.h"
 
 namespace {
@@ -12,9 +13,36 @@ namespace {
 bool heldByTest[SDL_NUM_SCANCODES];
 bool anyHeld = false;
 int focusOverride = -1;
-// The release half of a wheel turn, handed out by the next poll.
-SDL_Event pendingRelease;
-bool releasePending = false;
+// Events made from others (the release half of a wheel turn, a controller's keys), handed out by the
+// next polls before anything new.
+std::deque<SDL_Event> made;
+
+// The keyboard key each pad key stands for: the game reads a controller as these keys.
+constexpr SDL_Keycode kPadKeys[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_RETURN, SDLK_ESCAPE, SDLK_p};
+static_assert(std::size(kPadKeys) == static_cast<size_t>(PadKey::Count));
+
+bool PadHolds(SDL_Keycode key) {
+    for (size_t i = 0; i < std::size(kPadKeys); ++i) {
+        if (kPadKeys[i] == key && PadKeyHeld(static_cast<PadKey>(i))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A controller's changes as the key events of the keys they stand for.
+void MakePadKeys(const SDL_Event& event) {
+    PadChange changes[kMaxPadChanges];
+    const int count = TakeGamepadEvent(event, changes);
+    for (int i = 0; i < count; ++i) {
+        SDL_Event key{};
+        key.type = changes[i].down ? SDL_KEYDOWN : SDL_KEYUP;
+        key.key.state = changes[i].down ? SDL_PRESSED : SDL_RELEASED;
+        key.key.keysym.sym = kPadKeys[static_cast<int>(changes[i].key)];
+        key.key.keysym.scancode = SDL_GetScancodeFromKey(key.key.keysym.sym);
+        made.push_back(key);
+    }
+}
 
 SDL_Scancode ScancodeOf(SDL_Keycode key) {
     const SDL_Scancode code = SDL_GetScancodeFromKey(key);
@@ -22,7 +50,7 @@ SDL_Scancode ScancodeOf(SDL_Keycode key) {
 }
 
 // The wheel as the two button events of a click at the pointer; true when the turn had a direction.
-bool WheelAsClick(const SDL_MouseWheelEvent& wheel, SDL_Event* event) {
+bool WheelAsClick(const SDL_MouseWheelEvent& wheel) {
     int y = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
     if (y == 0) {
         return false;
@@ -35,32 +63,44 @@ bool WheelAsClick(const SDL_MouseWheelEvent& wheel, SDL_Event* event) {
     press.button.state = SDL_PRESSED;
     press.button.clicks = 1;
     GetPointer(&press.button.x, &press.button.y);
-    pendingRelease = press;
-    pendingRelease.type = SDL_MOUSEBUTTONUP;
-    pendingRelease.button.state = SDL_RELEASED;
-    releasePending = true;
-    *event = press;
+    SDL_Event release = press;
+    release.type = SDL_MOUSEBUTTONUP;
+    release.button.state = SDL_RELEASED;
+    made.push_back(press);
+    made.push_back(release);
     return true;
 }
 
 }  // namespace
 
 bool PollInputEvent(SDL_Event* event) {
-    if (releasePending) {
-        releasePending = false;
-        *event = pendingRelease;
-        return true;
-    }
-    while (SDL_PollEvent(event) != 0) {
-        if (event->type == SDL_KEYDOWN && event->key.repeat != 0) {
-            continue;
+    while (made.empty()) {
+        if (SDL_PollEvent(event) == 0) {
+            return false;
         }
-        if (event->type == SDL_MOUSEWHEEL && !WheelAsClick(event->wheel, event)) {
-            continue;
+        switch (event->type) {
+            case SDL_KEYDOWN:
+                if (event->key.repeat == 0) {
+                    return true;
+                }
+                break;
+            case SDL_MOUSEWHEEL:
+                WheelAsClick(event->wheel);
+                break;
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+            case SDL_CONTROLLERBUTTONDOWN:
+            case SDL_CONTROLLERBUTTONUP:
+            case SDL_CONTROLLERAXISMOTION:
+                MakePadKeys(*event);
+                break;
+            default:
+                return true;
         }
-        return true;
     }
-    return false;
+    *event = made.front();
+    made.pop_front();
+    return true;
 }
 
 bool KeyHeld(SDL_Keycode key) {
@@ -68,7 +108,7 @@ bool KeyHeld(SDL_Keycode key) {
     if (code == SDL_SCANCODE_UNKNOWN) {
         return false;
     }
-    if (anyHeld && heldByTest[code]) {
+    if ((anyHeld && heldByTest[code]) || PadHolds(key)) {
         return true;
     }
     int count = 0;
