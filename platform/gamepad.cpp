@@ -172,6 +172,14 @@ int TakeGamepadEvent(const SDL_Event& event, PadChange changes[kMaxPadChanges]) 
     return Changes(before, changes);
 }
 
+void OpenGamepads() {
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+        if (SDL_IsGameController(index) == SDL_TRUE) {
+            Open(index);
+        }
+    }
+}
+
 bool PadKeyHeld(PadKey key) {
     return key < PadKey::Count && Held(key);
 }

@@ -20,6 +20,9 @@ inline constexpr int kMaxPadChanges = static_cast<int>(PadKey::Count);
 // Takes one SDL event: opens or closes controllers on their device events, and writes the pad keys
 // whose state the event changed into changes. Returns how many (0 for an event of no pad key).
 int TakeGamepadEvent(const SDL_Event& event, PadChange changes[kMaxPadChanges]);
+// Opens the controllers already plugged in (start-up: their buttons may skip the logo before any event
+// of theirs is read). Those plugged in later are opened as their events come.
+void OpenGamepads();
 // Whether any controller holds the key now (its d-pad or its stick).
 bool PadKeyHeld(PadKey key);
 // How many controllers are open.

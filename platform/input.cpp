@@ -1,171 +1,101 @@
-// Input seam (see input.h).
+// The input layer's frame: this frame's actions, the keys held, and the held arrow's repeat (see input.h).
 #include "platform/input.h"
 
 #include <algorithm>
-#include <deque>
-#include <iterator>
-
-#include "platform/gamepad.h"
-#include "platform/presentation.h"
+#include <array>
+#include <vector>
 
 namespace {
 
-bool heldByTest[SDL_NUM_SCANCODES];
-bool anyHeld = false;
-int focusOverride = -1;
-// Events made from others (the release half of a wheel turn, a controller's keys), handed out by the
-// next polls before anything new.
-std::deque<SDL_Event> made;
+constexpr size_t kKeyCount = static_cast<size_t>(InputKey::F12) + 1;
 
-// The keyboard key each pad key stands for: the game reads a controller as these keys.
-constexpr SDL_Keycode kPadKeys[] = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_RETURN, SDLK_ESCAPE, SDLK_p};
-static_assert(std::size(kPadKeys) == static_cast<size_t>(PadKey::Count));
+std::vector<InputAction> actions;
+size_t nextAction = 0;
+std::array<bool, kKeyCount> held = {};
+InputKey repeatKey = InputKey::Other;  // the arrow pressed last, while it stays down
+int32_t repeatDueMs = 0;
 
-bool PadHolds(SDL_Keycode key) {
-    for (size_t i = 0; i < std::size(kPadKeys); ++i) {
-        if (kPadKeys[i] == key && PadKeyHeld(static_cast<PadKey>(i))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A controller's changes as the key events of the keys they stand for.
-void MakePadKeys(const SDL_Event& event) {
-    PadChange changes[kMaxPadChanges];
-    const int count = TakeGamepadEvent(event, changes);
-    for (int i = 0; i < count; ++i) {
-        SDL_Event key{};
-        key.type = changes[i].down ? SDL_KEYDOWN : SDL_KEYUP;
-        key.key.state = changes[i].down ? SDL_PRESSED : SDL_RELEASED;
-        key.key.keysym.sym = kPadKeys[static_cast<int>(changes[i].key)];
-        key.key.keysym.scancode = SDL_GetScancodeFromKey(key.key.keysym.sym);
-        made.push_back(key);
-    }
-}
-
-SDL_Scancode ScancodeOf(SDL_Keycode key) {
-    const SDL_Scancode code = SDL_GetScancodeFromKey(key);
-    return code > SDL_SCANCODE_UNKNOWN && code < SDL_NUM_SCANCODES ? code : SDL_SCANCODE_UNKNOWN;
-}
-
-// The wheel as the two button events of a click at the pointer; true when the turn had a direction.
-bool WheelAsClick(const SDL_MouseWheelEvent& wheel) {
-    int y = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
-    if (y == 0) {
-        return false;
-    }
-    SDL_Event press{};
-    press.type = SDL_MOUSEBUTTONDOWN;
-    press.button.windowID = wheel.windowID;
-    press.button.which = wheel.which;
-    press.button.button = y > 0 ? kWheelUpButton : kWheelDownButton;
-    press.button.state = SDL_PRESSED;
-    press.button.clicks = 1;
-    GetPointer(&press.button.x, &press.button.y);
-    SDL_Event release = press;
-    release.type = SDL_MOUSEBUTTONUP;
-    release.button.state = SDL_RELEASED;
-    made.push_back(press);
-    made.push_back(release);
-    return true;
+bool IsArrow(InputKey key) {
+    return key == InputKey::Left || key == InputKey::Right || key == InputKey::Up || key == InputKey::Down;
 }
 
 }  // namespace
 
-bool PollInputEvent(SDL_Event* event) {
-    while (made.empty()) {
-        if (SDL_PollEvent(event) == 0) {
-            return false;
-        }
-        switch (event->type) {
-            case SDL_KEYDOWN:
-                if (event->key.repeat == 0) {
-                    return true;
-                }
-                break;
-            case SDL_MOUSEWHEEL:
-                WheelAsClick(event->wheel);
-                break;
-            case SDL_CONTROLLERDEVICEADDED:
-            case SDL_CONTROLLERDEVICEREMOVED:
-            case SDL_CONTROLLERBUTTONDOWN:
-            case SDL_CONTROLLERBUTTONUP:
-            case SDL_CONTROLLERAXISMOTION:
-                MakePadKeys(*event);
-                break;
-            default:
-                return true;
-        }
+void AddInputAction(const InputAction& action) {
+    const auto index = static_cast<size_t>(action.key);
+    switch (action.kind) {
+        case InputKind::KeyPress:
+            held[index] = true;
+            if (IsArrow(action.key)) {
+                repeatKey = action.key;
+                repeatDueMs = kArrowFirstRepeatMs;
+            }
+            break;
+        case InputKind::KeyRelease:
+            held[index] = false;
+            if (action.key == repeatKey) {
+                repeatKey = InputKey::Other;
+            }
+            break;
+        case InputKind::FocusLost:
+            // Keys let go while another window has the focus are never reported: forget them all, or an
+            // arrow would repeat on its own once the player comes back.
+            held.fill(false);
+            repeatKey = InputKey::Other;
+            break;
+        default:
+            break;
     }
-    *event = made.front();
-    made.pop_front();
+    actions.push_back(action);
+}
+
+void CollectInput(int32_t elapsedMs) {
+    actions.clear();
+    nextAction = 0;
+    ReadSystemInput();
+    if (repeatKey == InputKey::Other) {
+        return;
+    }
+    repeatDueMs -= elapsedMs;
+    while (repeatDueMs <= 0) {
+        InputAction again;
+        again.kind = InputKind::KeyPress;
+        again.key = repeatKey;
+        again.repeat = true;
+        actions.push_back(again);
+        repeatDueMs += kArrowRepeatMs;
+    }
+}
+
+bool NextAction(InputAction& action) {
+    if (nextAction >= actions.size()) {
+        return false;
+    }
+    action = actions[nextAction++];
     return true;
 }
 
-bool KeyHeld(SDL_Keycode key) {
-    const SDL_Scancode code = ScancodeOf(key);
-    if (code == SDL_SCANCODE_UNKNOWN) {
-        return false;
-    }
-    if ((anyHeld && heldByTest[code]) || PadHolds(key)) {
-        return true;
-    }
-    int count = 0;
-    const Uint8* keys = SDL_GetKeyboardState(&count);
-    return keys != nullptr && code < count && keys[code] != 0;
+int TakeKeyPresses(InputKey key) {
+    const auto first = actions.begin() + static_cast<std::ptrdiff_t>(nextAction);
+    const auto taken = std::remove_if(first, actions.end(), [key](const InputAction& action) {
+        return action.kind == InputKind::KeyPress && action.key == key;
+    });
+    const auto count = static_cast<int>(actions.end() - taken);
+    actions.erase(taken, actions.end());
+    return count;
 }
 
-void GetPointer(int* x, int* y) {
-    int windowX = 0;
-    int windowY = 0;
-    SDL_GetMouseState(&windowX, &windowY);
-    WindowToPicture(windowX, windowY, x, y);
+bool KeyHeld(InputKey key) {
+    return held[static_cast<size_t>(key)];
 }
 
-void WarpPointer(int x, int y) {
-    int windowX = 0;
-    int windowY = 0;
-    PictureToWindow(x, y, &windowX, &windowY);
-    SDL_Window* window = PresentationWindow();
-    SDL_WarpMouseInWindow(window != nullptr ? window : SDL_GetMouseFocus(), windowX, windowY);
-}
-
-Uint8 GetAppFocusState() {
-    if (focusOverride >= 0) {
-        return static_cast<Uint8>(focusOverride);
-    }
-    SDL_Window* window = PresentationWindow();
-    if (window == nullptr) {
-        return 0;
-    }
-    Uint8 state = 0;
-    if (SDL_GetMouseFocus() == window) {
-        state |= kAppMouseFocus;
-    }
-    if (SDL_GetKeyboardFocus() == window) {
-        state |= kAppInputFocus;
-    }
-    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) == 0) {
-        state |= kAppActive;
-    }
-    return state;
-}
-
-void HoldKey(SDL_Keycode key, bool down) {
-    const SDL_Scancode code = ScancodeOf(key);
-    if (code == SDL_SCANCODE_UNKNOWN) {
-        return;
-    }
-    heldByTest[code] = down;
-    anyHeld = std::any_of(std::begin(heldByTest), std::end(heldByTest), [](bool k) { return k; });
-}
-
-void ReleaseAllKeys() {
-    std::fill(std::begin(heldByTest), std::end(heldByTest), false);
-    anyHeld = false;
-}
-
-void OverrideAppFocusState(int state) {
-    focusOverride = state;
+void ResetInput() {
+    // Whatever the system still holds goes through the translation and is then forgotten.
+    ReadSystemInput();
+    actions.clear();
+    nextAction = 0;
+    held.fill(false);
+    repeatKey = InputKey::Other;
+    repeatDueMs = 0;
+    OverridePointerInWindow(-1);
 }
