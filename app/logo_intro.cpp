@@ -60,7 +60,8 @@ LogoIntroSkip TakeIntroSkip() {
     auto next = [&event]() {
         return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP) > 0 ||
                SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL) > 0 ||
-               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONDOWN) > 0;
+               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONDOWN) >
+                   0;
     };
     while (next()) {
         if (event.type == SDL_KEYDOWN && event.key.repeat != 0) {

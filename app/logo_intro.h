@@ -28,8 +28,8 @@ bool ContinueLogoIntro(LogoIntroClock& clock);
 struct LogoIntroSkip {
     bool skipped = false;
     SDL_Keycode key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
-    Uint8 button = 0;           // the mouse button pressed, or 0 for a key
-    bool released = false;      // its release was queued with it: nothing is left to ignore
+    Uint8 button = 0;                // the mouse button pressed, or 0 for a key
+    bool released = false;           // its release was queued with it: nothing is left to ignore
 };
 
 // Takes the key and mouse-button events waiting in SDL's queue and leaves every other event (motion,

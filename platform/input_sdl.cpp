@@ -307,6 +307,7 @@ void InjectClose() {
 void InjectFocus(bool gained) {
     SDL_Event event = {};
     event.type = SDL_WINDOWEVENT;
-    event.window.event = static_cast<Uint8>(gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
+    event.window.event =
+        static_cast<Uint8>(gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
     Feed(event);
 }

@@ -60,13 +60,14 @@ class GamepadTest : public ::testing::Test {
     // The key actions the game reads from here on, as "+key" and "-key" by the keyboard key they stand
     // for; repeats of the held arrow are left out.
     static std::vector<std::string> Keys() {
-        static const char* const kNames[] = {"Other", "Left", "Right", "Up", "Down", "Space", "Return",
-                                             "Escape", "Backspace", "P", "F1", "F9", "F12"};
+        static const char* const kNames[] = {"Other",  "Left",      "Right", "Up", "Down", "Space", "Return",
+                                             "Escape", "Backspace", "P",     "F1", "F9",   "F12"};
         std::vector<std::string> keys;
         CollectInput(0);
         InputAction action;
         while (NextAction(action)) {
-            if ((action.kind == InputKind::KeyPress && !action.repeat) || action.kind == InputKind::KeyRelease) {
+            if ((action.kind == InputKind::KeyPress && !action.repeat) ||
+                action.kind == InputKind::KeyRelease) {
                 keys.push_back((action.kind == InputKind::KeyPress ? "+" : "-") +
                                std::string(kNames[static_cast<int>(action.key)]));
             }
