@@ -3,6 +3,7 @@
 
 #include <SDL_image.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/high_scores.h"
@@ -31,6 +32,9 @@ constexpr int kFooterHeight = 60;
 constexpr int kPointerSize = 32;
 constexpr Uint8 kPointerAlpha = 150;
 constexpr int kStarReturnY = 500;
+// The pill of a button picture, where its label is.
+constexpr int kPillLeft = 170;
+constexpr int kPillWidth = 300;
 
 // The fades move the level by one per 5 ms; the fade-out ends once it is past this level, after a
 // short hold in black.
@@ -67,6 +71,11 @@ void FreeImage(SDL_Surface*& image) {
     }
 }
 
+// The rules and keys cover the whole screen, with no star passing over them.
+void DrawHowToPlay(Menu* menu) {
+    Blit(menu->howToPlayImage, kScreenWidth, kScreenHeight, menu->backBuffer, 0, 0);
+}
+
 void DrawLowerHalf(Menu* menu) {
     SDL_Surface* target = menu->backBuffer;
     switch (menuScreen) {
@@ -86,6 +95,18 @@ void DrawLowerHalf(Menu* menu) {
             Blit(menu->footerImage, kScreenWidth, kFooterHeight, target, 0, kBandTops[kMenuButtonCount]);
             break;
     }
+}
+
+// The lit button's pill goes back over the stars, so a star passing never hides the label it points at.
+void DrawLitLabelOverStars(Menu* menu) {
+    const bool buttonsShown = menuScreen != MenuScreen::Credits && menuScreen != MenuScreen::Scores &&
+                              menuScreen != MenuScreen::HowToPlay;
+    const int lit = menu->hoveredButton;
+    if (!buttonsShown || lit < 1 || lit > kMenuButtonCount || menu->buttonLitImages[lit - 1] == nullptr) {
+        return;
+    }
+    CopyRect(menu->buttonLitImages[lit - 1], kPillLeft, 0, kPillWidth, kBandTops[lit] - kBandTops[lit - 1],
+             menu->backBuffer, kPillLeft, kBandTops[lit - 1]);
 }
 
 void MoveAndDrawStars(Menu* menu) {
@@ -162,13 +183,15 @@ void ChooseButton(Menu* menu, int button) {
 }
 
 // A click, or Return on the keyboard, on a given button: on the buttons it presses that button; on the
-// credits or score screen, or during the fade-in, it goes back to the buttons.
+// credits it turns to the how-to-play page; on that page or the score screen, or during the fade-in, it
+// goes back to the buttons.
 void Press(Menu* menu, int button) {
     if (menuScreen == MenuScreen::Main) {
         ChooseButton(menu, button);
     } else if (menu->action == MenuAction::None) {
         // Once a choice has been made, only Escape brings the buttons back.
-        menuScreen = MenuScreen::Main;
+        const bool nextPage = menuScreen == MenuScreen::Credits && menu->howToPlayImage != nullptr;
+        menuScreen = nextPage ? MenuScreen::HowToPlay : MenuScreen::Main;
     }
 }
 
@@ -294,9 +317,22 @@ void LoadMenuResources(Menu* menu) {
             return;
         }
     }
+    LoadHowToPlay(menu);
     LoadWipeMap(kWipeMapFileName, menu->wipeMap);
     menu->music.Load(kMenuMusic);
     menu->music.Start();
+}
+
+void LoadHowToPlay(Menu* menu) {
+    char path[256];
+    FormatText(path, sizeof path, "data/%s/howto.png", Shared.languageCode);
+    menu->howToPlayImage = LoadConverted(path, false);
+    // A Menu is made again after every game and at every F9: say it once.
+    static bool reported = false;
+    if (menu->howToPlayImage == nullptr && !reported) {
+        fprintf(stderr, "%s not found: the About screen shows the credits only\n", path);
+        reported = true;
+    }
 }
 
 void ScatterMenuStars(Menu* menu) {
@@ -314,9 +350,14 @@ void ScatterMenuStars(Menu* menu) {
 }
 
 bool MenuStep(Menu* menu) {
-    DrawLowerHalf(menu);
-    Blit(menu->titleImage, kScreenWidth, kLowerHalfTop, menu->backBuffer, 0, 0);
-    MoveAndDrawStars(menu);
+    if (menuScreen == MenuScreen::HowToPlay) {
+        DrawHowToPlay(menu);
+    } else {
+        DrawLowerHalf(menu);
+        Blit(menu->titleImage, kScreenWidth, kLowerHalfTop, menu->backBuffer, 0, 0);
+        MoveAndDrawStars(menu);
+        DrawLitLabelOverStars(menu);
+    }
     ApplyFade(menu);
     DrawPointer(menu);
     if (menu->backBuffer != Shared.screen) {
@@ -362,6 +403,7 @@ void ReleaseMenu(Menu* menu) {
     }
     FreeImage(menu->fontImage);
     FreeImage(menu->creditsImage);
+    FreeImage(menu->howToPlayImage);
     FreeImage(menu->scoresBackImage);
     FreeImage(menu->footerImage);
     if (menu->backBuffer != Shared.screen) {

@@ -9,7 +9,16 @@
 #include "game/random_stream.h"
 #include "gfx/wipe.h"
 
-enum class MenuScreen : int { Main = 0, Credits = 1, Scores = 2, FadeIn = 3, FadeOut = 4, FadedOut = 5 };
+// HowToPlay is the About screen's second page: the rules and the keys, over the whole screen.
+enum class MenuScreen : int {
+    Main = 0,
+    Credits = 1,
+    Scores = 2,
+    FadeIn = 3,
+    FadeOut = 4,
+    FadedOut = 5,
+    HowToPlay = 6,
+};
 // Which screen the menu shows; it outlives each Menu, and every new Menu starts it at FadeIn.
 extern MenuScreen menuScreen;
 
@@ -38,6 +47,7 @@ struct Menu {
     SDL_Surface* buttonLitImages[kMenuButtonCount] = {};  // the same, highlighted
     SDL_Surface* fontImage = nullptr;
     SDL_Surface* creditsImage = nullptr;
+    SDL_Surface* howToPlayImage = nullptr;  // may be missing: the About screen then has its first page only
     Uint8 wipeMap[kWipeMapSize] = {};
     MenuAction action = MenuAction::None;
     VEKModule music;
@@ -60,9 +70,13 @@ Menu* CreateMenu();
 
 // Loads the images in a fixed order; the first that fails goes to the error report as
 // "Cannot Load <path>", which ends the program (when errors are not fatal the loading stops there and
-// the map and music are not loaded). Then the wipe map (zero-filled where the file is missing or short)
-// and the music, started at once.
+// the map and music are not loaded). Then the how-to-play page, which may be missing (one line on stderr,
+// once per run), the wipe map (zero-filled where the file is missing or short) and the music, started at
+// once.
 void LoadMenuResources(Menu* menu);
+
+// The how-to-play page of the current language, or none (one line on stderr, the first time only).
+void LoadHowToPlay(Menu* menu);
 
 // Puts every star at a random place below the screen with a random size and spin.
 void ScatterMenuStars(Menu* menu);

@@ -145,6 +145,87 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
     EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
 }
 
+// The rules are told on the About screen's second page, reached by a click or by Return, and drawn over the
+// whole screen with no star over it; a click, Return or Escape goes back to the buttons.
+TEST_F(MenuTest, TheAboutScreensSecondPageTellsHowToPlayByMouseAndKey) {
+    ASSERT_NE(menu_->howToPlayImage, nullptr);
+    ShowButtons();
+    Release(320, 350);
+    EXPECT_EQ(menuScreen, MenuScreen::Credits);
+    Release(320, 350);
+    EXPECT_EQ(menuScreen, MenuScreen::HowToPlay);
+    InjectPointer(630, 470);
+    for (int frame = 0; frame < 20; ++frame) {
+        Step(100);  // the stars rise on meanwhile
+    }
+    SDL_Surface* shown = menu_->backBuffer;
+    SDL_Surface* page = menu_->howToPlayImage;
+    SDL_LockSurface(shown);
+    SDL_LockSurface(page);
+    int differing = 0;
+    for (int y = 0; y < 440; y += 2) {
+        const auto* a =
+            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(shown->pixels) + y * shown->pitch);
+        const auto* b = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(page->pixels) + y * page->pitch);
+        for (int x = 0; x < 600; x += 2) {
+            differing += a[x] != b[x] ? 1 : 0;
+        }
+    }
+    SDL_UnlockSurface(page);
+    SDL_UnlockSurface(shown);
+    EXPECT_EQ(differing, 0) << "the page is covered by something";
+    Press(InputKey::Return);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+
+    // By the keyboard alone: Down to About, Return, Return, then Escape back.
+    InjectPointer(320, 100);
+    Step();
+    for (int i = 0; i < 3; ++i) {
+        Press(InputKey::Down);
+    }
+    Press(InputKey::Return);
+    EXPECT_EQ(menuScreen, MenuScreen::Credits);
+    Press(InputKey::Return);
+    EXPECT_EQ(menuScreen, MenuScreen::HowToPlay);
+    Press(InputKey::Escape);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+
+    // Without the page the About screen is the credits alone, as before.
+    SDL_FreeSurface(menu_->howToPlayImage);
+    menu_->howToPlayImage = nullptr;
+    Release(320, 350);
+    Release(320, 350);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+}
+
+// Stars pass behind the lit button: its label is drawn over them.
+TEST_F(MenuTest, TheLitButtonsLabelIsDrawnOverTheStars) {
+    ShowButtons();
+    InjectPointer(320, 270);
+    for (MenuStar& star : menu_->stars) {
+        star = MenuStar{320, 272, 30, 0, 0, 0};  // every star over the play button's label, still
+    }
+    Step();
+    Step();
+    ASSERT_EQ(menu_->hoveredButton, 1);
+    SDL_Surface* shown = menu_->backBuffer;
+    SDL_Surface* lit = menu_->buttonLitImages[0];
+    SDL_LockSurface(shown);
+    SDL_LockSurface(lit);
+    int differing = 0;
+    for (int y = 0; y < 43; ++y) {
+        const auto* a =
+            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(shown->pixels) + (251 + y) * shown->pitch);
+        const auto* b = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(lit->pixels) + y * lit->pitch);
+        for (int x = 200; x < 440; ++x) {
+            differing += a[x] != b[x] ? 1 : 0;
+        }
+    }
+    SDL_UnlockSurface(lit);
+    SDL_UnlockSurface(shown);
+    EXPECT_EQ(differing, 0) << "a star covers the lit label";
+}
+
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
     ShowButtons();
     Release(300, 400, 5);

@@ -1,6 +1,7 @@
 // The game screen compared pixel by pixel at the places where each item belongs: the panel's numbers,
 // the blinking seconds, the block animation, the sliding message with the name, the pointer and the fade.
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "game/shared_state.h"
@@ -62,7 +63,7 @@ class GameScreen : public GameSession {
         game->LoadResources(true);
         ASSERT_NE(game->digitsImage, nullptr);
         memset(game->wipeMap, 0, sizeof game->wipeMap);
-        game->fadeLevel = 256;
+        game->SetFadeLevel(256);
         game->fadePhase = FadePhase::Shown;
         FillWithoutMoves(*game);
         Shared.frameClock.totalMs = 0;
@@ -93,13 +94,32 @@ class GameScreen : public GameSession {
     }
 };
 
+// Paused without its picture, the board is still hidden: not one block's pixel shows.
+TEST_F(GameScreen, APauseWithoutItsPictureStillHidesTheBoard) {
+    SDL_FreeSurface(game->pauseImage);
+    game->pauseImage = nullptr;
+    game->paused = true;
+    DrawAt(1000);
+    const Uint32 cover = PixelAt(Shared.screen, 5, 5);
+    int differing = 0;
+    for (int y = 0; y < kBoardPixels; y += 3) {
+        for (int x = 0; x < kBoardPixels; x += 3) {
+            differing += PixelAt(Shared.screen, x, y) != cover ? 1 : 0;
+        }
+    }
+    // Only the pause sign's two bars differ from the cover.
+    EXPECT_GT(differing, 0);
+    EXPECT_LT(differing, 2 * 28 * 100 / 9 + 100);
+    EXPECT_TRUE(ShowsPanel(game->panelImage, kBoardPixels, 0, 160, 100)) << "the panel stays";
+}
+
 TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     game->shownScore = 1234;
     game->score = 99;  // the displayed value is drawn, not the score
     game->lives = 3;
     game->level = 12;
     game->levelPoints = 42;
-    game->timeLeft = 10000;
+    game->timeLeft = quz::core::kLevelStartIdleTicks;
     DrawAt(0);
     const int score[] = {0, 0, 1, 2, 3, 4};
     for (int k = 0; k < 6; ++k) {
@@ -117,13 +137,55 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     EXPECT_TRUE(SmallDigit(2, 618, 264));
 }
 
+// The idle penalty takes a level below its start: the figure keeps its sign, in the cell before the digits,
+// and the digits keep their cells.
+TEST_F(GameScreen, ALevelBelowZeroShowsItsMinus) {
+    game->levelPoints = -3865;
+    DrawAt(0);
+    const int digits[] = {3, 8, 6, 5};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(SmallDigit(digits[k], 594 + 8 * k, 264)) << "digit " << k;
+    }
+    const Uint32 stroke = SDL_MapRGB(Shared.screen->format, 255, 228, 145);
+    EXPECT_EQ(PixelAt(Shared.screen, 589, 267), stroke);
+    EXPECT_FALSE(ShowsPanel(game->panelImage, 586, 264, 8, 7)) << "no minus drawn";
+
+    game->levelPoints = -12345;  // six characters: the minus still goes first
+    DrawAt(0);
+    EXPECT_EQ(PixelAt(Shared.screen, 589, 267), stroke);
+    EXPECT_TRUE(SmallDigit(5, 626, 264));
+
+    game->levelPoints = 3865;
+    DrawAt(0);
+    EXPECT_TRUE(ShowsPanel(game->panelImage, 586, 264, 8, 7)) << "a minus on a positive figure";
+    EXPECT_TRUE(SmallDigit(3, 594, 264));
+}
+
+// Keyboard play draws a frame round the cursor cell; the pointer alone draws none.
+TEST_F(GameScreen, KeyboardPlayFramesTheCursorCell) {
+    const Uint32 light = SDL_MapRGB(Shared.screen->format, 255, 240, 120);
+    game->cursorColumn = 4;
+    game->cursorRow = 9;
+    DrawAt(0);
+    EXPECT_NE(PixelAt(Shared.screen, 4 * 32 + 16, 9 * 32), light);
+    game->keyboardAim = true;
+    DrawAt(0);
+    // The pointer stands at the cell's centre and covers its lower right quarter.
+    for (const auto& [x, y] : {std::pair{130, 288}, {130, 288 + 31}, {128, 300}, {128 + 31, 290}}) {
+        EXPECT_EQ(PixelAt(Shared.screen, x, y), light) << x << "," << y;
+    }
+    EXPECT_NE(PixelAt(Shared.screen, 128 + 8, 288 + 8), light) << "the block inside shows";
+    EXPECT_NE(PixelAt(Shared.screen, 160 + 16, 288), light) << "the next cell has no frame";
+}
+
+// The idle timer counts ticks; the panel shows their milliseconds (59 ticks: 983 ms, 31: 516, 30: 500).
 TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
-    for (int32_t left : {999, 512}) {
+    for (int32_t left : {59, 31}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(Digit(0, 550, 337)) << left;
     }
-    for (int32_t left : {511, 0}) {
+    for (int32_t left : {30, 0}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28)) << left;
@@ -131,7 +193,7 @@ TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
     game->timeLeft = -1;  // bit 512 set in two's complement
     DrawAt(0);
     EXPECT_TRUE(Digit(0, 550, 337));
-    game->timeLeft = -600;
+    game->timeLeft = -36;  // -600 ms
     DrawAt(0);
     EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28));
 }
@@ -251,7 +313,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
     if (SDLMikMod_Init(44100, 4096, 4, 3) == 0) {
         GTEST_SKIP() << "no audio layer";
     }
-    game->fadeLevel = -80;
+    game->SetFadeLevel(-80);
     game->fadePhase = FadePhase::FadeIn;
     game->music.volume = 60;
     DrawAt(0, 0);
@@ -261,16 +323,15 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
             ASSERT_EQ(PixelAt(Shared.screen, x, y), 0u) << x << "," << y;
         }
     }
-    // One level per 5 ms; at 256 and above no wipe and the volume is left alone.
-    game->fadeLevel = 250;
+    // At 256 and above no wipe and the volume is left alone; below, the volume is half the level.
+    game->SetFadeLevel(260);
     DrawAt(0, 50);
-    EXPECT_FLOAT_EQ(game->fadeLevel, 260);
     EXPECT_EQ(game->music.volume, 0);
     EXPECT_TRUE(Digit(0, 500, 277));
-    game->fadeLevel = 200;
+    game->SetFadeLevel(200);
     game->fadePhase = FadePhase::Shown;
     DrawAt(0, 50);
-    EXPECT_FLOAT_EQ(game->fadeLevel, 200);
+    EXPECT_EQ(game->FadeLevel(), 200) << "the fade moves with the session's steps, never while drawing";
     EXPECT_EQ(game->music.volume, 100);
     SDLMikMod_Quit();
 }
@@ -279,7 +340,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
 TEST_F(GameScreen, DrawChangesNothingButTheScreen) {
     game->levelPhase = LevelPhase::Won;
     game->messageX = -200;
-    game->fadeLevel = 100;
+    game->SetFadeLevel(100);
     game->fadePhase = FadePhase::FadeOutToNext;
     game->pointsTimer = 50;
     game->hoverPoints = 9;
