@@ -15,6 +15,12 @@ packages=(
   libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev libcli11-dev
   postgresql chromium curl
 )
+# The Windows build and its tests under Wine are part of the test command unless QUZ_WINDOWS=0: one
+# apt run installs both sets.
+if [[ ${QUZ_WINDOWS:-1} != 0 ]]; then
+  mapfile -t windows_packages < <(bash "$(dirname "$0")/install-windows-deps.sh" --list)
+  packages+=("${windows_packages[@]}")
+fi
 missing=()
 for p in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
