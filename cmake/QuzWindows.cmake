@@ -17,7 +17,7 @@ add_link_options(-static-libgcc -static-libstdc++)
 # SDL2's pkg-config file brings SDL2main and the GUI subsystem to everything that links SDL: only the
 # game wants them (the test programs have their own main and print to the console).
 get_target_property(quz_sdl_links PkgConfig::SDL INTERFACE_LINK_LIBRARIES)
-list(FILTER quz_sdl_links EXCLUDE REGEX "SDL2main|mingw32$")
+list(FILTER quz_sdl_links EXCLUDE REGEX "SDL2main|(^|/|lib)mingw32(\\.a)?$")
 set_target_properties(PkgConfig::SDL PROPERTIES INTERFACE_LINK_LIBRARIES "${quz_sdl_links}"
                                                 INTERFACE_LINK_OPTIONS "")
 find_library(QUZ_SDL2MAIN SDL2main PATHS ${QUZ_WINDOWS_PREFIX}/lib NO_DEFAULT_PATH REQUIRED)

@@ -139,7 +139,7 @@ TEST_F(WindowsUserFolderTest, FilesAndTemporaryFilesUnderANonAsciiFolder) {
     char tempFolder[1024];
     ASSERT_TRUE(GetTempDirectory(tempFolder, sizeof tempFolder));
     EXPECT_EQ(tempFolder[strlen(tempFolder) - 1], '\\');
-    EXPECT_TRUE(fs::equivalent(PathOf(tempFolder), temp));
+    EXPECT_EQ(PathOf(tempFolder), temp / "");
     std::string tempFile = std::string(tempFolder) + "member.wav";
     FILE* out = CreateTempFile(tempFile.c_str());
     ASSERT_NE(out, nullptr);
