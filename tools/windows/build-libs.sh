@@ -72,9 +72,10 @@ fi
 started=$SECONDS
 log "building into $prefix:"
 sed 's/^/  /' <<<"$identity" >&2
-rm -rf "$prefix" "$cache/work-$key"
+# Holding the lock, any work folder is what an interrupted build left.
+rm -rf "$prefix" "$cache"/work-*
 work=$cache/work-$key
-mkdir -p "$work/src" "$prefix/lib/pkgconfig" "$prefix/include" "$prefix/share/licenses"
+mkdir -p "$work/src" "$prefix/bin" "$prefix/lib/pkgconfig" "$prefix/include" "$prefix/share/licenses"
 specs=()
 for name in "${!source_versions[@]}"; do specs+=("$name=${source_versions[$name]}"); done
 bash "$here/fetch-sources.sh" "$work/src" "${specs[@]}" >&2
@@ -143,6 +144,8 @@ licence SDL2_image "$image"
 mikmod=$(source_dir libmikmod)
 cmake_build libmikmod "$mikmod" -DENABLE_SHARED=ON -DENABLE_STATIC=OFF -DENABLE_DOC=OFF \
   -DENABLE_SDL=OFF -DENABLE_OPENAL=OFF -DENABLE_DSOUND=OFF -DENABLE_XAUDIO2=OFF -DENABLE_WINMM=OFF
+# Its install rule names no folder for a DLL, so the DLL is taken from the build.
+cp "$work/build-libmikmod/libmikmod.dll" "$prefix/bin/"
 licence libmikmod "$mikmod"
 
 # minizip has no build system of its own here: the unzip side and its file layer are all the game uses.

@@ -3,6 +3,7 @@
 # and the zip in the Windows build folder. data/ and the icons come from the native build folder, whose
 # generator has run. Prints how long each part took.
 #   build.sh NATIVE_BUILD WINDOWS_BUILD [JOBS]
+# QUZ_WINDOWS_PREFIX, when set, names libraries built already (a developer's own) instead of the cache.
 set -euo pipefail
 [[ $# -ge 2 ]] || { echo "usage: build.sh NATIVE_BUILD WINDOWS_BUILD [JOBS]" >&2; exit 2; }
 cd "$(dirname "$0")/../.."
@@ -11,7 +12,7 @@ windows=$2
 jobs=${3:-2}
 
 started=$SECONDS
-prefix=$(QUZ_WINDOWS_JOBS=$jobs bash tools/windows/build-libs.sh)
+prefix=${QUZ_WINDOWS_PREFIX:-$(QUZ_WINDOWS_JOBS=$jobs bash tools/windows/build-libs.sh)}
 libraries=$((SECONDS - started))
 
 started=$SECONDS
