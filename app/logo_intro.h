@@ -26,7 +26,7 @@ bool ContinueLogoIntro(LogoIntroClock& clock);
 // key or button alone until it is released (see IgnoreUntilReleased in menu.h).
 struct LogoIntroSkip {
     bool skipped = false;
-    SDLKey key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
+    SDL_Keycode key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
     Uint8 button = 0;           // the mouse button pressed, or 0 for a key
     bool released = false;      // its release was queued with it: nothing is left to ignore
 };

@@ -12,6 +12,7 @@
 #include "gfx/triangle.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
 #include "res/error_report.h"
@@ -43,10 +44,10 @@ SDL_Surface* LoadConverted(const char* path, bool colourKey) {
     if (loaded == nullptr) {
         return nullptr;
     }
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
+    SDL_Surface* converted = ConvertToScreenFormat(loaded);
     SDL_FreeSurface(loaded);
     if (converted != nullptr && colourKey) {
-        SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(converted, SDL_TRUE, 0);
     }
     return converted;
 }
@@ -126,7 +127,7 @@ void ApplyFade(Menu* menu) {
 }
 
 void DrawPointer(Menu* menu) {
-    if (!Shared.fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
+    if (!Shared.fullScreen && (GetAppFocusState() & kAppMouseFocus) == 0) {
         return;
     }
     if (menu->pointerImage == nullptr) {
@@ -134,8 +135,8 @@ void DrawPointer(Menu* menu) {
     }
     int x = 0;
     int y = 0;
-    SDL_GetMouseState(&x, &y);
-    SDL_SetAlpha(menu->pointerImage, SDL_SRCALPHA, kPointerAlpha);
+    GetPointer(&x, &y);
+    SetTranslucent(menu->pointerImage, kPointerAlpha);
     Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
 }
 
@@ -184,7 +185,7 @@ void MoveChoice(Menu* menu, int step) {
     }
     menu->hoveredButton = lit;
     menu->keyboardChoice = true;
-    SDL_GetMouseState(&menu->keyboardPointerX, &menu->keyboardPointerY);
+    GetPointer(&menu->keyboardPointerX, &menu->keyboardPointerY);
 }
 
 void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
@@ -206,18 +207,17 @@ void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
 
 void ReadMenuInput(Menu* menu, int pointerButton) {
     SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
-    if (menu->ignoredKey != SDLK_UNKNOWN && !keys[menu->ignoredKey]) {
+    if (menu->ignoredKey != SDLK_UNKNOWN && !KeyHeld(menu->ignoredKey)) {
         menu->ignoredKey = SDLK_UNKNOWN;
     }
-    auto held = [&](SDLKey key) { return keys[key] != 0 && key != menu->ignoredKey; };
+    auto held = [&](SDL_Keycode key) { return KeyHeld(key) && key != menu->ignoredKey; };
     if (held(SDLK_ESCAPE)) {
         menuScreen = MenuScreen::Main;
     } else if (menuScreen == MenuScreen::Scores && held(SDLK_F1)) {
         ResetHighScores();
     }
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    while (PollInputEvent(&event) != 0) {
         if (event.type == SDL_QUIT) {
             menu->action = MenuAction::Exit;
             menuScreen = MenuScreen::FadeOut;
@@ -250,15 +250,8 @@ int MenuButtonAt(int y) {
 
 Menu* CreateMenu() {
     auto* menu = new Menu();
-    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
-        // Per-pixel drawing in video memory is slow: draw in system memory and copy once per frame.
-        const SDL_PixelFormat* format = Shared.screen->format;
-        menu->backBuffer = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
-                                                format->Rmask, format->Gmask, format->Bmask, format->Amask);
-    }
-    if (menu->backBuffer == nullptr) {
-        menu->backBuffer = Shared.screen;
-    }
+    // The Screen is in system memory, where per-pixel drawing is cheap: the menu draws straight into it.
+    menu->backBuffer = Shared.screen;
     menu->fadeLevel = 0;
     menu->action = MenuAction::None;
     menuScreen = MenuScreen::FadeIn;
@@ -336,7 +329,7 @@ bool MenuStep(Menu* menu) {
     }
     int x = 0;
     int y = 0;
-    SDL_GetMouseState(&x, &y);
+    GetPointer(&x, &y);
     if (menu->keyboardChoice && (x != menu->keyboardPointerX || y != menu->keyboardPointerY)) {
         menu->keyboardChoice = false;  // the pointer moved: it lights the buttons again
     }
@@ -356,7 +349,7 @@ bool MenuStep(Menu* menu) {
     return true;
 }
 
-void IgnoreUntilReleased(Menu* menu, SDLKey key, Uint8 button) {
+void IgnoreUntilReleased(Menu* menu, SDL_Keycode key, Uint8 button) {
     menu->ignoredKey = key;
     menu->ignoredButton = button;
 }

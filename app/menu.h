@@ -49,7 +49,7 @@ struct Menu {
     int keyboardPointerX = 0;
     int keyboardPointerY = 0;
     // Input left alone until it is released (the press that skipped the logo intro).
-    SDLKey ignoredKey = SDLK_UNKNOWN;
+    SDL_Keycode ignoredKey = SDLK_UNKNOWN;
     Uint8 ignoredButton = 0;
     RandomStream decorationRandom;  // the stars' places, sizes and spins
 };
@@ -73,7 +73,7 @@ void ScatterMenuStars(Menu* menu);
 
 // The menu does not act on key (held, or its release) nor on the release of mouse button until they have
 // been released once. SDLK_UNKNOWN and 0 name none.
-void IgnoreUntilReleased(Menu* menu, SDLKey key, Uint8 button);
+void IgnoreUntilReleased(Menu* menu, SDL_Keycode key, Uint8 button);
 
 // Frees the Menu's images, its own drawing surface (never the Screen), its music, then the Menu.
 void ReleaseMenu(Menu* menu);

@@ -28,11 +28,6 @@
 #include "platform/window_icon.h"
 #include "res/error_report.h"
 
-unsigned int StartupVideoFlags(bool full) {
-    unsigned int flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
-    return full ? flags | SDL_FULLSCREEN : flags;
-}
-
 bool FullScreenFromArguments(int argc, char** argv) {
     return !(argc > 1 && argv[1] != nullptr && strcmp(argv[1], "-windowed") == 0);
 }
@@ -70,13 +65,21 @@ void PrintInfo(InfoRequest request, FILE* out) {
 
 namespace {
 
-// Starts SDL with every subsystem. A machine without a sound device must still run the game silently,
-// so when only audio is missing SDL is started without it (the audio layer then stays off).
+constexpr const char kNeedsDisplayMessage[] =
+    "Quz needs a display: start it in a graphical session (X11 or Wayland)";
+constexpr Uint32 kSdlParts = SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER | SDL_INIT_GAMECONTROLLER;
+
+// Starts SDL's video, audio, timer and game controllers. A machine without a sound device must still run
+// the game silently, and one without a controller subsystem without gamepads, so the optional parts are
+// dropped one by one (the audio layer then stays off).
 bool StartSdl() {
-    if (SDL_Init(SDL_INIT_EVERYTHING) == 0) {
+    if (SDL_Init(kSdlParts) == 0) {
         return true;
     }
-    return SDL_Init(SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) == 0;
+    if (SDL_Init(kSdlParts & ~SDL_INIT_AUDIO) == 0) {
+        return true;
+    }
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
 }
 
 // [Scores] Server: where finished scores go, or "off".
@@ -109,6 +112,7 @@ void LoadPlayerFiles(const char* startingScoresFile) {
 
 void ShutDown() {
     ReleaseMainLoopObjects();
+    ClosePresentation();
     SDL_Quit();
     StopFontLibrary();
     SDLMikMod_Quit();
@@ -120,16 +124,15 @@ void ShutDown() {
 // The Screen, in a window or full screen as asked. False, with the reason on stderr, when SDL can set
 // no such mode.
 bool OpenScreen() {
-    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
+    Shared.screen = OpenPresentation(kWindowCaption, Shared.fullScreen);
     if (Shared.screen == nullptr) {
         fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
                 SDL_GetError());
         return false;
     }
-    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
-        printf("Screen in VRAM\n");
-    }
-    if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
+    // The Screen is drawn in system memory and presented through the renderer; a renderer that waits for
+    // the display's refresh is what the hardware double buffer used to be.
+    if (PresentationWaitsForDisplay()) {
         printf("Screen can Flip\n");
     }
     return true;
@@ -140,7 +143,15 @@ bool OpenScreen() {
 bool StartVideo() {
     InstallQuitSignalHandlers();
     if (!StartSdl()) {
+        if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) {
+            fprintf(stderr, "%s\n", kNeedsDisplayMessage);
+        }
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
+        return false;
+    }
+    if (VideoDriverShowsNothing()) {
+        fprintf(stderr, "%s (SDL's video driver is %s)\n", kNeedsDisplayMessage, SDL_GetCurrentVideoDriver());
+        SDL_Quit();
         return false;
     }
     if (!StartFontLibrary()) {
@@ -197,17 +208,17 @@ int RunQuz(int argc, char** argv) {
         return 1;
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
-    SDL_ShowCursor(0);
-    SDL_WM_SetCaption(kWindowCaption, nullptr);
+    SDL_ShowCursor(SDL_DISABLE);
     ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode,
                       configFile.c_str());
     KeepAvailableLanguage(Shared.languageCode);
     ReadScoreServerSetting(configFile.c_str());
-    SetWindowIcon(kWindowCaption, "data/icon.bmp");
+    SetWindowIcon(PresentationWindow(), "data/icon.bmp");
     // An unknown starting folder has no scores file: the default table, as for a missing file.
     LoadPlayerFiles(scoresFile.c_str());
     AppMode = AppModeKind::InMenu;
-    SDL_EnableUNICODE(1);
+    // The name entry reads typed text, composed by the system's keyboard layout and input method.
+    SDL_StartTextInput();
     InitFont();
     ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
     RunIntroAndLoop();

@@ -6,9 +6,6 @@
 // The window caption; also the name by which the window is found to set its icon.
 inline constexpr const char kWindowCaption[] = "  -=-  Quz v1.1  -=-   made by the Quz team";
 
-// Video mode flags of start-up: a double-buffered hardware surface, full screen unless windowed.
-unsigned int StartupVideoFlags(bool full);
-
 // Applies the command line to fullScreen: only a first argument of exactly "-windowed" clears it.
 bool FullScreenFromArguments(int argc, char** argv);
 
@@ -19,5 +16,6 @@ InfoRequest InfoRequestFromArguments(int argc, char** argv);
 void PrintInfo(InfoRequest request, FILE* out);
 
 // Runs the whole program and returns its exit status: 1 when the data cannot be found, or when SDL, the
-// font library or the video mode cannot start (with one line on stderr saying which), else 0.
+// font library or the window cannot start, or when SDL finds no display and falls back to a driver that
+// shows nothing (with one line on stderr saying which), else 0.
 int RunQuz(int argc, char** argv);

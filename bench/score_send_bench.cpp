@@ -62,7 +62,7 @@ void PushReturn() {
     event.type = SDL_KEYDOWN;
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = SDLK_RETURN;
-    event.key.keysym.unicode = 13;
+    event.key.keysym.scancode = SDL_SCANCODE_RETURN;
     SDL_PushEvent(&event);
 }
 

@@ -13,6 +13,7 @@
 
 #include "game/shared_state.h"
 #include "platform/input.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ constexpr float kRestartFadeStart = -80;
 constexpr float kArrowFirstRepeatMs = 250;
 constexpr float kArrowRepeatMs = 70;
 
-bool IsArrow(SDLKey key) {
+bool IsArrow(SDL_Keycode key) {
     return key == SDLK_LEFT || key == SDLK_RIGHT || key == SDLK_UP || key == SDLK_DOWN;
 }
 
@@ -100,7 +101,7 @@ void Game::AimPoint(int& x, int& y) const {
         y = cursorRow * kCellPixels + kCellPixels / 2;
         return;
     }
-    SDL_GetMouseState(&x, &y);
+    GetPointer(&x, &y);
 }
 
 // Moving the mouse hands the aim back to the pointer.
@@ -108,7 +109,7 @@ void Game::MarkGroupUnderPointer() {
     if (keyboardAim) {
         int x = 0;
         int y = 0;
-        SDL_GetMouseState(&x, &y);
+        GetPointer(&x, &y);
         if (x != aimMouseX || y != aimMouseY) {
             keyboardAim = false;
             heldArrow = SDLK_UNKNOWN;
@@ -174,7 +175,7 @@ void Game::FadeAnnouncements() {
 // holds, it is dropped.
 void Game::HandleEvents() {
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    while (PollInputEvent(&event) != 0) {
         if (TakePauseEvent(event)) {
             continue;
         }
@@ -187,9 +188,7 @@ void Game::HandleEvents() {
             continue;
         }
         if (levelPhase == LevelPhase::NameEntry) {
-            if (event.type == SDL_KEYDOWN) {
-                EditName(event.key.keysym.unicode);
-            }
+            TakeNameEntryEvent(event);
         } else if (event.type == SDL_MOUSEBUTTONDOWN) {
             RemoveGroup();
         } else if (event.type == SDL_KEYDOWN) {
@@ -210,8 +209,8 @@ void Game::HandleEvents() {
 // click resumes, the close button resumes and then counts as in play, and every other event waits.
 bool Game::TakePauseEvent(const SDL_Event& event) {
     const bool pauseKey = event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_p;
-    const bool focusLost = event.type == SDL_ACTIVEEVENT && event.active.gain == 0 &&
-                           (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0;
+    const bool focusLost = event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
+                                                             event.window.event == SDL_WINDOWEVENT_MINIMIZED);
     if (!paused) {
         if ((pauseKey || focusLost) && CanPause()) {
             Pause();
@@ -230,7 +229,27 @@ bool Game::TakePauseEvent(const SDL_Event& event) {
     return true;
 }
 
-void Game::TakePlayKey(SDLKey key) {
+// Letters come as typed text, composed by the keyboard layout (so an accented letter arrives whole);
+// the keys that edit or confirm come as key presses.
+void Game::TakeNameEntryEvent(const SDL_Event& event) {
+    if (event.type == SDL_TEXTINPUT) {
+        const char* text = event.text.text;
+        unsigned int character = 0;
+        for (size_t used = NextUtf8Character(text, &character); used > 0;
+             text += used, used = NextUtf8Character(text, &character)) {
+            EditName(static_cast<int>(character));
+        }
+    } else if (event.type == SDL_KEYDOWN) {
+        const SDL_Keycode key = event.key.keysym.sym;
+        if (key == SDLK_BACKSPACE) {
+            EditName(8);
+        } else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
+            EditName(13);
+        }
+    }
+}
+
+void Game::TakePlayKey(SDL_Keycode key) {
     if (IsArrow(key)) {
         MoveCursor(key);
         heldArrow = key;
@@ -245,7 +264,7 @@ void Game::RepeatHeldArrow() {
     if (heldArrow == SDLK_UNKNOWN) {
         return;
     }
-    if (!InputLive() || LevelOver() || GetHeldKeys()[heldArrow] == 0) {
+    if (!InputLive() || LevelOver() || !KeyHeld(heldArrow)) {
         heldArrow = SDLK_UNKNOWN;
         return;
     }
@@ -322,8 +341,7 @@ void Game::RecoverLostImages() {
 // even when its event was dropped.
 bool Game::FinishFrame() {
     SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
-    if (InputLive() && keys[SDLK_ESCAPE] != 0) {
+    if (InputLive() && KeyHeld(SDLK_ESCAPE)) {
         StartFadeOut();
         return true;
     }
@@ -375,9 +393,9 @@ void Game::RemoveGroup() {
 
 // The first arrow takes the cursor from the cell under the pointer, when the pointer is over the board.
 // The group under the cursor is marked at once, so that Space in the same frame removes that one.
-void Game::MoveCursor(SDLKey arrow) {
+void Game::MoveCursor(SDL_Keycode arrow) {
     if (!keyboardAim) {
-        SDL_GetMouseState(&aimMouseX, &aimMouseY);
+        GetPointer(&aimMouseX, &aimMouseY);
         if (aimMouseX >= 0 && aimMouseX < kBoardPixels && aimMouseY >= 0 && aimMouseY < kBoardPixels) {
             cursorColumn = aimMouseX / kCellPixels;
             cursorRow = aimMouseY / kCellPixels;

@@ -66,7 +66,7 @@ struct Game : GameResources, Board {
     int cursorRow = kBoardSize / 2;
     int aimMouseX = 0;  // where the pointer stood when the keys took over
     int aimMouseY = 0;
-    SDLKey heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
+    SDL_Keycode heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
     float arrowRepeatMs = 0;          // ms to its next repeat
     // A paused game only draws (the board hidden), reads its input and watches for Escape: no timer,
     // line, fade, announcement or falling block moves on. The music plays on.
@@ -113,7 +113,7 @@ struct Game : GameResources, Board {
 
     // The transitions between phases; each is the one place that moves its phase.
     void RemoveGroup();
-    void MoveCursor(SDLKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
+    void MoveCursor(SDL_Keycode arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
     void Pause();
     void Resume();
     void EndLevel(BoardOutcome outcome);
@@ -130,7 +130,8 @@ struct Game : GameResources, Board {
   private:
     void MarkAim();
     bool TakePauseEvent(const SDL_Event& event);  // true when the event was the pause's
-    void TakePlayKey(SDLKey key);
+    void TakeNameEntryEvent(const SDL_Event& event);
+    void TakePlayKey(SDL_Keycode key);
     void ScoreBonus(int32_t bonus, int32_t points, int n);
     void AddGroupPoints(int32_t points);
 };

@@ -5,46 +5,124 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/presentation.h"
+
 namespace {
 
-Uint8 heldByTest[SDLK_LAST];
+bool heldByTest[SDL_NUM_SCANCODES];
 bool anyHeld = false;
-Uint8 merged[SDLK_LAST];
 int focusOverride = -1;
+// The release half of a wheel turn, handed out by the next poll.
+SDL_Event pendingRelease;
+bool releasePending = false;
+
+SDL_Scancode ScancodeOf(SDL_Keycode key) {
+    const SDL_Scancode code = SDL_GetScancodeFromKey(key);
+    return code > SDL_SCANCODE_UNKNOWN && code < SDL_NUM_SCANCODES ? code : SDL_SCANCODE_UNKNOWN;
+}
+
+// The wheel as the two button events of a click at the pointer; true when the turn had a direction.
+bool WheelAsClick(const SDL_MouseWheelEvent& wheel, SDL_Event* event) {
+    int y = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
+    if (y == 0) {
+        return false;
+    }
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.windowID = wheel.windowID;
+    press.button.which = wheel.which;
+    press.button.button = y > 0 ? kWheelUpButton : kWheelDownButton;
+    press.button.state = SDL_PRESSED;
+    press.button.clicks = 1;
+    GetPointer(&press.button.x, &press.button.y);
+    pendingRelease = press;
+    pendingRelease.type = SDL_MOUSEBUTTONUP;
+    pendingRelease.button.state = SDL_RELEASED;
+    releasePending = true;
+    *event = press;
+    return true;
+}
 
 }  // namespace
 
-const Uint8* GetHeldKeys() {
+bool PollInputEvent(SDL_Event* event) {
+    if (releasePending) {
+        releasePending = false;
+        *event = pendingRelease;
+        return true;
+    }
+    while (SDL_PollEvent(event) != 0) {
+        if (event->type == SDL_KEYDOWN && event->key.repeat != 0) {
+            continue;
+        }
+        if (event->type == SDL_MOUSEWHEEL && !WheelAsClick(event->wheel, event)) {
+            continue;
+        }
+        return true;
+    }
+    return false;
+}
+
+bool KeyHeld(SDL_Keycode key) {
+    const SDL_Scancode code = ScancodeOf(key);
+    if (code == SDL_SCANCODE_UNKNOWN) {
+        return false;
+    }
+    if (anyHeld && heldByTest[code]) {
+        return true;
+    }
     int count = 0;
-    const Uint8* keys = SDL_GetKeyState(&count);
-    if (!anyHeld) {
-        return keys;
-    }
-    // Only tests take this path; a copy keeps SDL's array untouched.
-    memset(merged, 0, sizeof merged);
-    if (keys != nullptr) {
-        memcpy(merged, keys, std::min<size_t>(static_cast<size_t>(std::max(count, 0)), sizeof merged));
-    }
-    for (size_t i = 0; i < sizeof merged; ++i) {
-        merged[i] |= heldByTest[i];
-    }
-    return merged;
+    const Uint8* keys = SDL_GetKeyboardState(&count);
+    return keys != nullptr && code < count && keys[code] != 0;
+}
+
+void GetPointer(int* x, int* y) {
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetMouseState(&windowX, &windowY);
+    WindowToPicture(windowX, windowY, x, y);
+}
+
+void WarpPointer(int x, int y) {
+    int windowX = 0;
+    int windowY = 0;
+    PictureToWindow(x, y, &windowX, &windowY);
+    SDL_Window* window = PresentationWindow();
+    SDL_WarpMouseInWindow(window != nullptr ? window : SDL_GetMouseFocus(), windowX, windowY);
 }
 
 Uint8 GetAppFocusState() {
-    return focusOverride >= 0 ? static_cast<Uint8>(focusOverride) : SDL_GetAppState();
+    if (focusOverride >= 0) {
+        return static_cast<Uint8>(focusOverride);
+    }
+    SDL_Window* window = PresentationWindow();
+    if (window == nullptr) {
+        return 0;
+    }
+    Uint8 state = 0;
+    if (SDL_GetMouseFocus() == window) {
+        state |= kAppMouseFocus;
+    }
+    if (SDL_GetKeyboardFocus() == window) {
+        state |= kAppInputFocus;
+    }
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) == 0) {
+        state |= kAppActive;
+    }
+    return state;
 }
 
-void HoldKey(SDLKey key, bool down) {
-    if (key < 0 || key >= SDLK_LAST) {
+void HoldKey(SDL_Keycode key, bool down) {
+    const SDL_Scancode code = ScancodeOf(key);
+    if (code == SDL_SCANCODE_UNKNOWN) {
         return;
     }
-    heldByTest[key] = down ? 1 : 0;
-    anyHeld = std::any_of(std::begin(heldByTest), std::end(heldByTest), [](Uint8 k) { return k != 0; });
+    heldByTest[code] = down;
+    anyHeld = std::any_of(std::begin(heldByTest), std::end(heldByTest), [](bool k) { return k; });
 }
 
 void ReleaseAllKeys() {
-    memset(heldByTest, 0, sizeof heldByTest);
+    std::fill(std::begin(heldByTest), std::end(heldByTest), false);
     anyHeld = false;
 }
 

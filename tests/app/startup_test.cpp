@@ -15,6 +15,7 @@
 #include "game/shared_state.h"
 #include "platform/frame_limiter.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
 #include "platform/text.h"
 #include "support/fake_frame_time.h"
 
@@ -37,8 +38,6 @@ TEST(StartupTest, OnlyAnExactFirstWindowedArgumentOpensAWindow) {
     EXPECT_TRUE(FullScreenFor({"quz", "-Windowed"}));
     EXPECT_TRUE(FullScreenFor({"quz", "-windowed2"}));
     EXPECT_TRUE(FullScreenFor({"quz", "x", "-windowed"}));
-    EXPECT_EQ(StartupVideoFlags(true), 0xD0000001u);
-    EXPECT_EQ(StartupVideoFlags(false), 0x50000001u);
 }
 
 TEST(StartupTest, HelpAndVersionAreOnlyReadAsTheFirstArgument) {
@@ -139,7 +138,7 @@ TEST(LanguageChoiceTest, UnshippedLanguageFallsBackToFrench) {
 
 TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    Shared.screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
+    Shared.screen = OpenPresentation("test", false);
     ASSERT_NE(Shared.screen, nullptr);
     AppMode = AppModeKind::InMenu;
     Shared.frameClock = FrameClockValues{};
@@ -148,6 +147,7 @@ TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ReleaseAllKeys();
     EXPECT_EQ(AppMode, AppModeKind::Quit);
     EXPECT_EQ(Shared.frameClock.totalMs, 1);
+    ClosePresentation();
     SDL_Quit();
 }
 
@@ -175,19 +175,22 @@ TEST(MainLoopTest, AFlipThatNeverWaitsIsHeldToSixtyFramesASecond) {
     EXPECT_NEAR(Shared.frameClock.totalMs, 1 + 119 * 1000.0 / 60, 1);
 }
 
-TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {
+TEST(MainLoopTest, F9KeepsTheScreenAndTogglesTheWindowAndTheFlag) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
     Shared.fullScreen = false;
-    Shared.screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
+    Shared.screen = OpenPresentation("test", false);
     ASSERT_NE(Shared.screen, nullptr);
+    SDL_Surface* screen = Shared.screen;
     ToggleFullScreen();
     EXPECT_TRUE(Shared.fullScreen);
-    ASSERT_NE(Shared.screen, nullptr);
-    EXPECT_EQ(Shared.screen->w, 640);
+    EXPECT_NE(SDL_GetWindowFlags(PresentationWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(Shared.screen, screen);
     ToggleFullScreen();
     EXPECT_FALSE(Shared.fullScreen);
-    EXPECT_EQ(Shared.screen->h, 480);
+    EXPECT_EQ(SDL_GetWindowFlags(PresentationWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(Shared.screen, screen);
     ReleaseMainLoopObjects();
+    ClosePresentation();
     SDL_Quit();
 }
 

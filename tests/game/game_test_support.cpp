@@ -4,18 +4,34 @@
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
+
+void Utf8Of(unsigned int character, char* out) {
+    if (character < 0x80) {
+        out[0] = static_cast<char>(character);
+        out[1] = '\0';
+    } else if (character < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (character >> 6));
+        out[1] = static_cast<char>(0x80 | (character & 0x3F));
+        out[2] = '\0';
+    } else {
+        out[0] = static_cast<char>(0xE0 | (character >> 12));
+        out[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (character & 0x3F));
+        out[3] = '\0';
+    }
+}
 
 void EnsureVideo() {
     // Other suites of this program may have shut SDL down: start it again with a fresh Screen.
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
     }
-    Shared.screen = SDL_GetVideoSurface();
+    Shared.screen = PresentationScreen();
     if (Shared.screen == nullptr) {
-        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = OpenPresentation("test", false);
         ASSERT_NE(Shared.screen, nullptr) << SDL_GetError();
     }
-    SDL_EnableUNICODE(1);
     InitFont();
 }
 
@@ -45,11 +61,18 @@ void FillWithoutMoves(Game& game) {
 }
 
 void WarpTo(int x, int y) {
-    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
+    WarpPointer(x, y);
 }
 
 void PushButton(int x, int y, Uint8 button) {
-    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
+    WarpPointer(x, y);
+    if (button == kWheelUpButton || button == kWheelDownButton) {
+        SDL_Event wheel = {};
+        wheel.type = SDL_MOUSEWHEEL;
+        wheel.wheel.y = button == kWheelUpButton ? 1 : -1;
+        SDL_PushEvent(&wheel);
+        return;
+    }
     SDL_Event event = {};
     event.type = SDL_MOUSEBUTTONDOWN;
     event.button.button = button;
@@ -68,13 +91,26 @@ void PushRelease(int x, int y) {
     SDL_PushEvent(&event);
 }
 
-void PushKey(SDLKey sym, Uint16 unicode) {
+void PushKey(SDL_Keycode sym, Uint16 unicode) {
+    // Return and Backspace type no text: the name entry reads them as the keys they are.
+    if (unicode == 13 && sym != SDLK_KP_ENTER) {
+        sym = SDLK_RETURN;
+    } else if (unicode == 8) {
+        sym = SDLK_BACKSPACE;
+    }
     SDL_Event event = {};
     event.type = SDL_KEYDOWN;
     event.key.state = SDL_PRESSED;
     event.key.keysym.sym = sym;
-    event.key.keysym.unicode = unicode;
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
     SDL_PushEvent(&event);
+    // A printable key also types its character, as the keyboard layout composed it.
+    if (unicode >= 32 && unicode != 127) {
+        SDL_Event typed = {};
+        typed.type = SDL_TEXTINPUT;
+        Utf8Of(unicode, typed.text.text);
+        SDL_PushEvent(&typed);
+    }
 }
 
 void PushQuit() {
@@ -91,7 +127,7 @@ void GameSession::SetUp() {
     Shared.frameClock.totalMs = 0;
     Shared.frameClock.deltaMs = 1;
     game = new Game();
-    SDL_WarpMouse(600, 10);  // over the panel: no group under the pointer
+    WarpPointer(600, 10);  // over the panel: no group under the pointer
 }
 
 void GameSession::TearDown() {

@@ -20,7 +20,8 @@ void FillWithoutMoves(Game& game);
 void WarpTo(int x, int y);
 void PushButton(int x, int y, Uint8 button = SDL_BUTTON_LEFT);
 void PushRelease(int x, int y);
-void PushKey(SDLKey sym, Uint16 unicode);
+// A key press, and the character it types (as SDL2 delivers it: a key event, then a text event).
+void PushKey(SDL_Keycode sym, Uint16 unicode);
 void PushQuit();
 // Centre of a cell in screen pixels.
 inline int CellCentre(int cell) {

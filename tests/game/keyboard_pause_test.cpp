@@ -26,11 +26,10 @@ void Stage(Game& game) {
     game.levelPoints = 0;
 }
 
-void PushActive(Uint8 gain, Uint8 state) {
+void PushWindowEvent(SDL_WindowEventID what) {
     SDL_Event event = {};
-    event.type = SDL_ACTIVEEVENT;
-    event.active.gain = gain;
-    event.active.state = state;
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = static_cast<Uint8>(what);
     SDL_PushEvent(&event);
 }
 
@@ -44,7 +43,7 @@ class KeyboardPlay : public GameSession {
         ASSERT_TRUE(FinishFadeIn());
         Stage(*game);
     }
-    void Key(SDLKey key, int times = 1) {
+    void Key(SDL_Keycode key, int times = 1) {
         for (int i = 0; i < times; ++i) {
             PushKey(key, 0);
         }
@@ -183,13 +182,13 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
 }
 
 TEST_F(KeyboardPlay, ALostFocusPausesAClickResumesWithoutRemovingAndEscapeStillEnds) {
-    PushActive(0, SDL_APPMOUSEFOCUS);  // the mouse leaving the window is no reason to stop
+    PushWindowEvent(SDL_WINDOWEVENT_LEAVE);  // the mouse leaving the window is no reason to stop
     Frame();
     EXPECT_FALSE(game->paused);
-    PushActive(0, SDL_APPINPUTFOCUS);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
     Frame();
     EXPECT_TRUE(game->paused);
-    PushActive(1, SDL_APPINPUTFOCUS);
+    PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     Frame();
     EXPECT_TRUE(game->paused) << "coming back does not resume by itself";
 

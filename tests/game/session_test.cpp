@@ -101,7 +101,7 @@ TEST_F(PlaySession, AnyButtonRemovesReleasesDoNot) {
     PushRelease(CellCentre(1), CellCentre(14));
     Frame();
     EXPECT_EQ(game->score, 0);
-    ClickCell(1, 14, SDL_BUTTON_WHEELUP);
+    ClickCell(1, 14, kWheelUpButton);
     Frame();
     EXPECT_EQ(game->score, 4);
     Frame();  // column 2 closes onto column 1
