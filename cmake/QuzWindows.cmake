@@ -11,8 +11,13 @@ if(NOT EXISTS "${QUZ_HOST_BUILD_DIR}/data/.stamp" OR NOT EXISTS "${QUZ_HOST_BUIL
 endif()
 
 # PE has no relro or bind-now; address randomisation and no-execute data are the linker's default there.
-# The compiler's runtime goes into the program rather than beside it.
+# The compiler's runtime goes into the program rather than beside it, the stack protector's and the
+# checked buffer calls' (libssp) too.
 add_link_options(-static-libgcc -static-libstdc++)
+set(CMAKE_C_STANDARD_LIBRARIES "${CMAKE_C_STANDARD_LIBRARIES} -l:libssp.a")
+set(CMAKE_CXX_STANDARD_LIBRARIES "${CMAKE_CXX_STANDARD_LIBRARIES} -l:libssp.a")
+# The C library Windows has (msvcrt) knows neither %zu nor %lld; MinGW's own printf family does.
+add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
 
 # SDL2's pkg-config file brings SDL2main and the GUI subsystem to everything that links SDL: only the
 # game wants them (the test programs have their own main and print to the console).
@@ -20,6 +25,11 @@ get_target_property(quz_sdl_links PkgConfig::SDL INTERFACE_LINK_LIBRARIES)
 list(FILTER quz_sdl_links EXCLUDE REGEX "SDL2main|(^|/|lib)mingw32(\\.a)?$")
 set_target_properties(PkgConfig::SDL PROPERTIES INTERFACE_LINK_LIBRARIES "${quz_sdl_links}"
                                                 INTERFACE_LINK_OPTIONS "")
+# zlib is linked statically: its archive must come after minizip on the link line, where pkg-config's
+# full path (a link option, placed first) is not.
+foreach(quz_zlib_user PkgConfig::MINIZIP PkgConfig::ZLIB)
+  set_property(TARGET ${quz_zlib_user} APPEND PROPERTY INTERFACE_LINK_LIBRARIES /usr/${QUZ_MINGW_TRIPLET}/lib/libz.a)
+endforeach()
 find_library(QUZ_SDL2MAIN SDL2main PATHS ${QUZ_WINDOWS_PREFIX}/lib NO_DEFAULT_PATH REQUIRED)
 
 add_custom_target(assets ALL
