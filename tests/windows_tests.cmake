@@ -7,7 +7,7 @@ set(quz_wine_run bash ${PROJECT_SOURCE_DIR}/tools/windows/wine_run.sh)
 set(QUZ_WINDOWS_TEST_ENV "WINEPREFIX=${QUZ_WINE_PREFIX};QUZ_WINDOWS_PREFIX=${QUZ_WINDOWS_PREFIX}"
                          "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 
-set(platform_windows_tests text_test frame_limiter_test)
+set(platform_windows_tests text_test frame_limiter_test profile_test)
 set(res_windows_tests error_report_test)
 set(gfx_windows_tests font_test surface_copy_test triangle_test wipe_test)
 set(platform_test_links quz_platform)

@@ -13,6 +13,7 @@
 #include "platform/native_path.h"
 #include "platform/profile.h"
 #include "platform/regular_file.h"
+#include "platform/standard_streams.h"
 #include "platform/temp_dir.h"
 #include "platform/user_files.h"
 #include "support/file_bytes.h"
@@ -35,7 +36,9 @@ fs::path PathOf(const std::string& utf8) {
 class WindowsUserFolderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() / ("quz-windows-test-" + std::to_string(GetCurrentProcessId()));
+        // Named after the test, not the process: a death test's child must find the same folders.
+        root_ = fs::temp_directory_path() / (std::string("quz-windows-") +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         appData_ = root_ / PathOf(kUserName) / "AppData" / "Roaming";
         fs::create_directories(appData_);
@@ -155,6 +158,22 @@ TEST_F(WindowsUserFolderTest, EnvironmentTextIsUtf8) {
     EXPECT_FALSE(GetEnvironmentText("QUZ_NOT_SET_ANYWHERE", value));
     EXPECT_EQ(Utf8Text(WideText(kUserName).c_str()), kUserName);
     EXPECT_TRUE(WideText("\xc3").empty()) << "a cut UTF-8 sequence names no file";
+}
+
+// A program started from the desktop has no console: what it prints goes to files in the user folder,
+// and a stream that printed nothing leaves no file.
+TEST_F(WindowsUserFolderTest, StandardStreamsGoToFilesInTheUserFolder) {
+    EXPECT_EXIT(
+        {
+            if (PathOf(RedirectStandardStreams()) != appData_ / "quz") {
+                exit(2);
+            }
+            fputs("printed\n", stdout);
+            exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadAll(appData_ / "quz" / "stdout.txt"), "printed\r\n");
+    EXPECT_FALSE(fs::exists(appData_ / "quz" / "stderr.txt")) << "an empty file is removed at exit";
 }
 
 TEST(WindowsDataFolderTest, TheExecutablesFolderIsACandidateAndPathsMayUseEitherSeparator) {
