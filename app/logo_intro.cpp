@@ -55,16 +55,19 @@ bool ContinueLogoIntro(LogoIntroClock& clock) {
 LogoIntroSkip TakeIntroSkip() {
     LogoIntroSkip skip;
     SDL_Event event;
-    // Keys and buttons only (a turn of the wheel counts as a click); the rest stays queued for the menu.
+    // Keys and buttons only (a turn of the wheel counts as a click, a controller's button as a key); the
+    // rest stays queued for the menu.
     auto next = [&event]() {
         return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP) > 0 ||
-               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL) > 0;
+               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL) > 0 ||
+               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONDOWN) >
+                   0;
     };
     while (next()) {
         if (event.type == SDL_KEYDOWN && event.key.repeat != 0) {
             continue;
         }
-        if (!skip.skipped && event.type == SDL_MOUSEWHEEL) {
+        if (!skip.skipped && (event.type == SDL_MOUSEWHEEL || event.type == SDL_CONTROLLERBUTTONDOWN)) {
             skip.skipped = true;
             skip.released = true;
         } else if (!skip.skipped && event.type == SDL_KEYDOWN) {

@@ -23,12 +23,13 @@ void AdvanceLogoIntro(LogoIntroClock& clock, uint32_t ticks);
 bool ContinueLogoIntro(LogoIntroClock& clock);
 
 // What ended the intro early: the key or mouse button whose press skipped it. The first menu leaves that
-// key or button alone until it is released (see IgnoreUntilReleased in menu.h).
+// button's release alone (see IgnoreUntilReleased in menu.h); the menu acts on key presses only, so the
+// key needs no such care.
 struct LogoIntroSkip {
     bool skipped = false;
     SDL_Keycode key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
-    Uint8 button = 0;           // the mouse button pressed, or 0 for a key
-    bool released = false;      // its release was queued with it: nothing is left to ignore
+    Uint8 button = 0;                // the mouse button pressed, or 0 for a key
+    bool released = false;           // its release was queued with it: nothing is left to ignore
 };
 
 // Takes the key and mouse-button events waiting in SDL's queue and leaves every other event (motion,

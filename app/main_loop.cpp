@@ -61,23 +61,23 @@ void ToggleFullScreen() {
 
 bool RunMainLoopFrame() {
     SDL_ShowCursor(SDL_DISABLE);
-    SDL_PumpEvents();
+    AdvanceFrameClock(Shared.frameClock, FrameTicks());
+    CollectInput(Shared.frameClock.deltaMs);
     // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
-    // entry is running, the shut-down follows this frame.
-    if (KeyHeld(SDLK_F12) || QuitSignalReceived()) {
+    // entry is running, the shut-down follows this frame. Each press counts once, however short or long.
+    if (TakeKeyPresses(InputKey::F12) > 0 || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
-    if (KeyHeld(SDLK_F9)) {
+    for (int presses = TakeKeyPresses(InputKey::F9); presses > 0; --presses) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(Shared.frameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
     }
     PresentScreen();
-    // One frame per flip still; where the flip does not wait for the display, this holds the loop to
-    // the display's rate instead of letting it spin.
+    // One frame per present still; where presenting does not wait for the display, this holds the loop
+    // to the display's rate instead of letting it spin.
     frameLimiter.EndFrame();
     return AppMode != AppModeKind::Quit;
 }

@@ -127,7 +127,7 @@ void ApplyFade(Menu* menu) {
 }
 
 void DrawPointer(Menu* menu) {
-    if (!Shared.fullScreen && (GetAppFocusState() & kAppMouseFocus) == 0) {
+    if (!Shared.fullScreen && !PointerInWindow()) {
         return;
     }
     if (menu->pointerImage == nullptr) {
@@ -135,7 +135,7 @@ void DrawPointer(Menu* menu) {
     }
     int x = 0;
     int y = 0;
-    GetPointer(&x, &y);
+    PointerPosition(x, y);
     SetTranslucent(menu->pointerImage, kPointerAlpha);
     Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
 }
@@ -185,20 +185,27 @@ void MoveChoice(Menu* menu, int step) {
     }
     menu->hoveredButton = lit;
     menu->keyboardChoice = true;
-    GetPointer(&menu->keyboardPointerX, &menu->keyboardPointerY);
+    PointerPosition(menu->keyboardPointerX, menu->keyboardPointerY);
 }
 
-void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
-    switch (key.keysym.sym) {
-        case SDLK_UP:
+void TakeKeyPress(Menu* menu, InputKey key) {
+    switch (key) {
+        case InputKey::Up:
             MoveChoice(menu, -1);
             break;
-        case SDLK_DOWN:
+        case InputKey::Down:
             MoveChoice(menu, +1);
             break;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
+        case InputKey::Return:
             Press(menu, menu->hoveredButton);
+            break;
+        case InputKey::Escape:
+            menuScreen = MenuScreen::Main;
+            break;
+        case InputKey::F1:
+            if (menuScreen == MenuScreen::Scores) {
+                ResetHighScores();
+            }
             break;
         default:
             break;
@@ -206,32 +213,20 @@ void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
 }
 
 void ReadMenuInput(Menu* menu, int pointerButton) {
-    SDL_PumpEvents();
-    if (menu->ignoredKey != SDLK_UNKNOWN && !KeyHeld(menu->ignoredKey)) {
-        menu->ignoredKey = SDLK_UNKNOWN;
-    }
-    auto held = [&](SDL_Keycode key) { return KeyHeld(key) && key != menu->ignoredKey; };
-    if (held(SDLK_ESCAPE)) {
-        menuScreen = MenuScreen::Main;
-    } else if (menuScreen == MenuScreen::Scores && held(SDLK_F1)) {
-        ResetHighScores();
-    }
-    SDL_Event event;
-    while (PollInputEvent(&event) != 0) {
-        if (event.type == SDL_QUIT) {
+    InputAction action;
+    while (NextAction(action)) {
+        if (action.kind == InputKind::Close) {
             menu->action = MenuAction::Exit;
             menuScreen = MenuScreen::FadeOut;
-        } else if (event.type == SDL_MOUSEBUTTONUP) {
-            if (menu->ignoredButton != 0 && event.button.button == menu->ignoredButton) {
+        } else if (action.kind == InputKind::ButtonRelease) {
+            if (menu->ignoredButton != 0 && action.button == menu->ignoredButton) {
                 menu->ignoredButton = 0;
                 continue;
             }
-            // The band comes from the pointer position read this frame, not the event's own.
+            // The band comes from the pointer position read this frame, not the action's own.
             Press(menu, pointerButton);
-        } else if (event.type == SDL_KEYUP && event.key.keysym.sym == menu->ignoredKey) {
-            menu->ignoredKey = SDLK_UNKNOWN;
-        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym != menu->ignoredKey) {
-            TakeKeyPress(menu, event.key);
+        } else if (action.kind == InputKind::KeyPress) {
+            TakeKeyPress(menu, action.key);
         }
     }
     AppMode = AppModeKind::InMenu;
@@ -329,7 +324,7 @@ bool MenuStep(Menu* menu) {
     }
     int x = 0;
     int y = 0;
-    GetPointer(&x, &y);
+    PointerPosition(x, y);
     if (menu->keyboardChoice && (x != menu->keyboardPointerX || y != menu->keyboardPointerY)) {
         menu->keyboardChoice = false;  // the pointer moved: it lights the buttons again
     }
@@ -349,8 +344,7 @@ bool MenuStep(Menu* menu) {
     return true;
 }
 
-void IgnoreUntilReleased(Menu* menu, SDL_Keycode key, Uint8 button) {
-    menu->ignoredKey = key;
+void IgnoreUntilReleased(Menu* menu, int button) {
     menu->ignoredButton = button;
 }
 

@@ -48,9 +48,9 @@ struct Menu {
     bool keyboardChoice = false;
     int keyboardPointerX = 0;
     int keyboardPointerY = 0;
-    // Input left alone until it is released (the press that skipped the logo intro).
-    SDL_Keycode ignoredKey = SDLK_UNKNOWN;
-    Uint8 ignoredButton = 0;
+    // The mouse button whose press skipped the logo intro: its release is not a click on the menu. (A key
+    // needs no such care: the menu acts on presses, and that press was the intro's.)
+    int ignoredButton = 0;
     RandomStream decorationRandom;  // the stars' places, sizes and spins
 };
 
@@ -71,9 +71,8 @@ void ScatterMenuStars(Menu* menu);
 // the caller must then forget its pointer.
 [[nodiscard]] bool MenuStep(Menu* menu);
 
-// The menu does not act on key (held, or its release) nor on the release of mouse button until they have
-// been released once. SDLK_UNKNOWN and 0 name none.
-void IgnoreUntilReleased(Menu* menu, SDL_Keycode key, Uint8 button);
+// The menu does not act on the next release of this mouse button (0: none).
+void IgnoreUntilReleased(Menu* menu, int button);
 
 // Frees the Menu's images, its own drawing surface (never the Screen), its music, then the Menu.
 void ReleaseMenu(Menu* menu);

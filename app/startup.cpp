@@ -21,6 +21,8 @@
 #include "platform/data_dir.h"
 #include "platform/font_library.h"
 #include "platform/frame_limiter.h"
+#include "platform/gamepad.h"
+#include "platform/input.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
 #include "platform/quit_signal.h"
@@ -112,6 +114,7 @@ void LoadPlayerFiles(const char* startingScoresFile) {
 
 void ShutDown() {
     ReleaseMainLoopObjects();
+    CloseGamepads();
     ClosePresentation();
     SDL_Quit();
     StopFontLibrary();
@@ -143,7 +146,8 @@ bool OpenScreen() {
 bool StartVideo() {
     InstallQuitSignalHandlers();
     if (!StartSdl()) {
-        if (getenv("DISPLAY") == nullptr && getenv("WAYLAND_DISPLAY") == nullptr) {
+        if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("DISPLAY") == nullptr &&
+            getenv("WAYLAND_DISPLAY") == nullptr) {
             fprintf(stderr, "%s\n", kNeedsDisplayMessage);
         }
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
@@ -172,13 +176,15 @@ bool StartVideo() {
 void RunIntroAndLoop() {
     LogoIntroSkip skip = RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
-    // A quit signal during the intro skips the menu: the shut-down comes next.
-    if (QuitSignalReceived()) {
+    // A quit signal during the intro skips the menu, and so does F12, which quits from anywhere: the
+    // shut-down comes next.
+    if (QuitSignalReceived() || skip.key == SDLK_F12) {
+        AppMode = AppModeKind::Quit;
         return;
     }
     EnsureMenu();
     if (skip.skipped && !skip.released) {
-        IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+        IgnoreUntilReleased(CurrentMenu(), skip.button);
     }
     RunMainLoop();
 }
@@ -203,12 +209,14 @@ int RunQuz(int argc, char** argv) {
         return 1;
     }
     ChoosePresentation();
+    PrepareInput();
 
     if (!StartVideo()) {
         return 1;
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
     SDL_ShowCursor(SDL_DISABLE);
+    OpenGamepads();
     ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode,
                       configFile.c_str());
     KeepAvailableLanguage(Shared.languageCode);

@@ -32,7 +32,7 @@ Game* BusyGame() {
     game->doubleTimer = 255;
     game->lastBonusKind = BonusKind::Points1000;
     game->pointsTimer = 255;
-    WarpPointer(240, 240);
+    InjectPointer(240, 240);
     game->hoverPoints = game->MarkGroupAt(240, 240);
     Shared.frameClock.totalMs = 256 + 512;  // every blinking item on
     Shared.frameClock.deltaMs = 0;

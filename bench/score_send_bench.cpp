@@ -22,6 +22,7 @@
 #include "net/connection.h"
 #include "net/score_client.h"
 #include "net/score_sender.h"
+#include "platform/input.h"
 #include "platform/text.h"
 #include "support/loopback.h"
 
@@ -57,13 +58,12 @@ Game* GameAtNameEntry() {
     return game;
 }
 
-void PushReturn() {
-    SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = SDLK_RETURN;
-    event.key.keysym.scancode = SDL_SCANCODE_RETURN;
-    SDL_PushEvent(&event);
+// Return, once the name entry has been open long enough to take it, as the main loop hands it over.
+void PushReturn(Game* game) {
+    game->nameEntryMs = 1000;
+    InjectKey(InputKey::Return, true);
+    InjectKey(InputKey::Return, false);
+    CollectInput(0);
 }
 
 double MicrosecondsOf(Clock::duration duration) {
@@ -126,7 +126,7 @@ void ConfirmFrameThenFadeOut(benchmark::State& state, bool off) {
         StartScoreSending(
             ScoreSenderConfig{CurrentScoreSettings(), off, std::string(folder) + "/" + kOutboxFileName});
         Game* game = GameAtNameEntry();
-        PushReturn();
+        PushReturn(game);
         state.ResumeTiming();
         Clock::time_point start = Clock::now();
         game->PlayFrame();

@@ -24,6 +24,7 @@ void Game::StartGameOver() {
     if (ScoreQualifies(score)) {
         levelPhase = LevelPhase::NameEntry;
         messageDelay = 0;  // typing starts at once
+        nameEntryMs = 0;
     } else {
         levelPhase = LevelPhase::GameOver;  // the fade-out after its message ends the session
     }

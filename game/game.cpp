@@ -1,6 +1,6 @@
 // The play session's frame: a fixed list of steps (group search, falling, lines, the end-of-level test,
-// input, the held arrow's repeat, the idle penalty, the rolling score, the animations, drawing, Escape
-// and the ends of fades; a paused frame keeps only input, drawing and Escape),
+// input, the idle penalty, the rolling score, the animations, drawing and the ends of fades; a paused
+// frame keeps only input and drawing),
 // and the transitions between the session's phases. Each step reads the phases through the questions of
 // game.h; only the transitions at the end of this file and in end_of_game.cpp change them.
 #include "game/game.h"
@@ -13,7 +13,6 @@
 
 #include "game/shared_state.h"
 #include "platform/input.h"
-#include "platform/text.h"
 
 namespace {
 
@@ -23,12 +22,9 @@ constexpr int32_t kSettleFrames = 15;
 constexpr float kFadeOutStart = 255;
 constexpr float kFadeOutEnd = -100;  // black enough to swap what is behind the picture
 constexpr float kRestartFadeStart = -80;
-// A held arrow moves the cursor again after a short wait, then steadily.
-constexpr float kArrowFirstRepeatMs = 250;
-constexpr float kArrowRepeatMs = 70;
 
-bool IsArrow(SDL_Keycode key) {
-    return key == SDLK_LEFT || key == SDLK_RIGHT || key == SDLK_UP || key == SDLK_DOWN;
+bool IsArrow(InputKey key) {
+    return key == InputKey::Left || key == InputKey::Right || key == InputKey::Up || key == InputKey::Down;
 }
 
 }  // namespace
@@ -68,7 +64,7 @@ int32_t Game::FadeStep() const {
 
 // The order matters: the click of HandleEvents removes the group marked by the first step, on the board
 // as gravity and the columns left it; Animate moves the fade that FinishFrame then tests. A paused frame
-// only takes input, draws and watches for Escape, so nothing of the game moves on.
+// only takes input and draws, so nothing of the game moves on.
 bool Game::PlayFrame() {
     if (paused) {
         HandleEvents();
@@ -85,7 +81,6 @@ bool Game::PlayFrame() {
     TestLevelEnd();
     FadeAnnouncements();
     HandleEvents();
-    RepeatHeldArrow();
     ApplyIdlePenalty();
     RollShownScore();
     Animate();
@@ -101,7 +96,7 @@ void Game::AimPoint(int& x, int& y) const {
         y = cursorRow * kCellPixels + kCellPixels / 2;
         return;
     }
-    GetPointer(&x, &y);
+    PointerPosition(x, y);
 }
 
 // Moving the mouse hands the aim back to the pointer.
@@ -109,10 +104,10 @@ void Game::MarkGroupUnderPointer() {
     if (keyboardAim) {
         int x = 0;
         int y = 0;
-        GetPointer(&x, &y);
+        PointerPosition(x, y);
         if (x != aimMouseX || y != aimMouseY) {
             keyboardAim = false;
-            heldArrow = SDLK_UNKNOWN;
+            arrowRepeats = false;
         }
     }
     MarkAim();
@@ -127,7 +122,11 @@ void Game::MarkAim() {
 }
 
 void Game::CountDownLevelMessage() {
-    if (!LevelOver() || levelPhase == LevelPhase::NameEntry) {
+    if (levelPhase == LevelPhase::NameEntry) {
+        nameEntryMs += Shared.frameClock.deltaMs;
+        return;
+    }
+    if (!LevelOver()) {
         return;
     }
     messageDelay -= static_cast<float>(Shared.frameClock.deltaMs);
@@ -171,15 +170,22 @@ void Game::FadeAnnouncements() {
     pointsTimer -= fall;
 }
 
-// Every queued event is taken. The pause sees it first; outside live input, and while the level message
-// holds, it is dropped.
+// Every action of the frame is taken. Escape and the pause see it first; outside live input, and while
+// the level message holds, the rest is dropped.
 void Game::HandleEvents() {
-    SDL_Event event;
-    while (PollInputEvent(&event) != 0) {
-        if (TakePauseEvent(event)) {
+    if (!InputLive() || LevelOver()) {
+        arrowRepeats = false;
+    }
+    InputAction action;
+    while (NextAction(action)) {
+        if (action.kind == InputKind::KeyPress && action.key == InputKey::Escape) {
+            TakeEscape();
             continue;
         }
-        if (event.type == SDL_QUIT) {
+        if (TakePauseAction(action)) {
+            continue;
+        }
+        if (action.kind == InputKind::Close) {
             // The close button is never lost: while input is ignored it waits until it counts.
             closePending = true;
             continue;
@@ -188,11 +194,11 @@ void Game::HandleEvents() {
             continue;
         }
         if (levelPhase == LevelPhase::NameEntry) {
-            TakeNameEntryEvent(event);
-        } else if (event.type == SDL_MOUSEBUTTONDOWN) {
+            TakeNameKey(action);
+        } else if (action.kind == InputKind::ButtonPress) {
             RemoveGroup();
-        } else if (event.type == SDL_KEYDOWN) {
-            TakePlayKey(event.key.keysym.sym);
+        } else if (action.kind == InputKind::KeyPress) {
+            TakePlayKey(action);
         }
     }
     // It counts once play resumes: a level's end (its message, the name entry) ends in a fade-out of its
@@ -205,12 +211,21 @@ void Game::HandleEvents() {
     }
 }
 
+// In play and in the fade-in, Escape opens the pause screen, which says that Escape leaves the game; there
+// it leaves it. Elsewhere (the level message, the name entry, the close's fade-out) it leaves at once.
+void Game::TakeEscape() {
+    if (!paused && CanPause()) {
+        Pause();
+    } else if (paused || InputLive()) {
+        StartFadeOut();
+    }
+}
+
 // P pauses and resumes; the window losing the input focus (or being minimised) pauses; while paused, a
-// click resumes, the close button resumes and then counts as in play, and every other event waits.
-bool Game::TakePauseEvent(const SDL_Event& event) {
-    const bool pauseKey = event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_p;
-    const bool focusLost = event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST ||
-                                                             event.window.event == SDL_WINDOWEVENT_MINIMIZED);
+// click resumes, the close button resumes and then counts as in play, and every other action waits.
+bool Game::TakePauseAction(const InputAction& action) {
+    const bool pauseKey = action.kind == InputKind::KeyPress && action.key == InputKey::P;
+    const bool focusLost = action.kind == InputKind::FocusLost;
     if (!paused) {
         if ((pauseKey || focusLost) && CanPause()) {
             Pause();
@@ -218,60 +233,38 @@ bool Game::TakePauseEvent(const SDL_Event& event) {
         }
         return false;
     }
-    if (pauseKey || event.type == SDL_MOUSEBUTTONDOWN) {
+    if (pauseKey || action.kind == InputKind::ButtonPress) {
         Resume();
         return true;
     }
-    if (event.type == SDL_QUIT) {
+    if (action.kind == InputKind::Close) {
         Resume();
         return false;
     }
     return true;
 }
 
-// Letters come as typed text, composed by the keyboard layout (so an accented letter arrives whole);
-// the keys that edit or confirm come as key presses.
-void Game::TakeNameEntryEvent(const SDL_Event& event) {
-    if (event.type == SDL_TEXTINPUT) {
-        const char* text = event.text.text;
-        unsigned int character = 0;
-        for (size_t used = NextUtf8Character(text, &character); used > 0;
-             text += used, used = NextUtf8Character(text, &character)) {
-            EditName(static_cast<int>(character));
-        }
-    } else if (event.type == SDL_KEYDOWN) {
-        const SDL_Keycode key = event.key.keysym.sym;
-        if (key == SDLK_BACKSPACE) {
-            EditName(8);
-        } else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
-            EditName(13);
-        }
+// Typed characters and Backspace edit the name; Return confirms it once the box has been up long enough.
+void Game::TakeNameKey(const InputAction& action) {
+    if (action.kind == InputKind::Text) {
+        EditName(static_cast<int>(action.character));
+    } else if (action.kind == InputKind::KeyPress && action.key == InputKey::Backspace) {
+        EditName(8);
+    } else if (action.kind == InputKind::KeyPress && action.key == InputKey::Return &&
+               nameEntryMs >= kNameConfirmDelayMs) {
+        ConfirmName();
     }
 }
 
-void Game::TakePlayKey(SDL_Keycode key) {
-    if (IsArrow(key)) {
-        MoveCursor(key);
-        heldArrow = key;
-        arrowRepeatMs = kArrowFirstRepeatMs;
-    } else if (key == SDLK_SPACE || key == SDLK_RETURN || key == SDLK_KP_ENTER) {
+void Game::TakePlayKey(const InputAction& action) {
+    if (IsArrow(action.key)) {
+        if (action.repeat && !arrowRepeats) {
+            return;
+        }
+        MoveCursor(action.key);
+        arrowRepeats = true;
+    } else if (!action.repeat && (action.key == InputKey::Space || action.key == InputKey::Return)) {
         RemoveGroup();
-    }
-}
-
-// The arrow pressed last repeats while it stays held, during play only.
-void Game::RepeatHeldArrow() {
-    if (heldArrow == SDLK_UNKNOWN) {
-        return;
-    }
-    if (!InputLive() || LevelOver() || !KeyHeld(heldArrow)) {
-        heldArrow = SDLK_UNKNOWN;
-        return;
-    }
-    arrowRepeatMs -= static_cast<float>(Shared.frameClock.deltaMs);
-    while (arrowRepeatMs <= 0) {
-        MoveCursor(heldArrow);
-        arrowRepeatMs += kArrowRepeatMs;
     }
 }
 
@@ -337,14 +330,8 @@ void Game::RecoverLostImages() {
     LoadResources(true);
 }
 
-// Escape, then the ends of the fades. Escape is read as a held key, after drawing, so a press is seen
-// even when its event was dropped.
+// The ends of the fades.
 bool Game::FinishFrame() {
-    SDL_PumpEvents();
-    if (InputLive() && KeyHeld(SDLK_ESCAPE)) {
-        StartFadeOut();
-        return true;
-    }
     if (fadeLevel > 255) {
         FinishFadeIn();
         return true;
@@ -393,17 +380,17 @@ void Game::RemoveGroup() {
 
 // The first arrow takes the cursor from the cell under the pointer, when the pointer is over the board.
 // The group under the cursor is marked at once, so that Space in the same frame removes that one.
-void Game::MoveCursor(SDL_Keycode arrow) {
+void Game::MoveCursor(InputKey arrow) {
     if (!keyboardAim) {
-        GetPointer(&aimMouseX, &aimMouseY);
+        PointerPosition(aimMouseX, aimMouseY);
         if (aimMouseX >= 0 && aimMouseX < kBoardPixels && aimMouseY >= 0 && aimMouseY < kBoardPixels) {
             cursorColumn = aimMouseX / kCellPixels;
             cursorRow = aimMouseY / kCellPixels;
         }
         keyboardAim = true;
     }
-    const int dx = arrow == SDLK_LEFT ? -1 : (arrow == SDLK_RIGHT ? 1 : 0);
-    const int dy = arrow == SDLK_UP ? -1 : (arrow == SDLK_DOWN ? 1 : 0);
+    const int dx = arrow == InputKey::Left ? -1 : (arrow == InputKey::Right ? 1 : 0);
+    const int dy = arrow == InputKey::Up ? -1 : (arrow == InputKey::Down ? 1 : 0);
     cursorColumn = std::clamp(cursorColumn + dx, 0, kBoardSize - 1);
     cursorRow = std::clamp(cursorRow + dy, 0, kBoardSize - 1);
     MarkAim();
@@ -411,7 +398,7 @@ void Game::MoveCursor(SDL_Keycode arrow) {
 
 void Game::Pause() {
     paused = true;
-    heldArrow = SDLK_UNKNOWN;
+    arrowRepeats = false;
 }
 
 void Game::Resume() {

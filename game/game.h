@@ -11,6 +11,7 @@
 
 #include "game/board.h"
 #include "game/game_resources.h"
+#include "platform/input.h"
 
 // What the level is doing. Every level starts in Playing; its end picks one of the others, and only a
 // level restart brings Playing back.
@@ -66,11 +67,15 @@ struct Game : GameResources, Board {
     int cursorRow = kBoardSize / 2;
     int aimMouseX = 0;  // where the pointer stood when the keys took over
     int aimMouseY = 0;
-    SDL_Keycode heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
-    float arrowRepeatMs = 0;          // ms to its next repeat
-    // A paused game only draws (the board hidden), reads its input and watches for Escape: no timer,
-    // line, fade, announcement or falling block moves on. The music plays on.
+    // The input layer repeats a held arrow; its repeats move the cursor only after a press taken in play,
+    // so an arrow held through a pause or a level's end does not start moving by itself.
+    bool arrowRepeats = false;
+    // A paused game only draws (the board hidden) and reads its input: no timer, line, fade, announcement
+    // or falling block moves on. The music plays on.
     bool paused = false;
+    // Time since the name entry opened. Return is not taken before kNameConfirmDelayMs, so a Return meant
+    // for the last group cannot confirm a name the player never saw the box for.
+    int32_t nameEntryMs = 0;
 
     // One frame of the session; false once the session is over.
     bool PlayFrame();
@@ -104,7 +109,6 @@ struct Game : GameResources, Board {
     void TestLevelEnd();
     void FadeAnnouncements();
     void HandleEvents();
-    void RepeatHeldArrow();
     void ApplyIdlePenalty();
     void RollShownScore();
     void Animate();
@@ -113,7 +117,7 @@ struct Game : GameResources, Board {
 
     // The transitions between phases; each is the one place that moves its phase.
     void RemoveGroup();
-    void MoveCursor(SDL_Keycode arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
+    void MoveCursor(InputKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
     void Pause();
     void Resume();
     void EndLevel(BoardOutcome outcome);
@@ -129,15 +133,17 @@ struct Game : GameResources, Board {
 
   private:
     void MarkAim();
-    bool TakePauseEvent(const SDL_Event& event);  // true when the event was the pause's
-    void TakeNameEntryEvent(const SDL_Event& event);
-    void TakePlayKey(SDL_Keycode key);
+    bool TakePauseAction(const InputAction& action);  // true when the action was the pause's
+    void TakeEscape();
+    void TakeNameKey(const InputAction& action);
+    void TakePlayKey(const InputAction& action);
     void ScoreBonus(int32_t bonus, int32_t points, int n);
     void AddGroupPoints(int32_t points);
 };
 
 inline constexpr int32_t kScoreCap = 999998;  // group points are added only up to this score
 inline constexpr int32_t kMessageRestX = 50;  // the message panel stops here, centred over the board
+inline constexpr int32_t kNameConfirmDelayMs = 500;
 
 // A new Game with its start values, a filled Board and every resource loaded (music started).
 Game* CreateGame();

@@ -143,7 +143,7 @@ void DrawPointer(const Game& game) {
     if (game.pointerImage == nullptr) {
         return;
     }
-    if (game.keyboardAim || Shared.fullScreen || (GetAppFocusState() & kAppMouseFocus) != 0) {
+    if (game.keyboardAim || Shared.fullScreen || PointerInWindow()) {
         int aimX = 0;
         int aimY = 0;
         game.AimPoint(aimX, aimY);

@@ -426,6 +426,10 @@ void StartScoreSending(const ScoreSenderConfig& config) {
 }
 
 void QueueScore(const char* name, const char* mode, int32_t score, bool variant) {
+    // Server=off holds for every sender, including one that was never started with the settings.
+    if (scoreServerChoice.off) {
+        return;
+    }
     gameSender.Queue(CurrentScoreSettings(), name, mode, score, variant);
 }
 

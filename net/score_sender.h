@@ -79,7 +79,7 @@ std::string EncodeOutbox(const std::vector<PendingScore>& scores);
 bool DecodeOutbox(const std::string& text, std::vector<PendingScore>* scores);
 
 // The game's one sender. QueueScore sends with CurrentScoreSettings(); on a sender that was never started
-// it starts one whose outbox lives in memory.
+// it starts one whose outbox lives in memory. With [Scores] Server=off it does nothing at all.
 ScoreSender& GameScoreSender();
 void StartScoreSending(const ScoreSenderConfig& config);
 void QueueScore(const char* name, const char* mode, int32_t score, bool variant);

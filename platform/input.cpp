@@ -1,131 +1,101 @@
-// Input seam (see input.h).
+// The input layer's frame: this frame's actions, the keys held, and the held arrow's repeat (see input.h).
 #include "platform/input.h"
 
 #include <algorithm>
-#include <cstring>
-#include <iterator>
-
-#include "platform/presentation.h"
+#include <array>
+#include <vector>
 
 namespace {
 
-bool heldByTest[SDL_NUM_SCANCODES];
-bool anyHeld = false;
-int focusOverride = -1;
-// The release half of a wheel turn, handed out by the next poll.
-SDL_Event pendingRelease;
-bool releasePending = false;
+constexpr size_t kKeyCount = static_cast<size_t>(InputKey::F12) + 1;
 
-SDL_Scancode ScancodeOf(SDL_Keycode key) {
-    const SDL_Scancode code = SDL_GetScancodeFromKey(key);
-    return code > SDL_SCANCODE_UNKNOWN && code < SDL_NUM_SCANCODES ? code : SDL_SCANCODE_UNKNOWN;
-}
+std::vector<InputAction> actions;
+size_t nextAction = 0;
+std::array<bool, kKeyCount> held = {};
+InputKey repeatKey = InputKey::Other;  // the arrow pressed last, while it stays down
+int32_t repeatDueMs = 0;
 
-// The wheel as the two button events of a click at the pointer; true when the turn had a direction.
-bool WheelAsClick(const SDL_MouseWheelEvent& wheel, SDL_Event* event) {
-    int y = wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -wheel.y : wheel.y;
-    if (y == 0) {
-        return false;
-    }
-    SDL_Event press{};
-    press.type = SDL_MOUSEBUTTONDOWN;
-    press.button.windowID = wheel.windowID;
-    press.button.which = wheel.which;
-    press.button.button = y > 0 ? kWheelUpButton : kWheelDownButton;
-    press.button.state = SDL_PRESSED;
-    press.button.clicks = 1;
-    GetPointer(&press.button.x, &press.button.y);
-    pendingRelease = press;
-    pendingRelease.type = SDL_MOUSEBUTTONUP;
-    pendingRelease.button.state = SDL_RELEASED;
-    releasePending = true;
-    *event = press;
-    return true;
+bool IsArrow(InputKey key) {
+    return key == InputKey::Left || key == InputKey::Right || key == InputKey::Up || key == InputKey::Down;
 }
 
 }  // namespace
 
-bool PollInputEvent(SDL_Event* event) {
-    if (releasePending) {
-        releasePending = false;
-        *event = pendingRelease;
-        return true;
+void AddInputAction(const InputAction& action) {
+    const auto index = static_cast<size_t>(action.key);
+    switch (action.kind) {
+        case InputKind::KeyPress:
+            held[index] = true;
+            if (IsArrow(action.key)) {
+                repeatKey = action.key;
+                repeatDueMs = kArrowFirstRepeatMs;
+            }
+            break;
+        case InputKind::KeyRelease:
+            held[index] = false;
+            if (action.key == repeatKey) {
+                repeatKey = InputKey::Other;
+            }
+            break;
+        case InputKind::FocusLost:
+            // Keys let go while another window has the focus are never reported: forget them all, or an
+            // arrow would repeat on its own once the player comes back.
+            held.fill(false);
+            repeatKey = InputKey::Other;
+            break;
+        default:
+            break;
     }
-    while (SDL_PollEvent(event) != 0) {
-        if (event->type == SDL_KEYDOWN && event->key.repeat != 0) {
-            continue;
-        }
-        if (event->type == SDL_MOUSEWHEEL && !WheelAsClick(event->wheel, event)) {
-            continue;
-        }
-        return true;
-    }
-    return false;
+    actions.push_back(action);
 }
 
-bool KeyHeld(SDL_Keycode key) {
-    const SDL_Scancode code = ScancodeOf(key);
-    if (code == SDL_SCANCODE_UNKNOWN) {
-        return false;
-    }
-    if (anyHeld && heldByTest[code]) {
-        return true;
-    }
-    int count = 0;
-    const Uint8* keys = SDL_GetKeyboardState(&count);
-    return keys != nullptr && code < count && keys[code] != 0;
-}
-
-void GetPointer(int* x, int* y) {
-    int windowX = 0;
-    int windowY = 0;
-    SDL_GetMouseState(&windowX, &windowY);
-    WindowToPicture(windowX, windowY, x, y);
-}
-
-void WarpPointer(int x, int y) {
-    int windowX = 0;
-    int windowY = 0;
-    PictureToWindow(x, y, &windowX, &windowY);
-    SDL_Window* window = PresentationWindow();
-    SDL_WarpMouseInWindow(window != nullptr ? window : SDL_GetMouseFocus(), windowX, windowY);
-}
-
-Uint8 GetAppFocusState() {
-    if (focusOverride >= 0) {
-        return static_cast<Uint8>(focusOverride);
-    }
-    SDL_Window* window = PresentationWindow();
-    if (window == nullptr) {
-        return 0;
-    }
-    Uint8 state = 0;
-    if (SDL_GetMouseFocus() == window) {
-        state |= kAppMouseFocus;
-    }
-    if (SDL_GetKeyboardFocus() == window) {
-        state |= kAppInputFocus;
-    }
-    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) == 0) {
-        state |= kAppActive;
-    }
-    return state;
-}
-
-void HoldKey(SDL_Keycode key, bool down) {
-    const SDL_Scancode code = ScancodeOf(key);
-    if (code == SDL_SCANCODE_UNKNOWN) {
+void CollectInput(int32_t elapsedMs) {
+    actions.clear();
+    nextAction = 0;
+    ReadSystemInput();
+    if (repeatKey == InputKey::Other) {
         return;
     }
-    heldByTest[code] = down;
-    anyHeld = std::any_of(std::begin(heldByTest), std::end(heldByTest), [](bool k) { return k; });
+    repeatDueMs -= elapsedMs;
+    while (repeatDueMs <= 0) {
+        InputAction again;
+        again.kind = InputKind::KeyPress;
+        again.key = repeatKey;
+        again.repeat = true;
+        actions.push_back(again);
+        repeatDueMs += kArrowRepeatMs;
+    }
 }
 
-void ReleaseAllKeys() {
-    std::fill(std::begin(heldByTest), std::end(heldByTest), false);
-    anyHeld = false;
+bool NextAction(InputAction& action) {
+    if (nextAction >= actions.size()) {
+        return false;
+    }
+    action = actions[nextAction++];
+    return true;
 }
 
-void OverrideAppFocusState(int state) {
-    focusOverride = state;
+int TakeKeyPresses(InputKey key) {
+    const auto first = actions.begin() + static_cast<std::ptrdiff_t>(nextAction);
+    const auto taken = std::remove_if(first, actions.end(), [key](const InputAction& action) {
+        return action.kind == InputKind::KeyPress && action.key == key;
+    });
+    const auto count = static_cast<int>(actions.end() - taken);
+    actions.erase(taken, actions.end());
+    return count;
+}
+
+bool KeyHeld(InputKey key) {
+    return held[static_cast<size_t>(key)];
+}
+
+void ResetInput() {
+    // Whatever the system still holds goes through the translation and is then forgotten.
+    ReadSystemInput();
+    actions.clear();
+    nextAction = 0;
+    held.fill(false);
+    repeatKey = InputKey::Other;
+    repeatDueMs = 0;
+    OverridePointerInWindow(-1);
 }

@@ -72,18 +72,23 @@ SDL_Surface* ConvertToScreenFormat(SDL_Surface* image) {
 }
 
 void ChoosePresentation() {
-#ifndef _WIN32
-    if (!HasRenderNode()) {
+#ifdef _WIN32
+    const bool graphicsCard = true;  // Direct3D is always there
+#else
+    const bool graphicsCard = HasRenderNode();
+#endif
+    if (!graphicsCard) {
         SetUnlessUserDid(SDL_HINT_RENDER_DRIVER, "software");
         // The software renderer then draws into the window's framebuffer itself, which SDL2 would
         // otherwise emulate with an OpenGL texture.
         SetUnlessUserDid(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    } else {
+        // A graphics card smooths a scaled picture for nothing, as a monitor's own scaler would; the
+        // software renderer would pay for it on every pixel of a full screen, and keeps nearest pixels.
+        SetUnlessUserDid(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     }
-#endif
     // No tearing, and the frame limiter then has nothing to do. A renderer that cannot wait ignores it.
     SetUnlessUserDid(SDL_HINT_RENDER_VSYNC, "1");
-    // A scaled picture is smoothed, as a monitor's own scaler would; a 1:1 window is copied as it is.
-    SetUnlessUserDid(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
 }
 
 bool VideoDriverShowsNothing() {
@@ -105,8 +110,8 @@ SDL_Surface* OpenPresentation(const char* caption, bool fullScreen) {
         renderer = SDL_CreateRenderer(window, -1, 0);
     }
     if (renderer != nullptr && SDL_RenderSetLogicalSize(renderer, kPictureWidth, kPictureHeight) == 0) {
-        texture = SDL_CreateTexture(renderer, kScreenPixelFormat, SDL_TEXTUREACCESS_STREAMING,
-                                    kPictureWidth, kPictureHeight);
+        texture = SDL_CreateTexture(renderer, kScreenPixelFormat, SDL_TEXTUREACCESS_STREAMING, kPictureWidth,
+                                    kPictureHeight);
     }
     if (texture != nullptr) {
         screen = SDL_CreateRGBSurfaceWithFormat(0, kPictureWidth, kPictureHeight, 32, kScreenPixelFormat);

@@ -151,7 +151,8 @@ size_t SDLCALL MemberRead(SDL_RWops* context, void* destination, size_t size, si
     return taken;
 }
 
-size_t SDLCALL MemberWrite(SDL_RWops* /*context*/, const void* /*source*/, size_t /*size*/, size_t /*count*/) {
+size_t SDLCALL MemberWrite(SDL_RWops* /*context*/, const void* /*source*/, size_t /*size*/,
+                           size_t /*count*/) {
     SDL_SetError("Archive member streams are read-only");
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "game/shared_state.h"
 #include "platform/presentation.h"
+#include "support/sending_off.h"
 
 ScratchDirectory::ScratchDirectory() {
     char here[PATH_MAX];
@@ -51,3 +52,9 @@ bool OpenTestScreen() {
     Shared.screen = OpenPresentation("test", false);
     return Shared.screen != nullptr;
 }
+
+namespace {
+
+const bool sendingOff = SendingOffByDefault::Install();
+
+}  // namespace

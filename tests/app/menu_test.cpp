@@ -37,43 +37,28 @@ class MenuTest : public ::testing::Test {
             ReleaseMenu(menu_);
         }
         ReleaseMainLoopObjects();
-        ReleaseAllKeys();
+        ResetInput();
         SetErrorsFatal(&menuTestFatal);
     }
-    static void Drain() {
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) {
-        }
-    }
-    // One menu frame of ms milliseconds; forgets the Menu when it released itself.
+    static void Drain() { ResetInput(); }
+    // One menu frame of ms milliseconds, its input collected as the main loop does; forgets the Menu when
+    // it released itself.
     void Step(int ms = 16) {
         Shared.frameClock.deltaMs = ms;
         Shared.frameClock.totalMs += ms;
+        CollectInput(ms);
         if (!MenuStep(menu_)) {
             menu_ = nullptr;
         }
     }
-    void Release(int x, int y, Uint8 button = SDL_BUTTON_LEFT) {
-        WarpPointer(x, y);
-        SDL_Event event = {};
-        if (button == kWheelUpButton || button == kWheelDownButton) {
-            event.type = SDL_MOUSEWHEEL;
-            event.wheel.y = button == kWheelUpButton ? 1 : -1;
-        } else {
-            event.type = SDL_MOUSEBUTTONUP;
-            event.button.button = button;
-            event.button.x = x;
-            event.button.y = y;
-        }
-        SDL_PushEvent(&event);
+    void Release(int x, int y, int button = 1) {
+        InjectButton(button, false, x, y);
         Step();
     }
-    void Press(SDL_Keycode key) {
-        SDL_Event event = {};
-        event.type = SDL_KEYDOWN;
-        event.key.keysym.sym = key;
-        event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-        SDL_PushEvent(&event);
+    // A tap of the key within one frame.
+    void Press(InputKey key) {
+        InjectKey(key, true);
+        InjectKey(key, false);
         Step();
     }
     void ShowButtons() {
@@ -128,32 +113,32 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
 
 TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) {
     ShowButtons();
-    WarpPointer(320, 100);  // over the title: no button under the pointer
+    InjectPointer(320, 100);  // over the title: no button under the pointer
     Step();
     EXPECT_EQ(menu_->hoveredButton, 0);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 1);
-    Press(SDLK_UP);
+    Press(InputKey::Up);
     EXPECT_EQ(menu_->hoveredButton, 4);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 1);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     Step();
     EXPECT_EQ(menu_->hoveredButton, 2) << "the pointer has not moved: the keys keep the light";
-    Press(SDLK_RETURN);
+    Press(InputKey::Return);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
-    Press(SDLK_RETURN);  // like a click, it leaves the score screen
+    Press(InputKey::Return);  // like a click, it leaves the score screen
     EXPECT_EQ(menuScreen, MenuScreen::Main);
     EXPECT_EQ(menu_->action, MenuAction::None);
 
     // Moving the mouse hands the light back to the pointer, and a click goes by the pointer's band.
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 3);
-    WarpPointer(320, 260);
+    InjectPointer(320, 260);
     Step();
     EXPECT_EQ(menu_->hoveredButton, 1);
-    Press(SDLK_DOWN);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 3);
     Release(320, 260);
     EXPECT_EQ(menu_->action, MenuAction::Play);
@@ -162,7 +147,7 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
 
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
     ShowButtons();
-    Release(300, 400, kWheelDownButton);
+    Release(300, 400, 5);
     ASSERT_NE(menu_, nullptr);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     int frames = 0;
@@ -192,9 +177,9 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
     Release(320, 270);
     Step(100);  // level 236
     EXPECT_EQ(menu_->music.volume, 118);
-    HoldKey(SDLK_ESCAPE, true);
+    InjectKey(InputKey::Escape, true);
     Step(100);  // level 216, then the fade stops
-    HoldKey(SDLK_ESCAPE, false);
+    InjectKey(InputKey::Escape, false);
     for (int frame = 0; frame < 5; ++frame) {
         Step(100);
     }
@@ -208,9 +193,7 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
     Release(320, 300);
     Release(320, 300);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
-    HoldKey(SDLK_ESCAPE, true);
-    Step();
-    HoldKey(SDLK_ESCAPE, false);
+    Press(InputKey::Escape);
     EXPECT_EQ(menuScreen, MenuScreen::Main);
     Release(320, 400);  // a new choice replaces the remembered one
     EXPECT_EQ(menu_->action, MenuAction::Exit);
@@ -220,9 +203,7 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
 }
 
 TEST_F(MenuTest, ClosingTheWindowFadesOutEvenDuringTheFadeIn) {
-    SDL_Event event = {};
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
+    InjectClose();
     Step();
     EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
@@ -231,11 +212,10 @@ TEST_F(MenuTest, ClosingTheWindowFadesOutEvenDuringTheFadeIn) {
 TEST_F(MenuTest, F1ResetsTheTableOnlyOnTheScoreScreen) {
     HighScoreTable[0].score = 777;
     ShowButtons();
-    HoldKey(SDLK_F1, true);
-    Step();
+    Press(InputKey::F1);
     EXPECT_EQ(HighScoreTable[0].score, 777);
     menuScreen = MenuScreen::Scores;
-    Step();
+    Press(InputKey::F1);
     EXPECT_EQ(HighScoreTable[0].score, 9);
 }
 
@@ -288,12 +268,16 @@ TEST_F(MenuTest, TheMainLoopKeepsTheMenuAtF9AndDropsItWhenItHandsOver) {
     ASSERT_NE(before, nullptr);
     menuScreen = MenuScreen::Main;
     CurrentMenu()->fadeLevel = 256;
-    HoldKey(SDLK_F9, true);
+    InjectKey(InputKey::F9, true);
     RunMainLoopFrame();
-    HoldKey(SDLK_F9, false);
     EXPECT_TRUE(Shared.fullScreen);
     EXPECT_EQ(CurrentMenu(), before) << "the Screen stays, and so does the Menu drawn into it";
     EXPECT_EQ(menuScreen, MenuScreen::Main) << "no second fade-in";
+
+    RunMainLoopFrame();
+    EXPECT_TRUE(Shared.fullScreen) << "F9 still down: one press, one switch";
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+    InjectKey(InputKey::F9, false);
 
     CurrentMenu()->action = MenuAction::Play;
     CurrentMenu()->fadeLevel = -50;  // done whatever this frame's step turns out to be

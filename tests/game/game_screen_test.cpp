@@ -68,12 +68,12 @@ class GameScreen : public GameSession {
         Shared.frameClock.totalMs = 0;
         Shared.frameClock.deltaMs = 0;
         Shared.fullScreen = false;
-        OverrideAppFocusState(0);
+        OverridePointerInWindow(0);
         WarpTo(630, 470);
     }
 
     void TearDown() override {
-        OverrideAppFocusState(-1);
+        OverridePointerInWindow(-1);
         GameSession::TearDown();
     }
 
@@ -209,7 +209,7 @@ TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
     WarpTo(300, 300);
     DrawAt(0);
     SDL_Surface* without = SDL_ConvertSurface(Shared.screen, Shared.screen->format, 0);
-    OverrideAppFocusState(kAppMouseFocus);
+    OverridePointerInWindow(1);
     DrawAt(0);
     SDL_Rect area = {300, 300, 32, 32};
     bool differs = false;
@@ -220,7 +220,7 @@ TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
         }
     }
     EXPECT_TRUE(differs) << "the pointer shows with mouse focus";
-    OverrideAppFocusState(0);
+    OverridePointerInWindow(0);
     Shared.fullScreen = true;
     DrawAt(0);
     EXPECT_NE(memcmp(Shared.screen->pixels, without->pixels, static_cast<size_t>(Shared.screen->pitch) * 480),

@@ -1,26 +1,11 @@
 // Shared helpers of the game tests (see game_test_support.h).
 #include "game_test_support.h"
 
+#include "support/sending_off.h"
+
 #include "game/shared_state.h"
 #include "gfx/font.h"
-#include "platform/input.h"
 #include "platform/presentation.h"
-
-void Utf8Of(unsigned int character, char* out) {
-    if (character < 0x80) {
-        out[0] = static_cast<char>(character);
-        out[1] = '\0';
-    } else if (character < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (character >> 6));
-        out[1] = static_cast<char>(0x80 | (character & 0x3F));
-        out[2] = '\0';
-    } else {
-        out[0] = static_cast<char>(0xE0 | (character >> 12));
-        out[1] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (character & 0x3F));
-        out[3] = '\0';
-    }
-}
 
 void EnsureVideo() {
     // Other suites of this program may have shut SDL down: start it again with a fresh Screen.
@@ -36,10 +21,7 @@ void EnsureVideo() {
 }
 
 void FlushEvents() {
-    SDL_Event event;
-    SDL_PumpEvents();
-    while (SDL_PollEvent(&event) != 0) {
-    }
+    ResetInput();
 }
 
 void Put(Game& game, int column, int row, int32_t value) {
@@ -61,85 +43,49 @@ void FillWithoutMoves(Game& game) {
 }
 
 void WarpTo(int x, int y) {
-    WarpPointer(x, y);
+    InjectPointer(x, y);
 }
 
-void PushButton(int x, int y, Uint8 button) {
-    WarpPointer(x, y);
-    if (button == kWheelUpButton || button == kWheelDownButton) {
-        SDL_Event wheel = {};
-        wheel.type = SDL_MOUSEWHEEL;
-        wheel.wheel.y = button == kWheelUpButton ? 1 : -1;
-        SDL_PushEvent(&wheel);
-        return;
-    }
-    SDL_Event event = {};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.button = button;
-    event.button.state = SDL_PRESSED;
-    event.button.x = static_cast<Uint16>(x);
-    event.button.y = static_cast<Uint16>(y);
-    SDL_PushEvent(&event);
+void PushButton(int x, int y, int button) {
+    InjectButton(button, true, x, y);
 }
 
 void PushRelease(int x, int y) {
-    SDL_Event event = {};
-    event.type = SDL_MOUSEBUTTONUP;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.x = static_cast<Uint16>(x);
-    event.button.y = static_cast<Uint16>(y);
-    SDL_PushEvent(&event);
+    InjectButton(1, false, x, y);
 }
 
-void PushKey(SDL_Keycode sym, Uint16 unicode) {
-    // Return and Backspace type no text: the name entry reads them as the keys they are.
-    if (unicode == 13 && sym != SDLK_KP_ENTER) {
-        sym = SDLK_RETURN;
-    } else if (unicode == 8) {
-        sym = SDLK_BACKSPACE;
-    }
-    SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = sym;
-    event.key.keysym.scancode = SDL_GetScancodeFromKey(sym);
-    SDL_PushEvent(&event);
-    // A printable key also types its character, as the keyboard layout composed it.
-    if (unicode >= 32 && unicode != 127) {
-        SDL_Event typed = {};
-        typed.type = SDL_TEXTINPUT;
-        Utf8Of(unicode, typed.text.text);
-        SDL_PushEvent(&typed);
-    }
+void PushKey(InputKey key, uint32_t character) {
+    InjectKey(key, true, character);
+    InjectKey(key, false);
+}
+
+void PushText(uint32_t character) {
+    InjectText(character);
 }
 
 void PushQuit() {
-    SDL_Event event = {};
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
+    InjectClose();
 }
 
 void GameSession::SetUp() {
     EnsureVideo();
     FlushEvents();
-    ReleaseAllKeys();
-    OverrideAppFocusState(-1);
     Shared.frameClock.totalMs = 0;
     Shared.frameClock.deltaMs = 1;
     game = new Game();
-    WarpPointer(600, 10);  // over the panel: no group under the pointer
+    WarpTo(600, 10);  // over the panel: no group under the pointer
 }
 
 void GameSession::TearDown() {
     DestroyGame(game);
     game = nullptr;
-    ReleaseAllKeys();
     FlushEvents();
 }
 
 bool GameSession::Frame(int deltaMs) {
     Shared.frameClock.deltaMs = deltaMs;
     Shared.frameClock.totalMs += deltaMs;
+    CollectInput(deltaMs);
     return game->PlayFrame();
 }
 
@@ -159,6 +105,12 @@ int GameSession::RunToEnd(int deltaMs, int limit) {
     return -1;
 }
 
-void GameSession::ClickCell(int column, int row, Uint8 button) {
+void GameSession::ClickCell(int column, int row, int button) {
     PushButton(CellCentre(column), CellCentre(row), button);
 }
+
+namespace {
+
+const bool sendingOff = SendingOffByDefault::Install();
+
+}  // namespace

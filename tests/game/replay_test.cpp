@@ -17,6 +17,15 @@
 
 namespace {
 
+// A recorded key is the character it typed; 13 is Return.
+void TypeKey(int character) {
+    if (character == 13) {
+        PushKey(InputKey::Return);
+    } else {
+        PushText(static_cast<uint32_t>(character));
+    }
+}
+
 struct ScriptLine {
     int frame;
     std::string kind;
@@ -83,11 +92,12 @@ std::string ReplayTrace(Game* game, uint32_t decorationSeed, const std::vector<S
                 PushButton(s.a, s.b);
                 clicked = true;
             } else {
-                PushKey(SDLK_a, static_cast<Uint16>(s.a));
+                TypeKey(s.a);
             }
         }
         Shared.frameClock.deltaMs = 20;
         Shared.frameClock.totalMs += 20;
+        CollectInput(20);
         const bool goOn = game->PlayFrame();
         if (clicked) {
             snprintf(line, sizeof line, "%d click score %d points %d lines %d\n", frame, game->score,
@@ -181,7 +191,7 @@ TEST_F(GameSession, WriteReplayScript) {
             nameFrame = frame + 10;
         }
         if (nameFrame != 0 && frame >= nameFrame && (frame - nameFrame) % 10 == 0 && *name != '\0') {
-            PushKey(SDLK_a, static_cast<Uint16>(*name));
+            TypeKey(*name);
             script << frame << " key " << static_cast<int>(*name) << "\n";
             ++name;
         }

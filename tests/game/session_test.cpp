@@ -101,11 +101,11 @@ TEST_F(PlaySession, AnyButtonRemovesReleasesDoNot) {
     PushRelease(CellCentre(1), CellCentre(14));
     Frame();
     EXPECT_EQ(game->score, 0);
-    ClickCell(1, 14, kWheelUpButton);
+    ClickCell(1, 14, 4);
     Frame();
     EXPECT_EQ(game->score, 4);
     Frame();  // column 2 closes onto column 1
-    ClickCell(1, 14, SDL_BUTTON_RIGHT);
+    ClickCell(1, 14, 3);
     Frame();
     EXPECT_EQ(game->score, 8);
 }
@@ -416,22 +416,42 @@ TEST_F(PlaySession, ClickWhileBlocksFallRemovesTheGroupUnderThePointer) {
     EXPECT_EQ(colour2, 1) << "the block above it stayed";
 }
 
-TEST_F(GameSession, EscapeIsIgnoredWhileFadingIn) {
+// Escape in play and in the fade-in opens the pause screen, which says that Escape leaves the game: a run
+// is never thrown away by one key. Escape there leaves, in the fade-in too.
+TEST_F(GameSession, EscapeDuringTheFadeInPausesAndEscapeAgainEndsTheSession) {
     FillWithoutMoves(*game);
     KeepAMove(*game);
-    HoldKey(SDLK_ESCAPE, true);
+    PushKey(InputKey::Escape);
     Frame(100);
+    EXPECT_TRUE(game->paused);
     EXPECT_FALSE(game->QuitRequested());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
+    PushKey(InputKey::Escape);
+    Frame(100);
+    EXPECT_FALSE(game->paused);
+    EXPECT_TRUE(game->QuitRequested());
+    EXPECT_GT(RunToEnd(100), 0);
 }
 
-TEST_F(PlaySession, EscapeInPlayEndsTheSessionAfterTheFadeOut) {
-    HoldKey(SDLK_ESCAPE, true);
+TEST_F(PlaySession, EscapeInPlayPausesAndEscapeAgainEndsTheSessionAfterTheFadeOut) {
+    const int32_t score = game->score;
+    InjectKey(InputKey::Escape, true);
     EXPECT_TRUE(Frame(100));
+    EXPECT_TRUE(game->paused);
+    EXPECT_EQ(game->fadePhase, FadePhase::Shown);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(Frame(100)) << "a held Escape is one press";
+    }
+    EXPECT_TRUE(game->paused);
+    InjectKey(InputKey::Escape, false);
+    PushKey(InputKey::Escape);
+    EXPECT_TRUE(Frame(100));
+    EXPECT_FALSE(game->paused);
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_EQ(game->FadeStep(), -1);
-    EXPECT_EQ(RunToEnd(100), 18) << "Escape still held changes nothing during the fade-out";
+    EXPECT_EQ(RunToEnd(100), 18);
+    EXPECT_EQ(game->score, score);
 }
 
 TEST_F(PlaySession, EscapeDuringTheLevelMessageEndsWithoutALevelChange) {
@@ -440,10 +460,13 @@ TEST_F(PlaySession, EscapeDuringTheLevelMessageEndsWithoutALevelChange) {
         Frame();
     }
     ASSERT_EQ(game->levelPhase, LevelPhase::Won);
-    HoldKey(SDLK_ESCAPE, true);
+    InjectKey(InputKey::Escape, true);
     Frame(100);
-    HoldKey(SDLK_ESCAPE, false);
-    EXPECT_EQ(RunToEnd(100), 18);
+    EXPECT_FALSE(game->paused) << "no pause once the level is over";
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
+    InjectKey(InputKey::Escape, false);
+    // The press is taken with the frame's input, so the fade already moved in that frame.
+    EXPECT_EQ(RunToEnd(100), 17);
     EXPECT_EQ(game->level, 1);
     EXPECT_EQ(game->lives, 3);
 }

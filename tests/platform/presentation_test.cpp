@@ -13,8 +13,8 @@
 namespace {
 
 constexpr size_t kVariableCount = 4;
-const std::array<const char*, kVariableCount> kVariables = {"SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION",
-                                                            "SDL_RENDER_VSYNC", "SDL_RENDER_SCALE_QUALITY"};
+const std::array<const char*, kVariableCount> kVariables = {
+    "SDL_RENDER_DRIVER", "SDL_FRAMEBUFFER_ACCELERATION", "SDL_RENDER_VSYNC", "SDL_RENDER_SCALE_QUALITY"};
 
 class PresentationTest : public ::testing::Test {
   protected:
@@ -88,7 +88,8 @@ TEST_F(WindowTest, OneXrgbScreenServesTheWindowAndTheFullScreen) {
     EXPECT_EQ(PresentationScreen(), screen);
     SDL_Window* window = PresentationWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP,
+              static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
     EXPECT_NE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE, 0u);
     ASSERT_TRUE(SetPresentationFullScreen(false));
     EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
