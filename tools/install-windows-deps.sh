@@ -12,22 +12,4 @@ if [[ ${1:-} == --list ]]; then
   printf '%s\n' "${packages[@]}"
   exit 0
 fi
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-echo "Installing for the Windows build: ${missing[*]}"
-sudo=()
-if [[ $(id -u) -ne 0 ]]; then
-  if ! command -v sudo >/dev/null; then
-    echo "These Debian packages are missing and installing them needs root. Run this again as root, or" >&2
-    echo "install sudo, or ask an administrator to run: apt-get install ${missing[*]}" >&2
-    exit 1
-  fi
-  sudo=(sudo)
-fi
-apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+exec bash "$(dirname "$0")/install-packages.sh" "${packages[@]}"

@@ -67,16 +67,10 @@ for _ in $(seq 10); do
 done
 [[ -n $game_up ]] || fail "a click on play started no game: $(shows "$shots/windows_game_start.png" "$data/$lang/right.png" 480 0 160 480)"
 
-# Every cell from the bottom row up; groups fall together, so most sweeps remove many.
-sweep=()
-for row in $(seq 14 -1 0); do
-  for col in $(seq 0 14); do
-    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
-  done
-done
+board_sweep "$window"
 entry_seen=""
 for round in $(seq 1 60); do
-  xdotool "${sweep[@]}"
+  xdotool "${SWEEP[@]}"
   shot windows_game_now
   if [[ $round == 1 ]]; then
     cp "$shots/windows_game_now.png" "$shots/windows_game_board.png"
