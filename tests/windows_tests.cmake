@@ -48,4 +48,4 @@ add_test(NAME e2e_windows_game
                  ${PROJECT_BINARY_DIR}/quz-${PROJECT_VERSION}-windows-x64.zip
          WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 set_tests_properties(e2e_windows_game PROPERTIES ENVIRONMENT "${QUZ_WINDOWS_TEST_ENV}"
-                     LABELS "e2e;windows" TIMEOUT 600 RUN_SERIAL TRUE)
+                     LABELS "e2e;windows" TIMEOUT 900 RUN_SERIAL TRUE)
