@@ -2,7 +2,6 @@
 #include "app/startup.h"
 
 #include <SDL.h>
-#include <SDL_ttf.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +21,7 @@
 #include "net/score_sender.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
+#include "platform/font_library.h"
 #include "platform/frame_limiter.h"
 #include "platform/gamepad.h"
 #include "platform/input.h"
@@ -107,7 +107,7 @@ void ShutDown() {
     CloseGamepads();
     ClosePresentation();
     SDL_Quit();
-    TTF_Quit();
+    StopFontLibrary();
     SDLMikMod_Quit();
     // Last, with the window already gone: a score still on its way gets a short grace, then stays in
     // the outbox for the next start.
@@ -148,14 +148,14 @@ bool StartVideo() {
         SDL_Quit();
         return false;
     }
-    if (TTF_Init() < 0) {
+    if (!StartFontLibrary()) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
         return false;
     }
     InstallQuitSignalHandlers();
     if (!OpenScreen()) {
-        TTF_Quit();
+        StopFontLibrary();
         SDL_Quit();
         return false;
     }

@@ -156,7 +156,7 @@ struct ScoreSender::Shared {
         }
         // An empty outbox leaves no file behind.
         if (text.empty()) {
-            if (remove(path.c_str()) != 0 && errno != ENOENT) {
+            if (RemoveFile(path.c_str()) != 0 && errno != ENOENT) {
                 fprintf(stderr, "%s: cannot remove the empty outbox: %s\n", path.c_str(), strerror(errno));
             }
             return;
