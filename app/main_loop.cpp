@@ -16,8 +16,6 @@ AppModeKind AppMode = AppModeKind::InMenu;
 
 namespace {
 
-SDL_Cursor* blankCursor = nullptr;
-SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
 Menu* currentMenu = nullptr;
 Game* currentGame = nullptr;
 
@@ -85,20 +83,11 @@ void ToggleFullScreen() {
     if (rebuildMenu) {
         currentMenu = CreateMenu();
     }
-    // A blank system cursor avoids a flash of the desktop pointer before the next frame hides it.
-    static Uint8 blank[8] = {};
-    if (blankCursor == nullptr) {
-        systemCursor = SDL_GetCursor();
-        blankCursor = SDL_CreateCursor(blank, blank, 8, 8, 0, 0);
-    }
-    SDL_ShowCursor(1);
-    if (blankCursor != nullptr) {
-        SDL_SetCursor(blankCursor);
-    }
+    // The new mode may have brought the system's pointer back.
+    HideSystemPointer();
 }
 
 bool RunMainLoopFrame() {
-    SDL_ShowCursor(0);
     AdvanceFrameClock(Shared.frameClock, FrameTicks());
     CollectInput(Shared.frameClock.deltaMs);
     // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
@@ -142,12 +131,5 @@ void ReleaseMainLoopObjects() {
     }
     DestroyGame(currentGame);
     currentGame = nullptr;
-    if (blankCursor != nullptr) {
-        if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
-            SDL_SetCursor(systemCursor);
-        }
-        SDL_FreeCursor(blankCursor);
-        blankCursor = nullptr;
-        systemCursor = nullptr;
-    }
+    RestoreSystemPointer();
 }

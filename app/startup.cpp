@@ -201,7 +201,7 @@ int RunQuz(int argc, char** argv) {
         return 1;
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
-    SDL_ShowCursor(0);
+    HideSystemPointer();
     SDL_WM_SetCaption(kWindowCaption, nullptr);
     ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode,
                       configFile.c_str());

@@ -62,6 +62,13 @@ int TakeKeyPresses(InputKey key);
 // Whether the key is down now, as far as the presses and releases seen so far tell.
 bool KeyHeld(InputKey key);
 
+// The game draws its own pointer. The system's is kept shown but blank: a hidden one would make SDL report
+// relative motion in full screen, and a device that points absolutely (a tablet, a touch screen, a virtual
+// machine's or remote desktop's pointer) would then move the drawn pointer away from where it points. Call
+// after every video mode change; RestoreSystemPointer gives the system's own back (shut-down).
+void HideSystemPointer();
+void RestoreSystemPointer();
+
 // Where the pointer is, in Screen pixels.
 void PointerPosition(int& x, int& y);
 // Whether the pointer is over the window (always, in full screen).

@@ -10,6 +10,8 @@
 namespace {
 
 int pointerInsideOverride = -1;
+SDL_Cursor* blankCursor = nullptr;
+SDL_Cursor* systemCursor = nullptr;
 // Events a test fed before SDL's video was up, which would have lost them; they join its queue when the
 // layer next reads it.
 std::vector<SDL_Event> waitingForVideo;
@@ -141,6 +143,33 @@ void ReadSystemInput() {
     while (SDL_PollEvent(&event) != 0) {
         Translate(event);
     }
+}
+
+void HideSystemPointer() {
+    if (blankCursor == nullptr) {
+        static Uint8 blank[8] = {};
+        systemCursor = SDL_GetCursor();
+        blankCursor = SDL_CreateCursor(blank, blank, 8, 8, 0, 0);
+    }
+    if (blankCursor != nullptr) {
+        SDL_SetCursor(blankCursor);
+        SDL_ShowCursor(SDL_ENABLE);
+    } else {
+        SDL_ShowCursor(SDL_DISABLE);  // no blank one to be had: hidden, with relative motion in full screen
+    }
+}
+
+void RestoreSystemPointer() {
+    if (blankCursor == nullptr) {
+        return;
+    }
+    // SDL keeps the cursor in use: the system's goes back before the blank one is freed.
+    if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
+        SDL_SetCursor(systemCursor);
+    }
+    SDL_FreeCursor(blankCursor);
+    blankCursor = nullptr;
+    systemCursor = nullptr;
 }
 
 void PointerPosition(int& x, int& y) {
