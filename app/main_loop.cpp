@@ -3,9 +3,13 @@
 
 #include <SDL.h>
 
+#include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
+#include "app/replay_keeper.h"
 #include "game/game.h"
+#include "app/high_score_table.h"
+#include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
@@ -27,14 +31,27 @@ void RunMenuStep() {
     }
 }
 
+// A new game's seed, and the table it plays against: its score is entered when it beats the lowest entry.
+SessionSettings NewGameSettings() {
+    SessionSettings settings;
+    settings.seed = static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
+    settings.tableFloor = quz::core::TableFloor(HighScoreTable);
+    settings.decorationSeed = ClockSeed(2);
+    return settings;
+}
+
 // A game starts in the first game-mode frame and is torn down in the frame its session ends.
 void RunGameStep() {
     if (currentGame == nullptr) {
-        currentGame = CreateGame();
+        currentGame = CreateGame(NewGameSettings());
     }
     const bool goOn = currentGame->PlayFrame();
+    if (currentGame->TakeNameConfirmed()) {
+        RecordConfirmedName(currentGame->playerName, currentGame->score);
+    }
     AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
     if (!goOn) {
+        KeepGameReplay(*currentGame);
         DestroyGame(currentGame);
         currentGame = nullptr;
     }
@@ -128,6 +145,10 @@ void ReleaseMainLoopObjects() {
     if (currentMenu != nullptr) {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
+    }
+    // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
+    if (currentGame != nullptr) {
+        KeepGameReplay(*currentGame);
     }
     DestroyGame(currentGame);
     currentGame = nullptr;

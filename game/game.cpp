@@ -1,39 +1,34 @@
-// The play session's frame: a fixed list of steps (group search, falling, lines, the end-of-level test,
-// input, the idle penalty, the rolling score, the animations, drawing and the ends of fades; a paused
-// frame keeps only input and drawing),
-// and the transitions between the session's phases. Each step reads the phases through the questions of
-// game.h; only the transitions at the end of this file and in end_of_game.cpp change them.
+// The play session's frame on the screen: the pointer, keys and window events become commands, the rules
+// core steps, its events become sounds, music and the table entry, and what only shows moves on (the
+// message panel, the bonus announcements, the music's volume) before the screen is drawn.
 #include "game/game.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "game/shared_state.h"
 #include "platform/input.h"
 
+using quz::core::Command;
+using quz::core::CommandKind;
+using quz::core::Event;
+using quz::core::EventKind;
+
 namespace {
 
-constexpr float kLineInterval = 200;
-constexpr int32_t kMaxPendingLines = 15;
-constexpr int32_t kSettleFrames = 15;
-constexpr float kFadeOutStart = 255;
-constexpr float kFadeOutEnd = -100;  // black enough to swap what is behind the picture
-constexpr float kRestartFadeStart = -80;
-
-bool IsArrow(InputKey key) {
-    return key == InputKey::Left || key == InputKey::Right || key == InputKey::Up || key == InputKey::Down;
-}
+// The accumulator counts real time in sixtieths of a millisecond, so that a tick is exactly 1000 of them.
+constexpr int32_t kTickUnits = 1000;
+// A tick runs when its time is due within a millisecond: frame times come in whole milliseconds (16, 17,
+// 17 at 60 Hz), and without the slack a 60 Hz display would run no tick in one frame and two in the next.
+// What runs early is owed back, so the rate over time is exact.
+constexpr int32_t kTickDue = kTickUnits - quz::core::kTicksPerSecond;
 
 }  // namespace
 
-Game* CreateGame() {
-    Game* game = new Game();
-    game->rulesRandom.Seed(ClockSeed(1));
-    game->decorationRandom.Seed(ClockSeed(2));
-    game->FillBoard();
+Game* CreateGame(const SessionSettings& settings) {
+    Game* game = new Game(settings);
     game->LoadResources(false);
     return game;
 }
@@ -48,46 +43,56 @@ void DestroyGame(Game* game) {
     delete game;
 }
 
-int32_t Game::FadeStep() const {
-    switch (fadePhase) {
-        case FadePhase::FadeIn:
-            return 1;
-        case FadePhase::Shown:
-            return 0;
-        case FadePhase::FadeOutToNext:
-        case FadePhase::FadeOutToMenu:
-        case FadePhase::FadeOutInPlay:
-            break;
-    }
-    return -1;
-}
-
-// The order matters: the click of HandleEvents removes the group marked by the first step, on the board
-// as gravity and the columns left it; Animate moves the fade that FinishFrame then tests. A paused frame
-// only takes input and draws, so nothing of the game moves on.
+// The session runs as many ticks as the frame's time asks for: one per frame at 60 Hz, one every 2.4
+// frames at 144 Hz, at most six after a stall (the frame clock gives no frame more than 100 ms). A paused
+// session only takes the commands that end its pause, and its time is not ticked: nothing that shows
+// moves on either.
 bool Game::PlayFrame() {
-    if (paused) {
-        HandleEvents();
-        if (!Draw()) {
-            RecoverLostImages();
-        }
-        return FinishFrame();
+    const bool wasPaused = paused;
+    if (script.empty()) {
+        TakeInput();
     }
-    MarkGroupUnderPointer();
-    StepGravity();
-    StepColumns();
-    CountDownLevelMessage();
-    DropPendingLines();
-    TestLevelEnd();
-    FadeAnnouncements();
-    HandleEvents();
-    ApplyIdlePenalty();
-    RollShownScore();
-    Animate();
+    if (!wasPaused) {
+        // Before the ticks, so that an announcement made in this frame shows whole.
+        const double fall = Shared.frameClock.deltaMs / 10.0;
+        doubleTimer -= fall;
+        addLineTimer -= fall;
+        pointsTimer -= fall;
+    }
+    RunTicks();
+    if (!wasPaused) {
+        Animate();
+    }
     if (!Draw()) {
         RecoverLostImages();
     }
-    return FinishFrame();
+    return !Over();
+}
+
+void Game::RunTicks() {
+    if (paused) {
+        FeedScript();
+        Step();
+        PresentEvents();
+        tickAccumulator = 0;
+        return;
+    }
+    tickAccumulator += Shared.frameClock.deltaMs * quz::core::kTicksPerSecond;
+    while (!Over() && tickAccumulator >= kTickDue) {
+        tickAccumulator -= kTickUnits;
+        FeedScript();
+        Step();
+        PresentEvents();
+        if (paused) {
+            tickAccumulator = 0;
+        }
+    }
+}
+
+void Game::FeedScript() {
+    while (scriptNext < script.size() && script[scriptNext].tick <= CurrentTick()) {
+        Apply(script[scriptNext++]);
+    }
 }
 
 void Game::AimPoint(int& x, int& y) const {
@@ -99,115 +104,67 @@ void Game::AimPoint(int& x, int& y) const {
     PointerPosition(x, y);
 }
 
-// Moving the mouse hands the aim back to the pointer.
-void Game::MarkGroupUnderPointer() {
-    if (keyboardAim) {
-        int x = 0;
-        int y = 0;
-        PointerPosition(x, y);
-        if (x != aimMouseX || y != aimMouseY) {
-            keyboardAim = false;
-            arrowRepeats = false;
-        }
-    }
-    MarkAim();
+void Game::Send(CommandKind kind, uint16_t arg) {
+    const Command command{CurrentTick(), kind, arg};
+    recorded.push_back(command);
+    Apply(command);
 }
 
-void Game::MarkAim() {
+void Game::AimAt(uint16_t cell) {
+    if (cell != sentAim) {
+        sentAim = cell;
+        Send(CommandKind::Aim, cell);
+    }
+}
+
+// The aim first, as the pointer stands at the frame's start (moving the mouse hands it back from the
+// keys), then every action of the frame.
+void Game::TakeInput() {
     int x = 0;
     int y = 0;
+    PointerPosition(x, y);
+    if (keyboardAim && (x != aimMouseX || y != aimMouseY)) {
+        keyboardAim = false;
+        arrowRepeats = false;
+    }
     AimPoint(x, y);
-    const int n = MarkGroupAt(x, y);
-    hoverPoints = n * n;
-}
-
-void Game::CountDownLevelMessage() {
-    if (levelPhase == LevelPhase::NameEntry) {
-        nameEntryMs += Shared.frameClock.deltaMs;
-        return;
-    }
-    if (!LevelOver()) {
-        return;
-    }
-    messageDelay -= static_cast<float>(Shared.frameClock.deltaMs);
-    if (InputLive() && messageDelay < 0) {
-        EndLevelMessage();
-    }
-}
-
-// A line drops in every 200 ms while lines are pending, whatever the phase, across level restarts too.
-void Game::DropPendingLines() {
-    if (linesPending == 0) {
-        return;
-    }
-    lineTimer -= static_cast<float>(Shared.frameClock.deltaMs);
-    if (lineTimer < 0) {
-        AddLine();
-        linesPending -= 1;
-        addLineSound.Play();
-        lineTimer = kLineInterval;
-    }
-}
-
-void Game::TestLevelEnd() {
-    if (settleFrames > 0) {
-        --settleFrames;
-        return;
-    }
-    if (LevelOver()) {
-        return;
-    }
-    const BoardOutcome outcome = CheckBoard();
-    if (outcome != BoardOutcome::MovesLeft) {
-        EndLevel(outcome);
-    }
-}
-
-void Game::FadeAnnouncements() {
-    const double fall = Shared.frameClock.deltaMs / 10.0;
-    doubleTimer -= fall;
-    addLineTimer -= fall;
-    pointsTimer -= fall;
-}
-
-// Every action of the frame is taken. Escape and the pause see it first; outside live input, and while
-// the level message holds, the rest is dropped.
-void Game::HandleEvents() {
+    AimAt(CellAt(x, y));
     if (!InputLive() || LevelOver()) {
         arrowRepeats = false;
     }
+    if (levelPhase == LevelPhase::NameEntry) {
+        nameEntryMs += Shared.frameClock.deltaMs;
+    }
     InputAction action;
     while (NextAction(action)) {
-        if (action.kind == InputKind::KeyPress && action.key == InputKey::Escape) {
-            TakeEscape();
-            continue;
-        }
-        if (TakePauseAction(action)) {
-            continue;
-        }
-        if (action.kind == InputKind::Close) {
-            // The close button is never lost: while input is ignored it waits until it counts.
-            closePending = true;
-            continue;
-        }
-        if (!InputLive() || messageDelay > 0) {
-            continue;
-        }
-        if (levelPhase == LevelPhase::NameEntry) {
-            TakeNameKey(action);
-        } else if (action.kind == InputKind::ButtonPress) {
-            RemoveGroup();
-        } else if (action.kind == InputKind::KeyPress) {
-            TakePlayKey(action);
-        }
+        TakeAction(action);
     }
-    // It counts once play resumes: a level's end (its message, the name entry) ends in a fade-out of its
-    // own, to the next level, where it then counts, or to the menu, which is what it asks for anyway.
-    if (closePending && InputLive() && !LevelOver()) {
-        closePending = false;
-        if (fadePhase != FadePhase::FadeOutInPlay) {
-            CloseWindowInPlay();
-        }
+}
+
+// Escape and the pause see an action first; then the close, which the session keeps until it counts;
+// outside live input, and while the level message holds, the rest is dropped. The session judges again
+// when each command may act.
+void Game::TakeAction(const InputAction& action) {
+    if (action.kind == InputKind::KeyPress && action.key == InputKey::Escape) {
+        TakeEscape();
+        return;
+    }
+    if (TakePauseAction(action)) {
+        return;
+    }
+    if (action.kind == InputKind::Close) {
+        Send(CommandKind::Close);
+        return;
+    }
+    if (paused || !InputLive() || messageDelay > 0) {
+        return;
+    }
+    if (levelPhase == LevelPhase::NameEntry) {
+        TakeNameKey(action);
+    } else if (action.kind == InputKind::ButtonPress) {
+        Send(CommandKind::Remove, sentAim);
+    } else if (action.kind == InputKind::KeyPress) {
+        TakePlayKey(action);
     }
 }
 
@@ -215,9 +172,9 @@ void Game::HandleEvents() {
 // it leaves it. Elsewhere (the level message, the name entry, the close's fade-out) it leaves at once.
 void Game::TakeEscape() {
     if (!paused && CanPause()) {
-        Pause();
+        Send(CommandKind::Pause);
     } else if (paused || InputLive()) {
-        StartFadeOut();
+        Send(CommandKind::GiveUp);
     }
 }
 
@@ -228,158 +185,49 @@ bool Game::TakePauseAction(const InputAction& action) {
     const bool focusLost = action.kind == InputKind::FocusLost;
     if (!paused) {
         if ((pauseKey || focusLost) && CanPause()) {
-            Pause();
+            Send(CommandKind::Pause);
             return true;
         }
         return false;
     }
-    if (pauseKey || action.kind == InputKind::ButtonPress) {
-        Resume();
+    if (pauseKey) {
+        Send(CommandKind::Resume);
         return true;
     }
-    if (action.kind == InputKind::Close) {
-        Resume();
-        return false;
+    if (action.kind == InputKind::ButtonPress) {
+        Send(CommandKind::Remove, sentAim);  // a click on the pause screen resumes and removes nothing
+        return true;
     }
-    return true;
+    return action.kind != InputKind::Close;
 }
 
 // Typed characters and Backspace edit the name; Return confirms it once the box has been up long enough.
+// Characters beyond the 16-bit plane never fold to a letter of the name.
 void Game::TakeNameKey(const InputAction& action) {
-    if (action.kind == InputKind::Text) {
-        EditName(static_cast<int>(action.character));
+    if (action.kind == InputKind::Text && action.character <= 0xFFFF) {
+        Send(CommandKind::NameChar, static_cast<uint16_t>(action.character));
     } else if (action.kind == InputKind::KeyPress && action.key == InputKey::Backspace) {
-        EditName(8);
+        Send(CommandKind::Backspace);
     } else if (action.kind == InputKind::KeyPress && action.key == InputKey::Return &&
                nameEntryMs >= kNameConfirmDelayMs) {
-        ConfirmName();
+        Send(CommandKind::Confirm);
     }
 }
 
 void Game::TakePlayKey(const InputAction& action) {
-    if (IsArrow(action.key)) {
+    if (action.key == InputKey::Left || action.key == InputKey::Right || action.key == InputKey::Up ||
+        action.key == InputKey::Down) {
         if (action.repeat && !arrowRepeats) {
             return;
         }
         MoveCursor(action.key);
         arrowRepeats = true;
     } else if (!action.repeat && (action.key == InputKey::Space || action.key == InputKey::Return)) {
-        RemoveGroup();
+        Send(CommandKind::Remove, sentAim);
     }
-}
-
-void Game::ApplyIdlePenalty() {
-    if (LevelOver()) {
-        return;
-    }
-    if (timeLeft >= 0) {
-        timeLeft -= Shared.frameClock.deltaMs;
-        return;
-    }
-    if (score > 0) {
-        timeSound.Play();
-    }
-    score -= 100;
-    levelPoints -= 100;
-    timeLeft = 999;  // the next 100 points go about a second later
-}
-
-// The shown score closes an eighth of a large gap per frame and a small one point by point; the penalty
-// may take the score below 0 for this one step, which the clamp then undoes.
-void Game::RollShownScore() {
-    int32_t shown = shownScore;
-    if (shown < score - 8) {
-        shown += (score - shown) / 8;
-    } else if (shown < score) {
-        shown += 1;
-    }
-    if (shown > score + 8) {
-        shown -= (shown - score) / 8;
-    } else if (shown > score) {
-        shown -= 1;
-    }
-    shownScore = shown < 0 ? 0 : shown;
-    if (score < 0) {
-        score = 0;
-        levelPoints = 0;
-    }
-}
-
-// What moves on screen with time: the message panel slides in at a pixel per millisecond, the fade
-// moves a level per 5 ms and the music follows it.
-void Game::Animate() {
-    if (LevelOver()) {
-        messageX += Shared.frameClock.deltaMs;
-        if (messageX > kMessageRestX) {
-            messageX = kMessageRestX;
-        }
-    }
-    fadeLevel = static_cast<float>(fadeLevel + (FadeStep() * Shared.frameClock.deltaMs) / 5.0);
-    if (fadeLevel < 256) {
-        music.SetVolume(static_cast<int>(fadeLevel * 0.5f));
-    }
-}
-
-// The images lived in video memory that was taken away (a mode switch elsewhere): wait until the display
-// is back and load them again.
-void Game::RecoverLostImages() {
-    fprintf(stderr, "RESTORING GAME\n");
-    SDL_Delay(100);
-    SDL_WaitEvent(nullptr);
-    FreeImages();
-    LoadResources(true);
-}
-
-// The ends of the fades.
-bool Game::FinishFrame() {
-    if (fadeLevel > 255) {
-        FinishFadeIn();
-        return true;
-    }
-    if (fadeLevel <= kFadeOutEnd) {
-        return FinishFadeOut();
-    }
-    return true;
-}
-
-// ---- Transitions -------------------------------------------------------------------------------------
-
-void Game::AddGroupPoints(int32_t points) {
-    if (score <= kScoreCap) {
-        score += points;
-        levelPoints += points;
-    }
-}
-
-void Game::RemoveGroup() {
-    int n = 0;
-    int32_t bonus = kEmptyCell;
-    for (int i = 0; i < kCellCount; ++i) {
-        if (highlight[i] == 0 || cells[i] == kEmptyCell) {
-            continue;
-        }
-        const int32_t value = cells[i];
-        if (value == kDoubleBonus || value == kAddLineBonus || value == kPointsBonus) {
-            bonus = value;
-            doubleTimer = value == kDoubleBonus ? 255 : 0;
-            addLineTimer = value == kAddLineBonus ? 255 : 0;
-            pointsTimer = value == kPointsBonus ? 255 : 0;
-        }
-        cells[i] = kEmptyCell;
-        ++n;
-    }
-    settleFrames = kSettleFrames;
-    if (n == 0) {
-        return;
-    }
-    const int32_t points = n * n;
-    AddGroupPoints(points);
-    timeLeft = 4000;
-    ScoreBonus(bonus, points, n);
 }
 
 // The first arrow takes the cursor from the cell under the pointer, when the pointer is over the board.
-// The group under the cursor is marked at once, so that Space in the same frame removes that one.
 void Game::MoveCursor(InputKey arrow) {
     if (!keyboardAim) {
         PointerPosition(aimMouseX, aimMouseY);
@@ -393,113 +241,109 @@ void Game::MoveCursor(InputKey arrow) {
     const int dy = arrow == InputKey::Up ? -1 : (arrow == InputKey::Down ? 1 : 0);
     cursorColumn = std::clamp(cursorColumn + dx, 0, kBoardSize - 1);
     cursorRow = std::clamp(cursorRow + dy, 0, kBoardSize - 1);
-    MarkAim();
+    AimAt(static_cast<uint16_t>(cursorRow * kBoardSize + cursorColumn));
 }
 
-void Game::Pause() {
-    paused = true;
-    arrowRepeats = false;
+// ---- What the session's events show and sound like ---------------------------------------------------
+
+void Game::PresentEvents() {
+    for (const Event& event : Events()) {
+        switch (event.kind) {
+            case EventKind::GroupRemoved:
+                PresentGroup(event.b);
+                break;
+            case EventKind::PointsBonus:
+                lastBonusKind = event.a == 1000 ? BonusKind::Points1000 : BonusKind::Points500;
+                pointsSound.Play();
+                break;
+            case EventKind::LineDropped:
+                addLineSound.Play();
+                break;
+            case EventKind::IdlePenalty:
+                if (event.a > 0) {
+                    timeSound.Play();
+                }
+                break;
+            case EventKind::LevelWon:
+                PresentLevelEnd();
+                perfectSound.Play();
+                break;
+            case EventKind::LevelLost:
+                PresentLevelEnd();
+                lostSound.Play();
+                break;
+            case EventKind::GameOver:
+                PresentLevelEnd();
+                gameOverSound.Play();
+                nameEntryMs = 0;
+                break;
+            case EventKind::NameConfirmed:
+                PresentNameConfirmed();
+                break;
+            case EventKind::Paused:
+                arrowRepeats = false;
+                break;
+            case EventKind::LevelRestarted:
+                music.Stop();
+                FreeImages();
+                messageX = -400;
+                LoadResources(false);
+                break;
+            case EventKind::Resumed:
+            case EventKind::SessionOver:
+                break;
+        }
+    }
 }
 
-void Game::Resume() {
-    paused = false;
-}
-
-void Game::ScoreBonus(int32_t bonus, int32_t points, int n) {
+void Game::PresentGroup(int32_t bonus) {
+    if (bonus != kEmptyCell) {
+        doubleTimer = bonus == kDoubleBonus ? 255 : 0;
+        addLineTimer = bonus == kAddLineBonus ? 255 : 0;
+        pointsTimer = bonus == kPointsBonus ? 255 : 0;
+    }
     switch (bonus) {
         case kDoubleBonus:
-            AddGroupPoints(points);
             lastBonusKind = BonusKind::Double;
             doubleSound.Play();
             break;
         case kAddLineBonus:
-            // The new count replaces what is still pending.
-            linesPending = static_cast<float>(n + 1 < kMaxPendingLines ? n + 1 : kMaxPendingLines);
             lastBonusKind = BonusKind::AddLine;
             break;
-        case kPointsBonus: {
-            // No cap here: a bonus is paid even above the score cap.
-            const bool thousand = rulesRandom.Next() % 2 == 0;
-            const int32_t extra = thousand ? 1000 : 500;
-            score += extra;
-            levelPoints += extra;
-            lastBonusKind = thousand ? BonusKind::Points1000 : BonusKind::Points500;
-            pointsSound.Play();
-            break;
-        }
+        case kPointsBonus:
+            break;  // its kind and sound come with its points
         default:
             bipSound.Play();
             break;
     }
 }
 
-void Game::EndLevel(BoardOutcome outcome) {
-    messageDelay = 5000;
+void Game::PresentLevelEnd() {
     doubleTimer = addLineTimer = pointsTimer = 0;
     messageX = -400;
-    if (outcome == BoardOutcome::Cleared) {
-        levelPhase = LevelPhase::Won;
-        bonus5000Flag = false;
-        perfectSound.Play();
-        score += 10000;
-        return;
+}
+
+// What moves on screen with time: the message panel slides in at a pixel per millisecond and the music
+// follows the fade.
+void Game::Animate() {
+    if (LevelOver()) {
+        messageX += Shared.frameClock.deltaMs;
+        if (messageX > kMessageRestX) {
+            messageX = kMessageRestX;
+        }
     }
-    bonus5000Flag = levelPoints >= 5000;
-    if (lives > 0) {
-        levelPhase = LevelPhase::Lost;
-        lostSound.Play();
-    } else {
-        StartGameOver();
+    const int32_t fade = FadeLevel();
+    if (fade < 256) {
+        music.SetVolume(fade / 2);
     }
 }
 
-void Game::StartFadeOut() {
-    paused = false;
-    fadePhase = FadePhase::FadeOutToMenu;
-    fadeLevel = kFadeOutStart;
-}
-
-void Game::CloseWindowInPlay() {
-    paused = false;
-    fadePhase = FadePhase::FadeOutInPlay;
-    fadeLevel = kFadeOutStart;
-}
-
-void Game::EndLevelMessage() {
-    fadePhase = QuitRequested() ? FadePhase::FadeOutToMenu : FadePhase::FadeOutToNext;
-    fadeLevel = kFadeOutStart;
-}
-
-void Game::FinishFadeIn() {
-    fadePhase = FadePhase::Shown;
-    fadeLevel = 256;
-}
-
-bool Game::FinishFadeOut() {
-    if (QuitRequested()) {
-        return false;
-    }
-    RestartLevel();
-    return true;
-}
-
-// A new board behind the black screen. Score, lives, level, pending lines and the name are kept.
-void Game::RestartLevel() {
-    if (levelPhase == LevelPhase::Won) {
-        ++level;
-    }
-    if (levelPhase == LevelPhase::Lost) {
-        --lives;
-    }
-    music.Stop();
+// The images lived in video memory that was taken away (a mode switch elsewhere): wait until the display
+// is back and load them again.
+void Game::RecoverLostImages() {
+    fprintf(stderr, "RESTORING GAME\n");
+    SDL_Delay(100);
+    SDL_WaitEvent(nullptr);
     FreeImages();
-    messageDelay = 0;
-    levelPoints = 0;
-    messageX = -400;
-    timeLeft = 10000;
-    levelPhase = LevelPhase::Playing;
-    fadePhase = FadePhase::FadeIn;
-    FillBoard();
-    LoadResources(false);
-    fadeLevel = kRestartFadeStart;
+    LoadResources(true);
 }

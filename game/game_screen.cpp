@@ -99,8 +99,9 @@ void DrawCursorFrame(const Game& game) {
 void DrawPanelNumbers(const Game& game) {
     char text[32];
     // In the last second the 0 blinks off for its lower half.
-    if (game.timeLeft > 999 || (game.timeLeft & 512) != 0) {
-        const int32_t seconds = game.timeLeft / 1000;
+    const int32_t msLeft = quz::core::TicksToMs(game.timeLeft);
+    if (msLeft > 999 || (msLeft & 512) != 0) {
+        const int32_t seconds = msLeft / 1000;
         FormatText(text, sizeof text, "%d", seconds < 0 ? 0 : seconds);
         Numbers(550, 337, text, game.digitsImage);
     }
@@ -247,8 +248,8 @@ bool Game::Draw() const {
         DrawPointer(*this);
         DrawAnnouncements(*this);
     }
-    if (fadeLevel < 256) {
-        DrawWipe(Shared.screen, static_cast<int>(fadeLevel), wipeMap);
+    if (FadeLevel() < 256) {
+        DrawWipe(Shared.screen, FadeLevel(), wipeMap);
     }
     return true;
 }

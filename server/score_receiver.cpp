@@ -14,32 +14,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "server/client_address.h"
+
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr size_t kMaxBatch = 1024;
+// Connections taken per wake-up: a flood of new connections must not push out, before it is read, one
+// accepted a moment earlier.
+constexpr int kAcceptsPerWake = 64;
+// What the kernel holds while the server is busy; it is capped by net.core.somaxconn.
+constexpr int kListenBacklog = 65535;
 
 int64_t NowUnixMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-std::string AddressText(const sockaddr_storage& address) {
-    char text[INET6_ADDRSTRLEN] = "?";
-    if (address.ss_family == AF_INET) {
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(address).sin_addr, text, sizeof text);
-    } else if (address.ss_family == AF_INET6) {
-        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
-        // An IPv4 sender on a dual-stack socket is shown and rate-limited as its IPv4 address.
-        if (IN6_IS_ADDR_V4MAPPED(&v6.sin6_addr)) {
-            inet_ntop(AF_INET, &v6.sin6_addr.s6_addr[12], text, sizeof text);
-        } else {
-            inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
-        }
-    }
-    return text;
 }
 
 // A close that tells the peer its message was not kept: a reset rather than the orderly end.
@@ -54,6 +45,8 @@ void CloseWithReset(int fd) {
 struct ScoreReceiver::Connection {
     uint64_t id = 0;
     std::string peer;
+    std::string key;  // what the per-address limits count by
+    std::list<int>::iterator quietPlace;
     size_t length = 0;
     // One byte more than the longest message, to tell a full message from an oversized one.
     uint8_t bytes[kScoreWireLimit + 1];
@@ -97,11 +90,12 @@ void RateLimiter::Forget(Clock::time_point now) {
 }
 
 ScoreReceiver::ScoreReceiver(ReceiverOptions opts, ScoreStore* store, ServerStats* counters,
-                             RefusalLog* refusalLog)
+                             RefusalLog* refusalLog, StoreHealth* storeHealth)
     : options(std::move(opts)),
       writer(store),
       stats(counters),
       refusals(refusalLog),
+      health(storeHealth),
       limiter(options.ratePerMinute) {
     epollFd = epoll_create1(EPOLL_CLOEXEC);
     wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -127,12 +121,24 @@ bool ScoreReceiver::Listen(std::string* error) {
         *error = std::string("cannot create the event set: ") + strerror(errno);
         return false;
     }
+    if (!OpenListener(error)) {
+        return false;
+    }
+    epoll_event wake = {};
+    wake.events = EPOLLIN;
+    wake.data.fd = wakeFd;
+    epoll_ctl(epollFd, EPOLL_CTL_ADD, wakeFd, &wake);
+    return true;
+}
+
+// Once bound, the same port again: a port chosen by the system stays the one announced.
+bool ScoreReceiver::OpenListener(std::string* error) {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST | AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    std::string port = std::to_string(options.port);
+    std::string port = std::to_string(boundPort != 0 ? boundPort : options.port);
     const char* host = options.bindAddress.empty() ? nullptr : options.bindAddress.c_str();
     if (int rc = getaddrinfo(host, port.c_str(), &hints, &found); rc != 0) {
         *error = "bad listen address " + options.bindAddress + ": " + gai_strerror(rc);
@@ -141,7 +147,7 @@ bool ScoreReceiver::Listen(std::string* error) {
     int fd = socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int on = 1;
     bool ok = fd >= 0 && setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
-              bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, SOMAXCONN) == 0;
+              bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, kListenBacklog) == 0;
     freeaddrinfo(found);
     if (!ok) {
         *error = "cannot listen on " + options.bindAddress + " port " + port + ": " + strerror(errno);
@@ -156,11 +162,36 @@ bool ScoreReceiver::Listen(std::string* error) {
     boundPort = ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(bound).sin6_port
                                                   : reinterpret_cast<sockaddr_in&>(bound).sin_port);
     listenFd = fd;
-    epoll_event wake = {};
-    wake.events = EPOLLIN;
-    wake.data.fd = wakeFd;
-    epoll_ctl(epollFd, EPOLL_CTL_ADD, wakeFd, &wake);
     return true;
+}
+
+void ScoreReceiver::CloseListener() {
+    if (listenFd < 0) {
+        return;
+    }
+    if (accepting) {
+        epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
+        accepting = false;
+    }
+    close(listenFd);
+    listenFd = -1;
+}
+
+void ScoreReceiver::UpdateListening(Clock::time_point now) {
+    std::string reason;
+    bool storable = health == nullptr || health->Healthy(&reason);
+    if (!storable && listenFd >= 0) {
+        LogLine("not taking scores while they cannot be stored: %s", reason.c_str());
+        CloseListener();
+    } else if (storable && listenFd < 0 && now >= listenRetryAt) {
+        std::string error;
+        if (OpenListener(&error)) {
+            LogLine("taking scores again on port %u", boundPort);
+        } else {
+            LogLine("%s; trying again", error.c_str());
+            listenRetryAt = now + std::chrono::seconds(1);
+        }
+    }
 }
 
 void ScoreReceiver::Stop() {
@@ -178,8 +209,10 @@ void ScoreReceiver::UpdateAccepting(Clock::time_point now) {
     if (listenFd < 0) {
         return;
     }
-    bool want = OpenConnections() < static_cast<size_t>(std::max(options.maxConnections, 1)) &&
-                now >= acceptPausedUntil;
+    // While full, a connection being read can still make room; those waiting for the database cannot.
+    bool want =
+        (OpenConnections() < static_cast<size_t>(std::max(options.maxConnections, 1)) || !reading.empty()) &&
+        now >= acceptPausedUntil;
     if (want == accepting) {
         return;
     }
@@ -193,7 +226,11 @@ void ScoreReceiver::UpdateAccepting(Clock::time_point now) {
 
 void ScoreReceiver::Accept() {
     Clock::time_point now = Clock::now();
-    while (OpenConnections() < static_cast<size_t>(std::max(options.maxConnections, 1))) {
+    size_t limit = static_cast<size_t>(std::max(options.maxConnections, 1));
+    for (int taken = 0; taken < kAcceptsPerWake; ++taken) {
+        if (OpenConnections() >= limit && reading.empty()) {
+            return;  // every place waits for the database: the backlog holds the next senders
+        }
         sockaddr_storage address = {};
         socklen_t length = sizeof address;
         int fd =
@@ -207,16 +244,32 @@ void ScoreReceiver::Accept() {
             return;  // EAGAIN: nothing more waiting; other errors concern that one connection
         }
         stats->connections.fetch_add(1);
-        std::string peer = AddressText(address);
-        if (!limiter.Allow(peer, now)) {
+        const auto* from = reinterpret_cast<const sockaddr*>(&address);
+        std::string peer = AddressText(from);
+        std::string key = AddressKey(from);
+        if (options.perAddressConnections > 0) {
+            auto open = perAddress.find(key);
+            if (open != perAddress.end() && open->second >= options.perAddressConnections) {
+                stats->tooManyOpen.fetch_add(1);
+                refusals->Note(peer, "too many connections open from this address");
+                CloseWithReset(fd);
+                continue;
+            }
+        }
+        if (!limiter.Allow(key, now)) {
             stats->rateLimited.fetch_add(1);
             refusals->Note(peer, "too many messages from this address");
+            CloseWithReset(fd);
+            continue;
+        }
+        if (OpenConnections() >= limit && !DropQuietest()) {
             CloseWithReset(fd);
             continue;
         }
         auto connection = std::make_unique<Connection>();
         connection->id = nextId++;
         connection->peer = std::move(peer);
+        connection->key = std::move(key);
         epoll_event event = {};
         event.events = EPOLLIN | EPOLLRDHUP;
         event.data.fd = fd;
@@ -225,13 +278,41 @@ void ScoreReceiver::Accept() {
             continue;
         }
         deadlines.push_back({now + options.readTimeout, fd, connection->id});
+        firstByteDeadlines.push_back({now + options.firstByteTimeout, fd, connection->id});
+        connection->quietPlace = quietOrder.insert(quietOrder.end(), fd);
+        ++perAddress[connection->key];
         reading[fd] = std::move(connection);
+        beingRead.store(reading.size());
     }
 }
 
-void ScoreReceiver::CloseReading(int fd) {
+bool ScoreReceiver::DropQuietest() {
+    if (quietOrder.empty()) {
+        return false;
+    }
+    int fd = quietOrder.front();
+    stats->droppedQuiet.fetch_add(1);
+    refusals->Note(reading[fd]->peer, "a quiet connection closed to make room");
+    CloseReading(fd);
+    return true;
+}
+
+void ScoreReceiver::StopReading(int fd) {
+    auto it = reading.find(fd);
+    if (it == reading.end()) {
+        return;
+    }
     epoll_ctl(epollFd, EPOLL_CTL_DEL, fd, nullptr);
-    reading.erase(fd);
+    quietOrder.erase(it->second->quietPlace);
+    if (auto count = perAddress.find(it->second->key); count != perAddress.end() && --count->second <= 0) {
+        perAddress.erase(count);
+    }
+    reading.erase(it);
+    beingRead.store(reading.size());
+}
+
+void ScoreReceiver::CloseReading(int fd) {
+    StopReading(fd);
     close(fd);
 }
 
@@ -246,6 +327,7 @@ void ScoreReceiver::ReadFrom(int fd) {
             recv(fd, connection.bytes + connection.length, sizeof connection.bytes - connection.length, 0);
         if (got > 0) {
             connection.length += static_cast<size_t>(got);
+            quietOrder.splice(quietOrder.end(), quietOrder, connection.quietPlace);
             if (connection.length > kScoreWireLimit) {
                 stats->refused[static_cast<size_t>(Verdict::kOversized)].fetch_add(1);
                 refusals->Note(connection.peer, VerdictText(Verdict::kOversized));
@@ -280,9 +362,11 @@ void ScoreReceiver::ReadFrom(int fd) {
     }
     Pending pending{{std::move(submission), NowUnixMs(), connection.peer}, fd};
     // Out of the event set but still open: the store thread closes it once the score is committed.
-    epoll_ctl(epollFd, EPOLL_CTL_DEL, fd, nullptr);
-    reading.erase(it);
+    StopReading(fd);
     waitingForStore.fetch_add(1);
+    if (health != nullptr) {
+        health->SetQueued(waitingForStore.load());
+    }
     {
         std::lock_guard lock(queueMutex);
         queue.push_back(std::move(pending));
@@ -290,6 +374,17 @@ void ScoreReceiver::ReadFrom(int fd) {
     queueChanged.notify_one();
 }
 void ScoreReceiver::ExpireDeadlines(Clock::time_point now) {
+    while (!firstByteDeadlines.empty() && firstByteDeadlines.front().at <= now) {
+        Deadline due = firstByteDeadlines.front();
+        firstByteDeadlines.pop_front();
+        auto it = reading.find(due.fd);
+        if (it == reading.end() || it->second->id != due.id || it->second->length > 0) {
+            continue;  // ended, or it has begun its message
+        }
+        stats->silent.fetch_add(1);
+        refusals->Note(it->second->peer, "nothing arrived in time");
+        CloseReading(due.fd);
+    }
     while (!deadlines.empty() && deadlines.front().at <= now) {
         Deadline due = deadlines.front();
         deadlines.pop_front();
@@ -305,21 +400,25 @@ void ScoreReceiver::ExpireDeadlines(Clock::time_point now) {
 
 void ScoreReceiver::Run() {
     storeThread = std::thread([this] { StoreLoop(); });
-    bool stopping = false;
     constexpr int kMaxEvents = 256;
     epoll_event events[kMaxEvents];
     for (;;) {
         Clock::time_point now = Clock::now();
         ExpireDeadlines(now);
+        if (!stopping) {
+            UpdateListening(now);
+        }
         UpdateAccepting(now);
         if (stopping && reading.empty()) {
             break;
         }
         // Sleep until the earliest deadline, a paused accept's retry, or an event.
         int waitMs = 1000;
-        if (!deadlines.empty()) {
-            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadlines.front().at - now).count();
-            waitMs = static_cast<int>(std::clamp<long long>(left, 0, waitMs));
+        for (const std::deque<Deadline>* due : {&deadlines, &firstByteDeadlines}) {
+            if (!due->empty()) {
+                auto left = std::chrono::ceil<std::chrono::milliseconds>(due->front().at - now).count();
+                waitMs = static_cast<int>(std::clamp<long long>(left, 0, waitMs));
+            }
         }
         if (!accepting && listenFd >= 0 && now < acceptPausedUntil) {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(acceptPausedUntil - now).count();
@@ -338,12 +437,7 @@ void ScoreReceiver::Run() {
                 // The store thread also wakes this loop when it frees connection slots.
                 if (stopRequested.load() && !stopping) {
                     stopping = true;
-                    if (accepting) {
-                        epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
-                        accepting = false;
-                    }
-                    close(listenFd);
-                    listenFd = -1;
+                    CloseListener();
                 }
             } else if (fd == listenFd) {
                 Accept();
@@ -374,51 +468,97 @@ void ScoreReceiver::CloseAll(const std::vector<Pending>& batch, bool stored) {
         }
     }
     waitingForStore.fetch_sub(batch.size());
+    if (health != nullptr) {
+        health->SetQueued(waitingForStore.load());
+    }
     // Slots are free again: let the reading loop accept if it had stopped at the limit.
+    Wake();
+}
+
+void ScoreReceiver::Wake() {
     uint64_t one = 1;
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
+}
+
+bool ScoreReceiver::NextBatch(std::vector<Pending>* batch) {
+    std::unique_lock lock(queueMutex);
+    while (queue.empty() && !finishing) {
+        if (queueChanged.wait_for(lock, std::chrono::seconds(1)) == std::cv_status::timeout &&
+            queue.empty() && !finishing) {
+            // Idle: a database that went away, filled up or was deleted shows in the health report and
+            // closes the port before the next sender hands over a score.
+            lock.unlock();
+            bool storable = writer->CheckStorable();
+            if (health != nullptr && health->Checked(storable, writer->LastError())) {
+                if (!storable) {
+                    LogLine("scores cannot be stored: %s", writer->LastError().c_str());
+                }
+                Wake();
+            }
+            lock.lock();
+        }
+    }
+    if (queue.empty()) {
+        return false;  // finishing, and nothing left
+    }
+    size_t take = std::min(queue.size(), kMaxBatch);
+    batch->assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + take));
+    queue.erase(queue.begin(), queue.begin() + take);
+    return true;
 }
 
 void ScoreReceiver::StoreLoop() {
     auto lastComplaint = Clock::time_point{};
     for (;;) {
         std::vector<Pending> batch;
-        {
-            std::unique_lock lock(queueMutex);
-            queueChanged.wait(lock, [this] { return !queue.empty() || finishing; });
-            if (queue.empty()) {
-                return;  // finishing, and nothing left
-            }
-            size_t take = std::min(queue.size(), kMaxBatch);
-            batch.assign(std::make_move_iterator(queue.begin()),
-                         std::make_move_iterator(queue.begin() + take));
-            queue.erase(queue.begin(), queue.begin() + take);
+        if (!NextBatch(&batch)) {
+            return;
         }
-        std::vector<StoredScore> scores;
-        scores.reserve(batch.size());
+        ScoreBatch scores;
+        scores.id = NewBatchId();
+        scores.scores.reserve(batch.size());
         for (const Pending& pending : batch) {
-            scores.push_back(pending.score);
+            scores.scores.push_back(pending.score);
         }
         // Held until the database takes them: their senders stay connected, and at the connection limit
-        // new senders wait in the backlog rather than being told a lie.
+        // new senders wait in the backlog rather than being told a lie. The same id on every attempt
+        // lets the store tell a retry from a new batch.
         for (;;) {
-            if (writer->StoreScores(scores)) {
-                stats->stored.fetch_add(scores.size());
+            Clock::time_point began = Clock::now();
+            bool stored = writer->StoreScores(scores);
+            stats->storeSeconds.Observe(std::chrono::duration<double>(Clock::now() - began).count());
+            if (stored) {
+                if (health != nullptr) {
+                    bool wasHealthy = health->Healthy();
+                    health->Stored(Clock::now() - began);
+                    if (!wasHealthy) {
+                        LogLine("scores are stored again");
+                        Wake();
+                    }
+                }
+                stats->stored.fetch_add(scores.scores.size());
                 CloseAll(batch, true);
                 break;
             }
+            if (health != nullptr) {
+                bool wasHealthy = health->Healthy();
+                health->Failed(writer->LastError());
+                if (wasHealthy) {
+                    Wake();
+                }
+            }
             Clock::time_point now = Clock::now();
             if (now - lastComplaint >= std::chrono::seconds(10)) {
-                LogLine("cannot store %zu scores, will retry: %s", scores.size(),
+                LogLine("cannot store %zu scores, will retry: %s", scores.scores.size(),
                         writer->LastError().c_str());
                 lastComplaint = now;
             }
             std::unique_lock lock(queueMutex);
             if (finishing && now - finishingSince >= options.storeGrace) {
                 lock.unlock();
-                LogLine("shutting down with %zu scores not stored: %s", scores.size(),
+                LogLine("shutting down with %zu scores not stored: %s", scores.scores.size(),
                         writer->LastError().c_str());
-                stats->lost.fetch_add(scores.size());
+                stats->lost.fetch_add(scores.scores.size());
                 CloseAll(batch, false);
                 break;
             }

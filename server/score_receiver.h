@@ -1,10 +1,14 @@
 // The TCP side of the server: takes connections, reads one message from each until the sender's close,
 // checks it and hands valid scores to the store. A connection is closed only after its score is committed,
-// so a sender that waits for the close knows its score is kept.
+// so a sender that waits for the close knows its score is kept; while nothing can be stored, the port is
+// closed, so a sender that does not wait keeps its score too.
 //
 // One thread reads every connection (epoll); a second writes to the database in batches, so one slow
-// commit serves every score that arrived meanwhile. Abuse is bounded: a limit on open connections, a
-// deadline for the whole message from the accept, the game's own size limit, a per-address rate limit.
+// commit serves every score that arrived meanwhile. Abuse is bounded: a limit on open connections and
+// on those from one address (IPv6: one /64), a short deadline for the first byte and one for the whole
+// message from the accept, the game's own size limit, a per-address rate limit. When every place is
+// taken, the connection that has been quiet longest makes room for the new one: a sender that is sending
+// is always the most recent, so holders of idle connections cannot keep it out.
 #pragma once
 
 #include <atomic>
@@ -12,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,11 +27,14 @@
 #include "server/score_parser.h"
 #include "server/score_store.h"
 #include "server/server_log.h"
+#include "server/store_health.h"
 
 struct ReceiverOptions {
     std::string bindAddress = "0.0.0.0";
     uint16_t port = 4242;  // 0 picks a free port
     int maxConnections = 512;
+    int perAddressConnections = 4;  // being read at once from one address or /64; 0 for no limit
+    std::chrono::milliseconds firstByteTimeout{2000};
     std::chrono::milliseconds readTimeout{5000};
     int ratePerMinute = 60;  // messages per address and minute, in bursts of as many; 0 for no limit
     ExpectedSender expected;
@@ -55,7 +63,8 @@ class RateLimiter {
 
 class ScoreReceiver {
   public:
-    ScoreReceiver(ReceiverOptions options, ScoreStore* writer, ServerStats* stats, RefusalLog* refusals);
+    ScoreReceiver(ReceiverOptions options, ScoreStore* writer, ServerStats* stats, RefusalLog* refusals,
+                  StoreHealth* health);
     ~ScoreReceiver();
     ScoreReceiver(const ScoreReceiver&) = delete;
     ScoreReceiver& operator=(const ScoreReceiver&) = delete;
@@ -71,6 +80,10 @@ class ScoreReceiver {
     // From any thread, or a signal handler (it only writes to an eventfd).
     void Stop();
 
+    // From any thread, for /metrics: connections being read, and valid scores waiting for the database.
+    size_t BeingRead() const { return beingRead.load(); }
+    size_t WaitingForStore() const { return waitingForStore.load(); }
+
   private:
     struct Connection;
     struct Pending {
@@ -78,20 +91,33 @@ class ScoreReceiver {
         int fd;
     };
 
+    bool OpenListener(std::string* error);
+    void CloseListener();
+    // While scores cannot be stored the port is closed: a sender then keeps its score for later instead of
+    // handing it to a server that cannot keep it.
+    void UpdateListening(std::chrono::steady_clock::time_point now);
     void Accept();
+    // Closes the connection quiet the longest, to make room; false when none is being read.
+    bool DropQuietest();
     void ReadFrom(int fd);
-    // Ends a connection being read: closed, and out of the event set and the table.
+    // A connection that is no longer read: out of the event set, the table and the counts (not closed).
+    void StopReading(int fd);
+    // Ends a connection being read: StopReading, then closed.
     void CloseReading(int fd);
     void ExpireDeadlines(std::chrono::steady_clock::time_point now);
     void UpdateAccepting(std::chrono::steady_clock::time_point now);
     size_t OpenConnections() const;
     void StoreLoop();
+    // Waits for scores; idle, checks the store once a second. False when finishing with nothing left.
+    bool NextBatch(std::vector<Pending>* batch);
+    void Wake();
     void CloseAll(const std::vector<Pending>& batch, bool stored);
 
     ReceiverOptions options;
     ScoreStore* writer;
     ServerStats* stats;
     RefusalLog* refusals;
+    StoreHealth* health;
     RateLimiter limiter;
 
     int listenFd = -1;
@@ -99,16 +125,23 @@ class ScoreReceiver {
     int wakeFd = -1;
     uint16_t boundPort = 0;
     bool accepting = false;
+    bool stopping = false;
+    std::chrono::steady_clock::time_point listenRetryAt{};
     std::chrono::steady_clock::time_point acceptPausedUntil{};
 
     std::unordered_map<int, std::unique_ptr<Connection>> reading;
-    // Deadlines in accept order; all share one time-out, so the front is always the earliest.
+    // Connections being read from each address key.
+    std::unordered_map<std::string, int> perAddress;
+    // The descriptors being read, the one quiet the longest first.
+    std::list<int> quietOrder;
+    // Deadlines in accept order; each kind shares one time-out, so the front is always the earliest.
     struct Deadline {
         std::chrono::steady_clock::time_point at;
         int fd;
         uint64_t id;  // a closed connection's fd may be reused: the id tells them apart
     };
     std::deque<Deadline> deadlines;
+    std::deque<Deadline> firstByteDeadlines;
     uint64_t nextId = 1;
 
     std::mutex queueMutex;
@@ -118,5 +151,6 @@ class ScoreReceiver {
     std::chrono::steady_clock::time_point finishingSince{};
     std::atomic<bool> stopRequested{false};
     std::atomic<size_t> waitingForStore{0};
+    std::atomic<size_t> beingRead{0};
     std::thread storeThread;
 };

@@ -62,7 +62,7 @@ class GameScreen : public GameSession {
         game->LoadResources(true);
         ASSERT_NE(game->digitsImage, nullptr);
         memset(game->wipeMap, 0, sizeof game->wipeMap);
-        game->fadeLevel = 256;
+        game->SetFadeLevel(256);
         game->fadePhase = FadePhase::Shown;
         FillWithoutMoves(*game);
         Shared.frameClock.totalMs = 0;
@@ -118,7 +118,7 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     game->lives = 3;
     game->level = 12;
     game->levelPoints = 42;
-    game->timeLeft = 10000;
+    game->timeLeft = quz::core::kLevelStartIdleTicks;
     DrawAt(0);
     const int score[] = {0, 0, 1, 2, 3, 4};
     for (int k = 0; k < 6; ++k) {
@@ -177,13 +177,14 @@ TEST_F(GameScreen, KeyboardPlayFramesTheCursorCell) {
     EXPECT_NE(PixelAt(Shared.screen, 160 + 16, 288), light) << "the next cell has no frame";
 }
 
+// The idle timer counts ticks; the panel shows their milliseconds (59 ticks: 983 ms, 31: 516, 30: 500).
 TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
-    for (int32_t left : {999, 512}) {
+    for (int32_t left : {59, 31}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(Digit(0, 550, 337)) << left;
     }
-    for (int32_t left : {511, 0}) {
+    for (int32_t left : {30, 0}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28)) << left;
@@ -191,7 +192,7 @@ TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
     game->timeLeft = -1;  // bit 512 set in two's complement
     DrawAt(0);
     EXPECT_TRUE(Digit(0, 550, 337));
-    game->timeLeft = -600;
+    game->timeLeft = -36;  // -600 ms
     DrawAt(0);
     EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28));
 }
@@ -311,7 +312,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
     if (SDLMikMod_Init(44100, 4096, 4, 3) == 0) {
         GTEST_SKIP() << "no audio layer";
     }
-    game->fadeLevel = -80;
+    game->SetFadeLevel(-80);
     game->fadePhase = FadePhase::FadeIn;
     game->music.volume = 60;
     DrawAt(0, 0);
@@ -321,16 +322,15 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
             ASSERT_EQ(PixelAt(Shared.screen, x, y), 0u) << x << "," << y;
         }
     }
-    // One level per 5 ms; at 256 and above no wipe and the volume is left alone.
-    game->fadeLevel = 250;
+    // At 256 and above no wipe and the volume is left alone; below, the volume is half the level.
+    game->SetFadeLevel(260);
     DrawAt(0, 50);
-    EXPECT_FLOAT_EQ(game->fadeLevel, 260);
     EXPECT_EQ(game->music.volume, 0);
     EXPECT_TRUE(Digit(0, 500, 277));
-    game->fadeLevel = 200;
+    game->SetFadeLevel(200);
     game->fadePhase = FadePhase::Shown;
     DrawAt(0, 50);
-    EXPECT_FLOAT_EQ(game->fadeLevel, 200);
+    EXPECT_EQ(game->FadeLevel(), 200) << "the fade moves with the session's steps, never while drawing";
     EXPECT_EQ(game->music.volume, 100);
     SDLMikMod_Quit();
 }
@@ -339,7 +339,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
 TEST_F(GameScreen, DrawChangesNothingButTheScreen) {
     game->levelPhase = LevelPhase::Won;
     game->messageX = -200;
-    game->fadeLevel = 100;
+    game->SetFadeLevel(100);
     game->fadePhase = FadePhase::FadeOutToNext;
     game->pointsTimer = 50;
     game->hoverPoints = 9;

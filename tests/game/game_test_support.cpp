@@ -1,7 +1,6 @@
 // Shared helpers of the game tests (see game_test_support.h).
 #include "game_test_support.h"
 
-#include "support/sending_off.h"
 
 #include "game/shared_state.h"
 #include "gfx/font.h"
@@ -83,14 +82,20 @@ void GameSession::TearDown() {
 }
 
 bool GameSession::Frame(int deltaMs) {
+    if (deltaMs == kOneTick) {
+        game->tickAccumulator = 0;
+        deltaMs = 17;
+    }
     Shared.frameClock.deltaMs = deltaMs;
     Shared.frameClock.totalMs += deltaMs;
     CollectInput(deltaMs);
-    return game->PlayFrame();
+    const bool goOn = game->PlayFrame();
+    AfterFrame();
+    return goOn;
 }
 
 bool GameSession::FinishFadeIn(int deltaMs) {
-    for (int i = 0; i < 100 && game->fadePhase == FadePhase::FadeIn; ++i) {
+    for (int i = 0; i < 1000 && game->fadePhase == FadePhase::FadeIn; ++i) {
         Frame(deltaMs);
     }
     return game->fadePhase == FadePhase::Shown;
@@ -108,9 +113,3 @@ int GameSession::RunToEnd(int deltaMs, int limit) {
 void GameSession::ClickCell(int column, int row, int button) {
     PushButton(CellCentre(column), CellCentre(row), button);
 }
-
-namespace {
-
-const bool sendingOff = SendingOffByDefault::Install();
-
-}  // namespace

@@ -36,15 +36,20 @@ class GameSession : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // One frame of deltaMs milliseconds, its input collected as the main loop does; the result of
-    // PlayFrame.
-    bool Frame(int deltaMs = 10);
+    // One frame of deltaMs milliseconds, its input collected as the main loop does (the session runs the
+    // ticks that time holds, carrying the rest over); without an argument, a frame of exactly one tick.
+    // The result of PlayFrame.
+    bool Frame(int deltaMs = kOneTick);
+    static constexpr int kOneTick = -1;
     // Runs frames until the session is in play (fade-in over). Returns false if that never happened.
     bool FinishFadeIn(int deltaMs = 100);
     // Runs frames until PlayFrame returns false; the number of frames, or -1 after `limit` frames.
     int RunToEnd(int deltaMs = 100, int limit = 1000);
     // Moves the pointer to a cell and presses a button there.
     void ClickCell(int column, int row, int button = 1);
+
+    // Called after every frame of Frame, as the shell would go on after the game's frame.
+    virtual void AfterFrame() {}
 
     Game* game = nullptr;
 };

@@ -135,16 +135,16 @@ TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
 // Everything that moves with time is set going, then the game is paused for 30 seconds of frames.
 TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     ClickCell(1, 11);  // a removal: blocks above fall, the score starts rolling, the double bonus shows
-    Frame(10);
+    Frame();
     game->linesPending = 3;
-    game->lineTimer = 150;
-    game->timeLeft = 2500;
+    game->lineTimer = 9;
+    game->timeLeft = 150;
     Key(InputKey::P);
     ASSERT_TRUE(game->paused);
 
     struct Snapshot {
         int32_t score, shownScore, levelPoints, timeLeft, settleFrames, messageX;
-        float linesPending, lineTimer, fadeLevel;
+        int32_t linesPending, lineTimer, fadeLevel;
         double doubleTimer;
         std::vector<int32_t> cells;
         bool operator==(const Snapshot&) const = default;
@@ -152,7 +152,7 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     auto take = [&] {
         return Snapshot{
             game->score,    game->shownScore,   game->levelPoints, game->timeLeft,  game->settleFrames,
-            game->messageX, game->linesPending, game->lineTimer,   game->fadeLevel, game->doubleTimer,
+            game->messageX, game->linesPending, game->lineTimer,   game->FadeLevel(), game->doubleTimer,
             Cells()};
     };
     const Snapshot before = take();
@@ -168,8 +168,8 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     EXPECT_FALSE(game->paused);
     EXPECT_TRUE(take() == before);
     Frame(100);
-    EXPECT_EQ(game->timeLeft, before.timeLeft - 100);
-    EXPECT_FLOAT_EQ(game->lineTimer, before.lineTimer - 100);
+    EXPECT_EQ(game->timeLeft, before.timeLeft - 6) << "100 ms: six ticks";
+    EXPECT_EQ(game->lineTimer, before.lineTimer - 6);
     EXPECT_DOUBLE_EQ(game->doubleTimer, before.doubleTimer - 10);
     EXPECT_NE(game->shownScore, before.shownScore);
 }

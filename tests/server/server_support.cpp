@@ -4,12 +4,12 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
-#include <httplib.h>
 #include <libpq-fe.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -29,6 +29,7 @@
 #include <sstream>
 #include <thread>
 
+#include "http_test_client.h"
 #include "net/message.h"
 #include "net/score_message.h"
 
@@ -134,17 +135,10 @@ std::vector<uint8_t> Wire(const std::string& text) {
     return std::vector<uint8_t>(bytes.get(), bytes.get() + text.size() + kChecksumSize);
 }
 
-SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options,
+                         const std::string& from) {
+    int fd = ConnectFrom(from, port);
     if (fd < 0) {
-        return SendOutcome::kNoConnect;
-    }
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
         return SendOutcome::kNoConnect;
     }
     size_t chunks = std::max<size_t>(options.chunks, 1);
@@ -197,6 +191,10 @@ ServerProcess::~ServerProcess() {
     if (!logPath.empty()) {
         unlink(logPath.c_str());
     }
+    if (!stateFolder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(stateFolder, ignored);
+    }
 }
 
 bool ServerProcess::Start(const std::string& database, const std::vector<std::string>& extra) {
@@ -207,9 +205,13 @@ bool ServerProcess::Start(const std::string& database, const std::vector<std::st
     }
     close(fd);
     logPath = path;
-    std::vector<std::string> args = {QUZ_SCORED,  "--bind", "127.0.0.1", "--http-bind",
-                                     "127.0.0.1", "--port", "0",         "--http-port",
-                                     "0",         "--db",   database};
+    char folder[] = "/tmp/quz-scored-state-XXXXXX";
+    if (stateFolder.empty() && mkdtemp(folder) != nullptr) {
+        stateFolder = folder;
+    }
+    std::vector<std::string> args = {QUZ_SCORED, "--bind",      "127.0.0.1",   "--http-bind", "127.0.0.1",
+                                     "--port",   "0",           "--http-port", "0",           "--db",
+                                     database,   "--state-dir", stateFolder};
     args.insert(args.end(), extra.begin(), extra.end());
     pid = Spawn(args, logPath, nullptr, SIGKILL);
     if (pid < 0) {
@@ -253,19 +255,13 @@ std::string ServerProcess::Log() const {
 }
 
 int HttpGet(uint16_t port, const std::string& path, std::string* body, const std::string& acceptLanguage) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5, 0);
-    client.set_read_timeout(10, 0);
-    httplib::Headers headers;
+    std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!acceptLanguage.empty()) {
-        headers.emplace("Accept-Language", acceptLanguage);
+        request += "Accept-Language: " + acceptLanguage + "\r\n";
     }
-    auto result = client.Get(path, headers);
-    if (!result) {
-        return 0;
-    }
-    *body = result->body;
-    return result->status;
+    HttpAnswer answer = RawRequest(port, request + "\r\n");
+    *body = answer.body;
+    return answer.status;
 }
 
 TempFolder::TempFolder() {
@@ -283,7 +279,6 @@ TempFolder::~TempFolder() {
 }
 
 bool PostgresServer::Start() {
-    std::string bin;
     std::error_code ec;
     // The newest installed version of Debian's package.
     for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
@@ -324,6 +319,12 @@ bool PostgresServer::Start() {
         return false;
     }
     port = FreeLoopbackPort();
+    return Resume();
+}
+
+bool PostgresServer::Resume() {
+    const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    std::string log = folder + "/server.log";
     // Only a socket in the folder: nothing listens on the network, and two test runs never meet.
     pid = Spawn({bin + "/postgres", "-D", folder + "/data", "-k", folder, "-h", "", "-p",
                  std::to_string(port), "-F", "-c", "max_connections=40", "-c", "shared_buffers=16MB"},
@@ -361,7 +362,7 @@ std::string PostgresServer::CreateDatabase(const std::string& name) {
     return "postgresql://quz@/" + name + "?host=" + folder + "&port=" + std::to_string(port);
 }
 
-void PostgresServer::Stop() {
+void PostgresServer::Halt() {
     if (pid > 0) {
         // SIGINT: the fast shut-down, which ends the sessions still open.
         kill(pid, SIGINT);
@@ -371,6 +372,10 @@ void PostgresServer::Stop() {
         }
         pid = -1;
     }
+}
+
+void PostgresServer::Stop() {
+    Halt();
     if (!folder.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
@@ -545,4 +550,38 @@ double SendValidMessages(uint16_t port, int clients, int count) {
     plan.valid = count;
     plan.malformed = plan.badChecksum = plan.truncated = plan.oversized = plan.slow = plan.chunked = 0;
     return RunLoad(port, plan).seconds;
+}
+
+bool ReadStoredNames(const std::string& location, std::multiset<std::string>* names, std::string* integrity) {
+    if (location.rfind("postgres", 0) == 0) {
+        PGconn* conn = PQconnectdb(location.c_str());
+        PGresult* result = PQexec(conn, "SELECT name FROM scores");
+        bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
+        for (int i = 0; ok && i < PQntuples(result); ++i) {
+            names->insert(PQgetvalue(result, i, 0));
+        }
+        PQclear(result);
+        PQfinish(conn);
+        *integrity = "ok";
+        return ok;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt* check = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    if (sqlite3_step(check) == SQLITE_ROW) {
+        *integrity = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+    }
+    sqlite3_finalize(check);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM scores", -1, &select, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        names->insert(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return true;
 }
