@@ -28,7 +28,7 @@ enum class InputKind : uint8_t {
     KeyPress,       // key; repeat is set on the held arrow's repeats
     KeyRelease,     // key
     Text,           // character: one typed character (Unicode), never a control code
-    ButtonPress,    // button (1 left, 2 middle, 3 right, 4 and 5 the wheel), x, y
+    ButtonPress,    // button (1 left, 2 middle, 3 right, 4 and 5 a wheel step or a side button), x, y
     ButtonRelease,  // button, x, y
     Close,          // the window's close button
     FocusLost,      // the window lost the keyboard focus or was minimised
@@ -61,13 +61,6 @@ bool NextAction(InputAction& action);
 int TakeKeyPresses(InputKey key);
 // Whether the key is down now, as far as the presses and releases seen so far tell.
 bool KeyHeld(InputKey key);
-
-// The game draws its own pointer. The system's is kept shown but blank: a hidden one would make SDL report
-// relative motion in full screen, and a device that points absolutely (a tablet, a touch screen, a virtual
-// machine's or remote desktop's pointer) would then move the drawn pointer away from where it points. Call
-// after every video mode change; RestoreSystemPointer gives the system's own back (shut-down).
-void HideSystemPointer();
-void RestoreSystemPointer();
 
 // Where the pointer is, in Screen pixels.
 void PointerPosition(int& x, int& y);

@@ -320,8 +320,8 @@ class SqliteStore final : public ScoreStore {
         opening.foundVersion = version;
         SchemaSteps steps = SqliteSchemaSteps();
         for (size_t i = 0; ok && i < steps.count; ++i) {
-            if (steps.steps[i].version > version) {
-                ok = Exec(steps.steps[i].sql);
+            for (const char* sql : steps.steps[i].sql) {
+                ok = ok && (steps.steps[i].version <= version || sql == nullptr || Exec(sql));
             }
         }
         if (!ok || !Exec("COMMIT")) {
