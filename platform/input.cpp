@@ -14,6 +14,7 @@ size_t nextAction = 0;
 std::array<bool, kKeyCount> held = {};
 InputKey repeatKey = InputKey::Other;  // the arrow pressed last, while it stays down
 int32_t repeatDueMs = 0;
+bool repeatArmedNow = false;  // its press came with this frame's input
 
 bool IsArrow(InputKey key) {
     return key == InputKey::Left || key == InputKey::Right || key == InputKey::Up || key == InputKey::Down;
@@ -29,6 +30,7 @@ void AddInputAction(const InputAction& action) {
             if (IsArrow(action.key)) {
                 repeatKey = action.key;
                 repeatDueMs = kArrowFirstRepeatMs;
+                repeatArmedNow = true;
             }
             break;
         case InputKind::KeyRelease:
@@ -52,8 +54,11 @@ void AddInputAction(const InputAction& action) {
 void CollectInput(int32_t elapsedMs) {
     actions.clear();
     nextAction = 0;
+    repeatArmedNow = false;
     ReadSystemInput();
-    if (repeatKey == InputKey::Other) {
+    // The frame that brings the press ran mostly before it: its time does not count towards the wait, or
+    // a short tap on a slow frame would repeat.
+    if (repeatKey == InputKey::Other || repeatArmedNow) {
         return;
     }
     repeatDueMs -= elapsedMs;

@@ -42,16 +42,8 @@ shot kb_resumed
 is_shown "$shots/kb_resumed.png" "$data/$lang/pause.png" 0 0 480 480 0.5 && fail "P did not resume"
 
 # Another window taking the input focus pauses the game too; back in the game, P resumes.
-xeyes -geometry 60x60+700+500 &
-E2E_PIDS+=("$!")
-other=""
-for _ in $(seq 50); do
-  other=$(xdotool search --class xeyes 2>/dev/null | head -1)
-  [[ -n $other ]] && break
-  sleep 0.1
-done
-[[ -n $other ]] || fail "no second window to take the focus"
-xdotool windowfocus "$other"
+open_other_window 60x60+700+500 || fail "no second window to take the focus"
+xdotool windowfocus "$OTHER_WINDOW"
 sleep 0.7
 shot kb_focus_lost
 is_shown "$shots/kb_focus_lost.png" "$data/$lang/pause.png" 0 0 480 480 0.95 || fail "losing the focus did not pause"

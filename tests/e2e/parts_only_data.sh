@@ -91,16 +91,8 @@ grep -q "not available" "$work/stderr" && fail "xx was refused: $(cat "$work/std
 # The focus: another window takes it (the game pauses), then one click on the game resumes it.
 xdotool mousemove --window "$window" 320 270 click 1
 sleep 3
-xeyes -geometry 100x100+650+450 &
-E2E_PIDS+=("$!")
-other=""
-for _ in $(seq 50); do
-  other=$(xdotool search --class xeyes 2>/dev/null | head -1)
-  [[ -n $other ]] && break
-  sleep 0.1
-done
-[[ -n $other ]] || fail "no second window to take the focus"
-xdotool windowfocus "$other"
+open_other_window 100x100+650+450 || fail "no second window to take the focus"
+xdotool windowfocus "$OTHER_WINDOW"
 sleep 0.7
 shot parts_focus_lost
 share=$(plain_share parts_focus_lost)

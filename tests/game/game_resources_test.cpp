@@ -265,6 +265,21 @@ class GeneratedGameData : public ::testing::Test {
         SDLMikMod_Quit();
     }
 
+    // Works in a copy of the generated data/, without the file `missing`, in French; returns the folder
+    // the test started from.
+    static fs::path InCopyWithout(const std::string& name, const char* missing) {
+        fs::path copy = fs::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+        testfiles::RemoveAtExit(copy);
+        fs::remove_all(copy);
+        fs::create_directories(copy);
+        fs::copy("data", copy / "data", fs::copy_options::recursive);
+        fs::remove(copy / missing);
+        fs::path previous = fs::current_path();
+        fs::current_path(copy);
+        CopyText(Shared.languageCode, "fr");
+        return previous;
+    }
+
     static std::vector<SDL_Surface*> Images(GameResources& r) {
         std::vector<SDL_Surface*> images;
         for (const ImageFile& image : kImages) {
@@ -321,15 +336,8 @@ TEST_F(GeneratedGameData, FiftyLevelsOfLoadingDoNotGrowMemory) {
 
 TEST_F(GeneratedGameData, AMissingImageEndsWithStatusOneAndAShortWipeMapOnlyMakesFadesInstant) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    fs::path copy = fs::temp_directory_path() / ("quz-game-data-" + std::to_string(getpid()));
-    testfiles::RemoveAtExit(copy);
-    fs::remove_all(copy);
-    fs::create_directories(copy);
-    fs::copy("data", copy / "data", fs::copy_options::recursive);
-    fs::remove(copy / "data/fr/5000.png");
-    fs::path previous = fs::current_path();
-    fs::current_path(copy);
-    CopyText(Shared.languageCode, "fr");
+    const fs::path previous = InCopyWithout("quz-game-data", "data/fr/5000.png");
+    const fs::path copy = fs::current_path();
     EXPECT_EXIT(GameResources().LoadResources(false), ::testing::ExitedWithCode(1),
                 " Error: 'Cannot Load data/fr/5000.png'");
     fs::copy_file(previous / "data/fr/5000.png", "data/fr/5000.png");
@@ -354,15 +362,8 @@ TEST_F(GeneratedGameData, AMissingImageEndsWithStatusOneAndAShortWipeMapOnlyMake
 // A data folder with only the files the game cannot do without has no pause picture: a game still loads,
 // says once what stands in for it, and loads every level after quietly.
 TEST_F(GeneratedGameData, AMissingPausePictureIsOneLineAndNoStop) {
-    fs::path copy = fs::temp_directory_path() / ("quz-game-nopause-" + std::to_string(getpid()));
-    testfiles::RemoveAtExit(copy);
-    fs::remove_all(copy);
-    fs::create_directories(copy);
-    fs::copy("data", copy / "data", fs::copy_options::recursive);
-    fs::remove(copy / "data/fr/pause.png");
-    fs::path previous = fs::current_path();
-    fs::current_path(copy);
-    CopyText(Shared.languageCode, "fr");
+    const fs::path previous = InCopyWithout("quz-game-nopause", "data/fr/pause.png");
+    const fs::path copy = fs::current_path();
     {
         auto resources = std::make_unique<GameResources>();
         ::testing::internal::CaptureStderr();

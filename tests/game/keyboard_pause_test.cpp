@@ -102,8 +102,8 @@ TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
     InjectKey(InputKey::Right, true);
     Frame();
     EXPECT_EQ(game->cursorColumn, 8);
-    for (int i = 0; i < 23; ++i) {
-        Frame(10);  // 240 ms of the 250 before the first repeat
+    for (int i = 0; i < 24; ++i) {
+        Frame(10);  // 240 ms of the 250 before the first repeat, after the frame that brought the press
     }
     EXPECT_EQ(game->cursorColumn, 8);
     Frame(10);

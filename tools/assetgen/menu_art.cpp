@@ -162,6 +162,21 @@ TextStyle PlainText(int size, Colour colour) {
     return s;
 }
 
+// A framed card centred across the canvas, darkening downwards, for the About screen's pages.
+void PaintCard(Canvas& canvas, float cy, float halfW, float halfH, float opacity) {
+    auto card = [=](float x, float y) { return SdRoundBox(x, y, 320, cy, halfW, halfH, 14); };
+    FillShape(canvas, card, VerticalGradient(cy - halfH, {24, 24, 70}, cy + halfH, {10, 10, 34}), opacity);
+    StrokeShape(canvas, 0, 0, canvas.Width(), canvas.Height(), card, {120, 140, 255}, 2);
+}
+
+// A page's heading in warm gold, its top 26 pixels down.
+TextStyle HeadingStyle(int size) {
+    TextStyle heading = PlainText(size, {255, 200, 60});
+    heading.fill = VerticalGradient(26, {255, 250, 200}, float(26 + size), {255, 150, 30});
+    heading.outlineWidth = 2.5f;
+    return heading;
+}
+
 }  // namespace
 
 void WriteMenuTitle(AssetOutput& out) {
@@ -212,13 +227,8 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
     // Credits: a framed card.
     Canvas credits(640, 229);
     PaintBackdrop(credits, 251);
-    auto card = [](float x, float y) { return SdRoundBox(x, y, 320, 112, 270, 100, 14); };
-    FillShape(credits, card, VerticalGradient(12, {24, 24, 70}, 212, {10, 10, 34}), 0.92f);
-    StrokeShape(credits, 0, 0, 640, 229, card, {120, 140, 255}, 2);
-    TextStyle heading = PlainText(30, {255, 200, 60});
-    heading.fill = VerticalGradient(26, {255, 250, 200}, 56, {255, 150, 30});
-    heading.outlineWidth = 2.5f;
-    DrawWordsCentred(credits, words.credits[0], 320, 42, heading);
+    PaintCard(credits, 112, 270, 100, 0.92f);
+    DrawWordsCentred(credits, words.credits[0], 320, 42, HeadingStyle(30));
     DrawWordsCentred(credits, words.credits[1], 320, 88, PlainText(20, {230, 235, 255}));
     DrawWordsCentred(credits, words.credits[2], 320, 122, PlainText(16, {170, 200, 255}));
     DrawWordsCentred(credits, words.credits[3], 320, 144, PlainText(16, {170, 200, 255}));
@@ -267,13 +277,8 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
 void WriteHowToPlay(AssetOutput& out, const LanguageWords& words) {
     Canvas page(640, 480);
     PaintBackdrop(page, 0);
-    auto card = [](float x, float y) { return SdRoundBox(x, y, 320, 240, 306, 228, 14); };
-    FillShape(page, card, VerticalGradient(12, {24, 24, 70}, 468, {10, 10, 34}), 0.94f);
-    StrokeShape(page, 0, 0, 640, 480, card, {120, 140, 255}, 2);
-    TextStyle heading = PlainText(28, {255, 200, 60});
-    heading.fill = VerticalGradient(26, {255, 250, 200}, 54, {255, 150, 30});
-    heading.outlineWidth = 2.5f;
-    DrawWordsCentred(page, words.howToTitle, 320, 40, heading);
+    PaintCard(page, 240, 306, 228, 0.94f);
+    DrawWordsCentred(page, words.howToTitle, 320, 40, HeadingStyle(28));
 
     constexpr int kTextWidth = 580;
     const Colour body = {230, 235, 255};

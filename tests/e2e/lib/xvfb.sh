@@ -97,3 +97,16 @@ board_sweep() {
     done
   done
 }
+
+# Opens a small second window at geometry $1, to take the focus from the game; its id goes to OTHER_WINDOW.
+open_other_window() {
+  xeyes -geometry "$1" >/dev/null 2>&1 &
+  E2E_PIDS+=("$!")
+  OTHER_WINDOW=""
+  for _ in $(seq 50); do
+    OTHER_WINDOW=$(xdotool search --class xeyes 2>/dev/null | head -1)
+    [[ -n $OTHER_WINDOW ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
