@@ -3,7 +3,8 @@
 
 // What the loop runs in the next frame. Start-up sets it, the menu hands it a choice, a game's end
 // brings the menu back; only app/ reads it.
-enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2 };
+// ShowingReplay: `quz --replay`, a recorded game in place of the menu, until the program quits.
+enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2, ShowingReplay = 3 };
 extern AppModeKind AppMode;
 
 // Runs frames until AppMode is Quit after a frame.
@@ -17,5 +18,7 @@ void ToggleFullScreen();
 void EnsureMenu();
 // The Menu the loop owns, or null.
 struct Menu* CurrentMenu();
-// Releases the Menu or Game the loop still owns (shut-down).
+// Hands the loop a replay to show (it owns it from then on) and sets AppMode to ShowingReplay.
+void ShowReplay(struct ReplayViewer* viewer);
+// Releases the Menu, Game or replay the loop still owns (shut-down).
 void ReleaseMainLoopObjects();

@@ -4,9 +4,9 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libmikmod-dev
+  libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libmikmod-dev
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
-  libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev clang-tidy
+  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-gfx-dev clang-tidy
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
   # util-linux and iproute2 give the test run a loopback of its own (tests/private_loopback.sh).
   util-linux iproute2
