@@ -65,7 +65,7 @@ class EndOfGame : public GameSession {
         game->lives = 0;
         strcpy(game->playerName, "LEFTOVER");
         // A sender of this test alone, its outbox in memory.
-        StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, ""});
+        StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, "", ""});
     }
 
     void TearDown() override {
@@ -314,7 +314,7 @@ TEST_F(EndOfGame, WithServerOffNothingIsSent) {
     LoopbackServer server;
     ASSERT_TRUE(server.Listening());
     scoreServerPort = server.Port();
-    StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), true, ""});
+    StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), true, "", ""});
     ZeroTable();
     EndWithScore(50);
     Type("Di");
