@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include "app/daily_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
 #include "game/game.h"
@@ -30,12 +31,12 @@ void RunMenuStep() {
 }
 
 // A game starts in the first game-mode frame and is torn down in the frame its session ends.
-void RunGameStep() {
+void RunGameStep(AppModeKind mode) {
     if (currentGame == nullptr) {
-        currentGame = CreateGame();
+        currentGame = CreateGame(mode == AppModeKind::InDailyGame ? DailyGameStart() : GameStart{});
     }
     const bool goOn = currentGame->PlayFrame();
-    AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
+    AppMode = goOn ? mode : AppModeKind::InMenu;
     if (!goOn) {
         DestroyGame(currentGame);
         currentGame = nullptr;
@@ -45,8 +46,8 @@ void RunGameStep() {
 void RunModeStep(AppModeKind mode) {
     if (mode == AppModeKind::InMenu) {
         RunMenuStep();
-    } else if (mode == AppModeKind::InGame) {
-        RunGameStep();
+    } else if (mode == AppModeKind::InGame || mode == AppModeKind::InDailyGame) {
+        RunGameStep(mode);
     }
 }
 

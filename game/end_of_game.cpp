@@ -66,7 +66,7 @@ void Game::ConfirmName() {
     RecordHighScore(playerName, score, 0);
     // The score goes out on the sender's thread: nothing here waits on the network.
     SetDefaultScoreSettings();
-    QueueScore(playerName, "NORMAL", score, false);
+    QueueScore(playerName, mode, score, false);
     StartFadeOut();
     // Saving the table takes a moment of disk time; it must not count towards this frame's fade.
     Shared.frameClock.deltaMs = 0;

@@ -13,6 +13,7 @@
 
 #include "game/shared_state.h"
 #include "platform/input.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -32,9 +33,12 @@ bool IsArrow(SDLKey key) {
 
 }  // namespace
 
-Game* CreateGame() {
+Game* CreateGame(const GameStart& start) {
     Game* game = new Game();
-    game->rulesRandom.Seed(ClockSeed(1));
+    // The rules' stream takes 32 bits: both halves of a given seed reach it.
+    game->rulesRandom.Seed(start.clockSeed ? ClockSeed(1)
+                                           : static_cast<uint32_t>(start.seed ^ (start.seed >> 32)));
+    CopyText(game->mode, start.mode);
     game->decorationRandom.Seed(ClockSeed(2));
     game->FillBoard();
     game->LoadResources(false);

@@ -22,6 +22,14 @@ enum class LevelPhase {
     NameEntry,  // moves ran out with no life left and the score goes into the table: the name is typed
 };
 
+// How a game begins: a seed from the clock and the mode "NORMAL", or a given seed and mode (the board of
+// the day's).
+struct GameStart {
+    bool clockSeed = true;
+    uint64_t seed = 0;
+    char mode[40] = "NORMAL";
+};
+
 // Where the picture is going. Input events and Escape count only while Shown or FadeOutInPlay.
 enum class FadePhase {
     FadeIn,         // a level is starting
@@ -45,6 +53,7 @@ struct Game : GameResources, Board {
     float lineTimer = 0;     // ms to the next line while lines are pending
     float messageDelay = 0;  // ms the level-end message stays up
     char playerName[32] = {};
+    char mode[40] = "NORMAL";  // the mode its score is sent with
     int32_t hoverPoints = 0;
     int32_t timeLeft = 10000;  // idle timer, ms
     int32_t score = 0;
@@ -139,6 +148,6 @@ inline constexpr int32_t kScoreCap = 999998;  // group points are added only up 
 inline constexpr int32_t kMessageRestX = 50;  // the message panel stops here, centred over the board
 
 // A new Game with its start values, a filled Board and every resource loaded (music started).
-Game* CreateGame();
+Game* CreateGame(const GameStart& start = GameStart{});
 // Stops the music, frees the images, then the samples (last to first), the music and the Game.
 void DestroyGame(Game* game);

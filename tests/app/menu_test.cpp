@@ -117,16 +117,23 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
         EXPECT_EQ(menuScreen, MenuScreen::FadeOut) << "x " << x;
         EXPECT_EQ(menu_->action, MenuAction::Play) << "x " << x;
     }
-    for (int y : {250, 420}) {
+    for (int y : {250, 441}) {
         ShowButtons();
         Release(320, y);
         EXPECT_EQ(menuScreen, MenuScreen::Main) << "y " << y;
         EXPECT_EQ(menu_->action, MenuAction::None) << "y " << y;
     }
-    EXPECT_EQ(MenuButtonAt(293), 1);
-    EXPECT_EQ(MenuButtonAt(294), 2);
-    EXPECT_EQ(MenuButtonAt(377), 3);
-    EXPECT_EQ(MenuButtonAt(419), 4);
+    ASSERT_EQ(menu_->buttonCount, 5);
+    EXPECT_EQ(MenuButtonAt(menu_, 288), 1);
+    EXPECT_EQ(MenuButtonAt(menu_, 289), 2);
+    EXPECT_EQ(MenuButtonAt(menu_, 364), 3);
+    EXPECT_EQ(MenuButtonAt(menu_, 440), 5);
+    EXPECT_EQ(MenuButtonAt(menu_, 441), 0);
+    const MenuButton order[] = {MenuButton::None,  MenuButton::Play, MenuButton::Daily, MenuButton::Scores,
+                                MenuButton::About, MenuButton::Exit, MenuButton::None};
+    for (int band = 0; band <= 6; ++band) {
+        EXPECT_EQ(MenuButtonOfBand(menu_, band), order[band]) << band;
+    }
 }
 
 TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) {
@@ -137,12 +144,13 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
     Press(SDLK_DOWN);
     EXPECT_EQ(menu_->hoveredButton, 1);
     Press(SDLK_UP);
-    EXPECT_EQ(menu_->hoveredButton, 4);
+    EXPECT_EQ(menu_->hoveredButton, 5);
     Press(SDLK_DOWN);
     EXPECT_EQ(menu_->hoveredButton, 1);
     Press(SDLK_DOWN);
+    Press(SDLK_DOWN);
     Step();
-    EXPECT_EQ(menu_->hoveredButton, 2) << "the pointer has not moved: the keys keep the light";
+    EXPECT_EQ(menu_->hoveredButton, 3) << "the pointer has not moved: the keys keep the light";
     Press(SDLK_RETURN);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
     Press(SDLK_RETURN);  // like a click, it leaves the score screen
@@ -151,7 +159,7 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
 
     // Moving the mouse hands the light back to the pointer, and a click goes by the pointer's band.
     Press(SDLK_DOWN);
-    EXPECT_EQ(menu_->hoveredButton, 3);
+    EXPECT_EQ(menu_->hoveredButton, 4);
     SDL_WarpMouse(320, 260);
     Step();
     EXPECT_EQ(menu_->hoveredButton, 1);
@@ -163,9 +171,60 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
     EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
 }
 
+TEST_F(MenuTest, TheDailyGameIsReachedByKeysAndByClickAndStartsAsADailyGame) {
+    ShowButtons();
+    SDL_WarpMouse(320, 100);
+    Step();
+    Press(SDLK_DOWN);
+    Press(SDLK_DOWN);
+    EXPECT_EQ(MenuButtonOfBand(menu_, menu_->hoveredButton), MenuButton::Daily);
+    Press(SDLK_RETURN);
+    EXPECT_EQ(menu_->action, MenuAction::PlayDaily);
+    EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
+    ShowButtons();
+    Release(320, 300);
+    EXPECT_EQ(menu_->action, MenuAction::PlayDaily);
+    int frames = 0;
+    while (menu_ != nullptr && frames < 200) {
+        Step(50);
+        ++frames;
+    }
+    EXPECT_EQ(AppMode, AppModeKind::InDailyGame);
+}
+
+// A data folder made before the daily game (or one with only the classic pictures) keeps the classic
+// four buttons where they always were, with a line saying why.
+TEST(MenuLayoutTest, WithoutTheDailyPicturesTheMenuKeepsFourButtons) {
+    ASSERT_TRUE(OpenTestScreen());
+    ScratchDirectory scratch;
+    for (const char* name : {"data/mouse.png", "data/font.png", "data/title.png"}) {
+        ScratchDirectory::WriteImage(name, 640, 251);
+    }
+    for (const char* name : {"play", "scores", "about", "exit", "splay", "sscores", "sabout", "sexit",
+                             "copyright", "bottom", "credits", "daily"}) {
+        ScratchDirectory::WriteImage(std::string("data/") + Shared.languageCode + "/" + name + ".png", 640,
+                                     60);
+    }
+    SetErrorsFatal(nullptr);
+    ::testing::internal::CaptureStderr();
+    Menu* menu = CreateMenu();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    SetErrorsFatal(&menuTestFatal);
+    EXPECT_FALSE(ErrorRaised()) << said;
+    EXPECT_NE(said.find("sdaily.png: the menu has no daily game"), std::string::npos) << said;
+    EXPECT_EQ(menu->buttonCount, 4);
+    EXPECT_EQ(MenuButtonAt(menu, 293), 1);
+    EXPECT_EQ(MenuButtonAt(menu, 294), 2);
+    EXPECT_EQ(MenuButtonAt(menu, 419), 4);
+    EXPECT_EQ(MenuButtonAt(menu, 420), 0);
+    EXPECT_EQ(MenuButtonOfBand(menu, 2), MenuButton::Scores);
+    EXPECT_EQ(MenuButtonOfBand(menu, 5), MenuButton::None);
+    ReleaseMenu(menu);
+}
+
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
     ShowButtons();
-    Release(300, 400, SDL_BUTTON_WHEELDOWN);
+    Release(300, 420, SDL_BUTTON_WHEELDOWN);
     ASSERT_NE(menu_, nullptr);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     int frames = 0;
@@ -208,14 +267,14 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
     EXPECT_EQ(menu_->music.volume, 108);
 
     // With a choice remembered, a click no longer leaves the score screen: only Escape does.
-    Release(320, 300);
-    Release(320, 300);
+    Release(320, 340);
+    Release(320, 340);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
     HoldKey(SDLK_ESCAPE, true);
     Step();
     HoldKey(SDLK_ESCAPE, false);
     EXPECT_EQ(menuScreen, MenuScreen::Main);
-    Release(320, 400);  // a new choice replaces the remembered one
+    Release(320, 420);  // a new choice replaces the remembered one
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     ReleaseMenu(menu_);
     menu_ = nullptr;
