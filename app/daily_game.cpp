@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/text.h"
 
 quz::core::CivilDate TodayUtc() {
     const char* forced = getenv("QUZ_TODAY");
@@ -20,14 +19,3 @@ quz::core::CivilDate TodayUtc() {
     return quz::core::CivilFromDays(days.time_since_epoch().count());
 }
 
-GameStart DailyGameStart() {
-    return DailyGameStart(TodayUtc());
-}
-
-GameStart DailyGameStart(const quz::core::CivilDate& date) {
-    GameStart start;
-    start.clockSeed = false;
-    start.seed = quz::core::DailySeed(date);
-    CopyText(start.mode, quz::core::DailyMode(date).c_str());
-    return start;
-}

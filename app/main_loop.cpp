@@ -3,10 +3,14 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
 #include "app/daily_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
 #include "game/game.h"
+#include "game/high_score_table.h"
+#include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
@@ -30,10 +34,28 @@ void RunMenuStep() {
     }
 }
 
+// A new game's seed, and the table it plays against: its score is entered when it beats the lowest entry.
+// The board of the day has the day's seed, and every one of its games is entered (under a name, for
+// the server's board; the player's table keeps only its own games).
+SessionSettings NewGameSettings(const quz::core::CivilDate* day) {
+    const bool daily = day != nullptr;
+    SessionSettings settings;
+    settings.seed = daily ? quz::core::DailySeed(*day)
+                          : static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
+    settings.tableFloor = daily ? INT32_MIN : quz::core::TableFloor(HighScoreTable);
+    settings.decorationSeed = ClockSeed(2);
+    return settings;
+}
+
 // A game starts in the first game-mode frame and is torn down in the frame its session ends.
 void RunGameStep(AppModeKind mode) {
     if (currentGame == nullptr) {
-        currentGame = CreateGame(mode == AppModeKind::InDailyGame ? DailyGameStart() : GameStart{});
+        if (mode == AppModeKind::InDailyGame) {
+            const quz::core::CivilDate today = TodayUtc();
+            currentGame = CreateGame(NewGameSettings(&today), quz::core::DailyMode(today).c_str());
+        } else {
+            currentGame = CreateGame(NewGameSettings(nullptr));
+        }
     }
     const bool goOn = currentGame->PlayFrame();
     AppMode = goOn ? mode : AppModeKind::InMenu;

@@ -17,22 +17,19 @@ namespace {
 // A full board, a lit group under the pointer, the level message in place, an announcement showing and
 // every number on the panel: everything Draw can paint in one frame.
 Game* BusyGame() {
-    Game* game = CreateGame();
-    game->rulesRandom.Seed(7);
-    game->decorationRandom.Seed(7);
-    game->FillBoard();
+    Game* game = CreateGame(SessionSettings{7, 0, 7});
     game->fadePhase = FadePhase::Shown;
-    game->fadeLevel = 256;
+    game->SetFadeLevel(256);
     game->score = game->shownScore = 123456;
     game->levelPoints = 4321;
     game->levelPhase = LevelPhase::Won;
     game->messageX = 50;
-    game->messageDelay = 1e9f;
+    game->messageDelay = 1000000000;
     game->doubleTimer = 255;
     game->lastBonusKind = BonusKind::Points1000;
     game->pointsTimer = 255;
     SDL_WarpMouse(240, 240);
-    game->hoverPoints = game->MarkGroupAt(240, 240);
+    game->hoverPoints = MarkGroupAt(*game, 240, 240);
     Shared.frameClock.totalMs = 256 + 512;  // every blinking item on
     Shared.frameClock.deltaMs = 0;
     return game;
@@ -49,7 +46,7 @@ void BM_DrawBusyBoard(benchmark::State& state) {
         game->wipeMap[i] = static_cast<Uint8>((i * 37) & 0xFF);  // half the blocks under the level
     }
     for (auto _ : state) {
-        game->fadeLevel = wipe ? 128 : 256;
+        game->SetFadeLevel(wipe ? 128 : 256);
         benchmark::DoNotOptimize(game->Draw());
         benchmark::ClobberMemory();
     }

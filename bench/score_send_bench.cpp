@@ -41,12 +41,9 @@ std::unique_ptr<SilentListener> StuckServer() {
 
 // A game at its name entry, the table all zero so any score earns a place.
 Game* GameAtNameEntry() {
-    Game* game = CreateGame();
-    game->rulesRandom.Seed(11);
-    game->decorationRandom.Seed(11);
-    game->FillBoard();
+    Game* game = CreateGame(SessionSettings{11, 0, 11});
     game->fadePhase = FadePhase::Shown;
-    game->fadeLevel = 256;
+    game->SetFadeLevel(256);
     game->levelPhase = LevelPhase::NameEntry;
     game->messageDelay = 0;
     game->score = game->shownScore = 4321;

@@ -131,6 +131,11 @@ constexpr bool ParseDailyMode(std::string_view mode, CivilDate* date) {
     return true;
 }
 
+constexpr bool IsDailyMode(std::string_view mode) {
+    CivilDate date;
+    return ParseDailyMode(mode, &date);
+}
+
 // True for "YYYY-MM-DD" naming a daily date, exactly.
 constexpr bool ParseIsoDate(std::string_view text, CivilDate* date) {
     if (text.size() != 10 || text[4] != '-' || text[7] != '-') {

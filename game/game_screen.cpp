@@ -191,8 +191,8 @@ bool Game::Draw() const {
         DrawPointer(*this);
         DrawAnnouncements(*this);
     }
-    if (fadeLevel < 256) {
-        DrawWipe(Shared.screen, static_cast<int>(fadeLevel), wipeMap);
+    if (FadeLevel() < 256) {
+        DrawWipe(Shared.screen, FadeLevel(), wipeMap);
     }
     return true;
 }

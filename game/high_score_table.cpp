@@ -1,74 +1,13 @@
-// Storage of the high-score table and the placing of a new entry (see high_score_table.h).
+// Storage of the high-score table (see high_score_table.h).
 #include "game/high_score_table.h"
-
-#include <cstring>
-
-#include "platform/text.h"
 
 HighScoreEntries HighScoreTable = {};
 HighScoreEntries SavedHighScoreTable = {};
 
-namespace {
-
-int32_t ReadLittleEndian32(const unsigned char* bytes) {
-    uint32_t value = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                     static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    return static_cast<int32_t>(value);
-}
-
-void WriteLittleEndian32(int32_t value, unsigned char* bytes) {
-    const auto bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<unsigned char>(bits >> (8 * i));
-    }
-}
-
-}  // namespace
-
 bool ScoreQualifies(int32_t score) {
-    for (const HighScoreEntry& entry : HighScoreTable) {
-        if (score > entry.score) {
-            return true;
-        }
-    }
-    return false;
+    return quz::core::ScoreQualifies(HighScoreTable, score);
 }
 
 int InsertHighScore(const char* name, int32_t score, int32_t marked) {
-    return InsertHighScore(HighScoreTable, name, score, marked);
-}
-
-int InsertHighScore(HighScoreEntries& table, const char* name, int32_t score, int32_t marked) {
-    for (int rank = 0; rank < kHighScoreCount; ++rank) {
-        if (table[rank].score < score) {
-            memmove(&table[rank + 1], &table[rank],
-                    sizeof(HighScoreEntry) * static_cast<size_t>(kHighScoreCount - 1 - rank));
-            HighScoreEntry& entry = table[rank];
-            memset(entry.name, 0, sizeof entry.name);
-            CopyText(entry.name, name);
-            entry.score = score;
-            entry.marked = marked;
-            return rank;
-        }
-    }
-    return -1;
-}
-
-// Field by field, so the integers are little-endian in the file whatever the host.
-void EncodeHighScores(const HighScoreEntries& table, unsigned char (&image)[kHighScoreFileSize]) {
-    for (int i = 0; i < kHighScoreCount; ++i) {
-        unsigned char* bytes = image + i * static_cast<int>(sizeof(HighScoreEntry));
-        memcpy(bytes, table[i].name, sizeof table[i].name);
-        WriteLittleEndian32(table[i].score, bytes + 32);
-        WriteLittleEndian32(table[i].marked, bytes + 36);
-    }
-}
-
-void DecodeHighScores(const unsigned char (&image)[kHighScoreFileSize], HighScoreEntries& table) {
-    for (int i = 0; i < kHighScoreCount; ++i) {
-        const unsigned char* bytes = image + i * static_cast<int>(sizeof(HighScoreEntry));
-        memcpy(table[i].name, bytes, sizeof table[i].name);
-        table[i].score = ReadLittleEndian32(bytes + 32);
-        table[i].marked = ReadLittleEndian32(bytes + 36);
-    }
+    return quz::core::InsertHighScore(HighScoreTable, name, score, marked);
 }

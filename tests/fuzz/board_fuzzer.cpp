@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "game/board.h"
-#include "game/game.h"
+#include "core/session.h"
 
 namespace {
 
@@ -82,11 +82,11 @@ BoardOutcome ExpectedOutcome(const Board& board) {
 }
 
 // One frame of the board's motion, with a line dropped in while the add-line bonus has some pending.
-void StepFrame(Game& game) {
+void StepFrame(quz::core::Session& game) {
     game.StepGravity();
     game.StepColumns();
     if (game.linesPending > 0) {
-        game.AddLine();
+        game.AddLine(game.rulesRandom);
         game.linesPending -= 1;
     }
     CheckCells(game);
@@ -94,7 +94,7 @@ void StepFrame(Game& game) {
 
 // Runs frames until nothing moves and no line is pending (blocks fall at most 14 rows, columns close
 // at most 14 places, so this ends quickly), then checks that nothing is left hanging.
-void Settle(Game& game) {
+void Settle(quz::core::Session& game) {
     for (int frame = 0; frame < 200; ++frame) {
         int32_t before[kCellCount];
         memcpy(before, game.cells, sizeof before);
@@ -111,17 +111,14 @@ void Settle(Game& game) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const auto seed = input.ConsumeIntegral<uint32_t>();
-    auto game = std::make_unique<Game>();
-    game->rulesRandom.Seed(seed);
-    game->decorationRandom.Seed(seed ^ 0x5EEDu);
+    auto game = std::make_unique<quz::core::Session>(quz::core::SessionSettings{seed, 0, seed ^ 0x5EEDu});
     game->score = input.ConsumeIntegralInRange<int32_t>(0, 2000000);
-    game->FillBoard();
     CheckDeal(*game);
     int deals = 1;
     for (int clicks = 0; input.remaining_bytes() > 0 && clicks < 300 && deals < 20; ++clicks) {
         const int x = input.ConsumeIntegralInRange(-10, 650);
         const int y = input.ConsumeIntegralInRange(-10, 490);
-        const int n = game->MarkGroupAt(x, y);
+        const int n = MarkGroupAt(*game, x, y);
         int marked = 0;
         int32_t colour = -1;
         for (int i = 0; i < kCellCount; ++i) {
@@ -137,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int32_t before = game->score;
         game->RemoveGroup();
         Check(game->score >= before);
-        Check(n == 0 || before > kScoreCap || game->score >= before + n * n);
+        Check(n == 0 || before > quz::core::kScoreCap || game->score >= before + n * n);
         for (int i = 0; i < kCellCount; ++i) {
             Check(game->highlight[i] == 0 || game->cells[i] == kEmptyCell);
         }

@@ -61,7 +61,7 @@ class GameScreen : public GameSession {
         game->LoadResources(true);
         ASSERT_NE(game->digitsImage, nullptr);
         memset(game->wipeMap, 0, sizeof game->wipeMap);
-        game->fadeLevel = 256;
+        game->SetFadeLevel(256);
         game->fadePhase = FadePhase::Shown;
         FillWithoutMoves(*game);
         Shared.frameClock.totalMs = 0;
@@ -250,7 +250,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
     if (SDLMikMod_Init(44100, 4096, 4, 3) == 0) {
         GTEST_SKIP() << "no audio layer";
     }
-    game->fadeLevel = -80;
+    game->SetFadeLevel(-80);
     game->fadePhase = FadePhase::FadeIn;
     game->music.volume = 60;
     DrawAt(0, 0);
@@ -260,16 +260,15 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
             ASSERT_EQ(PixelAt(Shared.screen, x, y), 0u) << x << "," << y;
         }
     }
-    // One level per 5 ms; at 256 and above no wipe and the volume is left alone.
-    game->fadeLevel = 250;
+    // At 256 and above no wipe and the volume is left alone; below, the volume is half the level.
+    game->SetFadeLevel(260);
     DrawAt(0, 50);
-    EXPECT_FLOAT_EQ(game->fadeLevel, 260);
     EXPECT_EQ(game->music.volume, 0);
     EXPECT_TRUE(Digit(0, 500, 277));
-    game->fadeLevel = 200;
+    game->SetFadeLevel(200);
     game->fadePhase = FadePhase::Shown;
     DrawAt(0, 50);
-    EXPECT_FLOAT_EQ(game->fadeLevel, 200);
+    EXPECT_EQ(game->FadeLevel(), 200) << "the fade moves with the session's steps, never while drawing";
     EXPECT_EQ(game->music.volume, 100);
     SDLMikMod_Quit();
 }
@@ -278,7 +277,7 @@ TEST_F(GameScreen, FadeAtMinus80IsBlackAndSilent) {
 TEST_F(GameScreen, DrawChangesNothingButTheScreen) {
     game->levelPhase = LevelPhase::Won;
     game->messageX = -200;
-    game->fadeLevel = 100;
+    game->SetFadeLevel(100);
     game->fadePhase = FadePhase::FadeOutToNext;
     game->pointsTimer = 50;
     game->hoverPoints = 9;

@@ -152,7 +152,7 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
 
     struct Snapshot {
         int32_t score, shownScore, levelPoints, timeLeft, settleFrames, messageX;
-        float linesPending, lineTimer, fadeLevel;
+        int32_t linesPending, lineTimer, fadeLevel;
         double doubleTimer;
         std::vector<int32_t> cells;
         bool operator==(const Snapshot&) const = default;
@@ -160,7 +160,7 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     auto take = [&] {
         return Snapshot{
             game->score,    game->shownScore,   game->levelPoints, game->timeLeft,  game->settleFrames,
-            game->messageX, game->linesPending, game->lineTimer,   game->fadeLevel, game->doubleTimer,
+            game->messageX, game->linesPending, game->lineTimer,   game->FadeLevel(), game->doubleTimer,
             Cells()};
     };
     const Snapshot before = take();
@@ -177,7 +177,7 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     EXPECT_TRUE(take() == before);
     Frame(100);
     EXPECT_EQ(game->timeLeft, before.timeLeft - 100);
-    EXPECT_FLOAT_EQ(game->lineTimer, before.lineTimer - 100);
+    EXPECT_EQ(game->lineTimer, before.lineTimer - 100);
     EXPECT_DOUBLE_EQ(game->doubleTimer, before.doubleTimer - 10);
     EXPECT_NE(game->shownScore, before.shownScore);
 }

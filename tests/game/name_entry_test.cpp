@@ -77,6 +77,8 @@ class EndOfGame : public GameSession {
     }
 
     void EndWithScore(int32_t score) {
+        // The table a new game would have been given.
+        game->tableFloor = quz::core::TableFloor(HighScoreTable);
         game->score = game->shownScore = score;
         Frame();
         ASSERT_TRUE(game->LevelOver());
@@ -231,7 +233,7 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     Shared.frameClock.deltaMs = 100;
     ASSERT_TRUE(game->PlayFrame());
     EXPECT_EQ(Shared.frameClock.deltaMs, 0) << "the save's time is not counted";
-    EXPECT_EQ(game->fadeLevel, 255) << "this frame's fade did not move";
+    EXPECT_EQ(game->FadeLevel(), 255) << "this frame's fade did not move";
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
     EXPECT_STREQ(game->playerName, "Ann");

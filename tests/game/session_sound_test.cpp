@@ -129,6 +129,7 @@ TEST_F(SessionSounds, LevelEndsHaveTheirSounds) {
     game->levelPhase = LevelPhase::Playing;
     game->lives = 0;
     memset(HighScoreTable, 0, sizeof HighScoreTable);
+    game->tableFloor = 0;
     EXPECT_EQ(After(), Names{"gameOver"});
     EXPECT_EQ(game->levelPhase, LevelPhase::NameEntry);
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "game/high_score_table.h"
+#include "game/random_stream.h"
 #include "game_test_support.h"
 #include "platform/input.h"
 
@@ -15,10 +16,12 @@ void KeepAMove(Game& game, int32_t colour = 3) {
     Put(game, 0, 13, colour);
 }
 
-void HighTable(int32_t lowest) {
+// The table a new game would play against: its lowest score is the session's floor.
+void HighTable(Game& game, int32_t lowest) {
     for (int i = 0; i < kHighScoreCount; ++i) {
         HighScoreTable[i] = HighScoreEntry{"OLD", lowest + 100 * (kHighScoreCount - 1 - i), 0};
     }
+    game.tableFloor = quz::core::TableFloor(HighScoreTable);
 }
 
 // Boards are staged after the fade-in, so that nothing has moved by the time of the first click.
@@ -35,7 +38,7 @@ class PlaySession : public GameSession {
 };
 
 TEST_F(GameSession, StartValues) {
-    EXPECT_EQ(game->fadeLevel, 0);
+    EXPECT_EQ(game->FadeLevel(), 0);
     EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
     EXPECT_EQ(game->FadeStep(), 1);
     EXPECT_FALSE(game->InputLive());
@@ -54,7 +57,7 @@ TEST_F(GameSession, StartValues) {
         ++frames;
     }
     EXPECT_EQ(frames, 13);
-    EXPECT_EQ(game->fadeLevel, 256);
+    EXPECT_EQ(game->FadeLevel(), 256);
     EXPECT_EQ(game->fadePhase, FadePhase::Shown);
     EXPECT_EQ(game->FadeStep(), 0);
 }
@@ -208,7 +211,7 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     // End the level now: lines go on during the message, the fade-out and into the next level.
     game->levelPhase = LevelPhase::Lost;
     game->messageDelay = 5000;
-    float before = game->linesPending;
+    int32_t before = game->linesPending;
     Frame(100);
     Frame(100);
     Frame(100);
@@ -244,7 +247,7 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     Put(*game, 1, 13, kAddLineBonus);
     Put(*game, 1, 12, 2);
     game->fadePhase = FadePhase::Shown;
-    game->fadeLevel = 256;
+    game->SetFadeLevel(256);
     ClickCell(1, 14);
     Frame(100);
     EXPECT_EQ(game->linesPending, 4);
@@ -339,7 +342,7 @@ TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
     EXPECT_EQ(game->score, 10004);
     EXPECT_FALSE(game->LevelOver());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
-    EXPECT_FLOAT_EQ(game->fadeLevel, -80);
+    EXPECT_EQ(game->FadeLevel(), -80);
     EXPECT_EQ(game->timeLeft, 10000);
     EXPECT_EQ(game->messageX, -400);
     EXPECT_EQ(game->CheckBoard(), BoardOutcome::MovesLeft) << "a full new board";
@@ -349,7 +352,7 @@ TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
 }
 
 TEST_F(PlaySession, FourthLostLevelIsTheGameOver) {
-    HighTable(1000000);
+    HighTable(*game, 1000000);
     for (int loss = 1; loss <= 3; ++loss) {
         FillWithoutMoves(*game);
         Frame();
@@ -462,7 +465,7 @@ TEST_F(GameSession, ACloseDuringTheFadeInIsRememberedUntilPlayStarts) {
     EXPECT_TRUE(game->InputLive()) << "play input stays live";
     PushQuit();
     Frame(100);
-    EXPECT_GT(game->fadeLevel, 0) << "a second close does not restart the fade-out";
+    EXPECT_GT(game->FadeLevel(), 0) << "a second close does not restart the fade-out";
     EXPECT_GT(RunToEnd(100), 0);
 }
 

@@ -6,10 +6,12 @@
 #include <cstring>
 #include <vector>
 
-#include "game/board.h"
-#include "game/random_stream.h"
+#include "core/board.h"
+#include "core/random_stream.h"
 
 namespace {
+
+using namespace quz::core;
 
 std::vector<int32_t> Draws(RandomStream stream, int count) {
     std::vector<int32_t> values;
@@ -38,16 +40,16 @@ TEST(RandomStream, ASeedGivesOneSequenceOverTheWholeRange) {
 
 TEST(RandomStream, DecorationNeverChangesTheDeal) {
     Board first;
-    first.rulesRandom.Seed(41);
-    first.decorationRandom.Seed(1);
-    first.FillBoard();
-    first.AddLine();
+    RandomStream rules(41);
+    RandomStream decoration(1);
+    first.Fill(rules, decoration);
+    first.AddLine(rules);
     Board second;
-    second.rulesRandom.Seed(41);
-    second.decorationRandom.Seed(999);
-    second.decorationRandom.Next();
-    second.FillBoard();
-    second.AddLine();
+    RandomStream rulesAgain(41);
+    RandomStream otherDecoration(999);
+    otherDecoration.Next();
+    second.Fill(rulesAgain, otherDecoration);
+    second.AddLine(rulesAgain);
     EXPECT_EQ(memcmp(first.cells, second.cells, sizeof first.cells), 0);
     EXPECT_NE(memcmp(first.phases, second.phases, sizeof first.phases), 0);
 }

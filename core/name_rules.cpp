@@ -1,5 +1,9 @@
-// Folding accented Latin letters to their base letters (see name_letters.h).
-#include "game/name_letters.h"
+// Folding accented Latin letters and editing a name (see name_rules.h).
+#include "core/name_rules.h"
+
+#include <cstring>
+
+namespace quz::core {
 
 namespace {
 
@@ -84,3 +88,35 @@ int FoldToBaseLetters(uint32_t code, char (&letters)[3]) {
     }
     return Give(OtherAccentedLetter(code), letters);
 }
+
+bool IsNameCharacter(char character) {
+    return character != '\0' && strchr(kNameCharacters, character) != nullptr;
+}
+
+// A code is never cut to its low byte, which would turn letters of other alphabets into unrelated Latin
+// letters: accented Latin letters are folded to their base letters, anything else is refused.
+bool AppendNameCharacter(char (&name)[kNameBufferSize], uint32_t code) {
+    char letters[3];
+    const int count = FoldToBaseLetters(code, letters);
+    const size_t length = strnlen(name, kNameBufferSize - 1);
+    // A fold that gives two letters goes in whole or not at all.
+    if (count == 0 || length + static_cast<size_t>(count) > kMaxNameLength) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!IsNameCharacter(letters[i])) {
+            return false;
+        }
+    }
+    memcpy(name + length, letters, static_cast<size_t>(count) + 1);
+    return true;
+}
+
+void EraseNameCharacter(char (&name)[kNameBufferSize]) {
+    const size_t length = strnlen(name, kNameBufferSize - 1);
+    if (length > 0) {
+        name[length - 1] = '\0';
+    }
+}
+
+}  // namespace quz::core

@@ -3,9 +3,21 @@
 
 #include <cstring>
 
-#include "game/high_score_table.h"
+#include "core/high_score_rules.h"
 
 namespace {
+
+using namespace quz::core;
+
+HighScoreEntries HighScoreTable = {};
+
+bool ScoreQualifies(int32_t score) {
+    return quz::core::ScoreQualifies(HighScoreTable, score);
+}
+
+int InsertHighScore(const char* name, int32_t score, int32_t marked) {
+    return quz::core::InsertHighScore(HighScoreTable, name, score, marked);
+}
 
 void FillTable(const int32_t (&scores)[kHighScoreCount]) {
     for (int i = 0; i < kHighScoreCount; ++i) {

@@ -1,7 +1,9 @@
 // The Board's rules (see board.h).
-#include "game/board.h"
+#include "core/board.h"
 
 #include <cstring>
+
+namespace quz::core {
 
 namespace {
 
@@ -20,12 +22,12 @@ bool ColumnEmpty(const int32_t* cells, int column) {
 
 }  // namespace
 
-void Board::FillBoard() {
+void Board::Fill(RandomStream& rules, RandomStream& decoration) {
     for (int row = 0; row < kBoardSize; ++row) {
         for (int column = 0; column < kBoardSize; ++column) {
             int i = CellIndex(column, row);
-            cells[i] = RandomColour(rulesRandom);
-            phases[i] = (decorationRandom.Next() % 20 + column + row) % 20;
+            cells[i] = RandomColour(rules);
+            phases[i] = (decoration.Next() % 20 + column + row) % 20;
         }
     }
     // Three bonuses are promised to the player, so they never share a cell: draw again until all three
@@ -33,8 +35,8 @@ void Board::FillBoard() {
     int position[3];
     do {
         for (int& p : position) {
-            int column = rulesRandom.Next() % kBoardSize;
-            int row = rulesRandom.Next() % kBoardSize;
+            int column = rules.Next() % kBoardSize;
+            int row = rules.Next() % kBoardSize;
             p = CellIndex(column, row);
         }
     } while (position[0] == position[1] || position[0] == position[2] || position[1] == position[2]);
@@ -62,11 +64,9 @@ void Board::ClearMarks() {
     memset(highlight, 0, sizeof highlight);
 }
 
-int Board::MarkGroupAt(int x, int y) {
+int Board::MarkGroupAtCell(int column, int row) {
     ClearMarks();
-    if (x >= 0 && x < kBoardPixels && y >= 0 && y < kBoardPixels) {
-        int column = x / kCellPixels;
-        int row = y / kCellPixels;
+    if (column >= 0 && column < kBoardSize && row >= 0 && row < kBoardSize) {
         int32_t value = cells[CellIndex(column, row)];
         if (value != kEmptyCell) {
             MarkGroup(column, row, value);
@@ -110,11 +110,11 @@ void Board::StepColumns() {
     }
 }
 
-void Board::AddLine() {
+void Board::AddLine(RandomStream& rules) {
     for (int column = 0; column < kBoardSize; ++column) {
         int i = CellIndex(column, 0);
         if (cells[i] == kEmptyCell) {
-            cells[i] = RandomColour(rulesRandom);
+            cells[i] = RandomColour(rules);
         }
     }
 }
@@ -138,3 +138,5 @@ BoardOutcome Board::CheckBoard() const {
     }
     return anyBlock ? BoardOutcome::NoMoves : BoardOutcome::Cleared;
 }
+
+}  // namespace quz::core

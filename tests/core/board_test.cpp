@@ -1,5 +1,6 @@
 // Board rules: groups, falling, closing columns, new lines, the end-of-level test and new boards.
-#include "game/board.h"
+#include "core/board.h"
+#include "core/random_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <cstring>
 
 namespace {
+
+using namespace quz::core;
 
 Board EmptyBoard() {
     return Board{};
@@ -20,10 +23,6 @@ int MarkCount(const Board& board) {
     return n;
 }
 
-int Centre(int cell) {
-    return cell * kCellPixels + 16;
-}
-
 TEST(BoardGroups, BonusJoinsItsColourOnly) {
     Board board = EmptyBoard();
     board.cells[CellIndex(0, 14)] = 1;
@@ -31,12 +30,12 @@ TEST(BoardGroups, BonusJoinsItsColourOnly) {
     board.cells[CellIndex(2, 14)] = 1;
     board.cells[CellIndex(3, 14)] = kAddLineBonus;  // colour 2: not part of the colour-1 group
     board.cells[CellIndex(4, 14)] = 2;
-    EXPECT_EQ(board.MarkGroupAt(Centre(0), Centre(14)), 3);
+    EXPECT_EQ(board.MarkGroupAtCell(0, 14), 3);
     EXPECT_EQ(board.highlight[CellIndex(1, 14)], 1);
     EXPECT_EQ(board.highlight[CellIndex(3, 14)], 0);
     // Starting on the bonus finds the same group.
-    EXPECT_EQ(board.MarkGroupAt(Centre(1), Centre(14)), 3);
-    EXPECT_EQ(board.MarkGroupAt(Centre(3), Centre(14)), 2);
+    EXPECT_EQ(board.MarkGroupAtCell(1, 14), 3);
+    EXPECT_EQ(board.MarkGroupAtCell(3, 14), 2);
 }
 
 TEST(BoardGroups, CornersDoNotJoinAndSinglesLeaveNoMarks) {
@@ -44,12 +43,12 @@ TEST(BoardGroups, CornersDoNotJoinAndSinglesLeaveNoMarks) {
     board.cells[CellIndex(5, 5)] = 2;
     board.cells[CellIndex(6, 6)] = 2;
     board.cells[CellIndex(6, 5)] = 3;
-    EXPECT_EQ(board.MarkGroupAt(Centre(5), Centre(5)), 0);
+    EXPECT_EQ(board.MarkGroupAtCell(5, 5), 0);
     EXPECT_EQ(MarkCount(board), 0);
     // A previous group's marks are gone after a search that finds nothing.
     board.cells[CellIndex(5, 6)] = 2;
-    EXPECT_EQ(board.MarkGroupAt(Centre(5), Centre(5)), 3);
-    EXPECT_EQ(board.MarkGroupAt(Centre(6), Centre(5)), 0);
+    EXPECT_EQ(board.MarkGroupAtCell(5, 5), 3);
+    EXPECT_EQ(board.MarkGroupAtCell(6, 5), 0);
     EXPECT_EQ(MarkCount(board), 0);
 }
 
@@ -58,13 +57,13 @@ TEST(BoardGroups, PointsOffTheBoardOrOnEmptyCellsMarkNothing) {
     for (int32_t& v : board.cells) {
         v = 1;
     }
-    EXPECT_EQ(board.MarkGroupAt(480, 100), 0);
-    EXPECT_EQ(board.MarkGroupAt(100, 480), 0);
-    EXPECT_EQ(board.MarkGroupAt(-1, 100), 0);
+    EXPECT_EQ(board.MarkGroupAtCell(15, 3), 0);
+    EXPECT_EQ(board.MarkGroupAtCell(3, 15), 0);
+    EXPECT_EQ(board.MarkGroupAtCell(-1, 3), 0);
     EXPECT_EQ(MarkCount(board), 0);
-    EXPECT_EQ(board.MarkGroupAt(479, 479), kCellCount);  // the whole board at the deepest recursion
+    EXPECT_EQ(board.MarkGroupAtCell(14, 14), kCellCount);  // the whole board at the deepest recursion
     board.cells[CellIndex(0, 0)] = 0;
-    EXPECT_EQ(board.MarkGroupAt(5, 5), 0);
+    EXPECT_EQ(board.MarkGroupAtCell(0, 0), 0);
 }
 
 TEST(BoardGroups, FollowsAWindingPathInEveryDirection) {
@@ -80,8 +79,8 @@ TEST(BoardGroups, FollowsAWindingPathInEveryDirection) {
     }
     board.cells[CellIndex(9, 11)] = kPointsBonus;  // joins through its colour from inside the bend
     const int n = static_cast<int>(sizeof path / sizeof path[0]) + 1;
-    EXPECT_EQ(board.MarkGroupAt(Centre(10), Centre(11)), n);
-    EXPECT_EQ(board.MarkGroupAt(Centre(14), Centre(14)), n);
+    EXPECT_EQ(board.MarkGroupAtCell(10, 11), n);
+    EXPECT_EQ(board.MarkGroupAtCell(14, 14), n);
     EXPECT_EQ(board.highlight[CellIndex(8, 9)], 1);
     EXPECT_EQ(board.highlight[CellIndex(8, 8)], 0);
 }
@@ -119,7 +118,7 @@ TEST(BoardGravity, MarksTravelWithTheirBlocks) {
     board.cells[CellIndex(1, 2)] = 2;  // above it a block of another colour
     board.cells[CellIndex(1, 3)] = 1;
     board.cells[CellIndex(1, 4)] = 1;  // a falling pair over an empty cell
-    ASSERT_EQ(board.MarkGroupAt(Centre(1), Centre(3)), 2);
+    ASSERT_EQ(board.MarkGroupAtCell(1, 3), 2);
     board.StepGravity();
     EXPECT_EQ(board.highlight[CellIndex(1, 3)], 0) << "the colour-2 block that fell into row 3 is not marked";
     EXPECT_EQ(board.highlight[CellIndex(1, 4)], 1);
@@ -170,8 +169,8 @@ TEST(BoardColumns, TwoEmptyColumnsNeedTwoCalls) {
 TEST(BoardLines, OnlyEmptyTopsGetPlainBlocks) {
     Board board = EmptyBoard();
     board.cells[CellIndex(4, 0)] = kPointsBonus;
-    board.rulesRandom.Seed(7);
-    board.AddLine();
+    RandomStream rules(7);
+    board.AddLine(rules);
     for (int column = 0; column < kBoardSize; ++column) {
         int32_t v = board.cells[CellIndex(column, 0)];
         if (column == 4) {
@@ -186,7 +185,7 @@ TEST(BoardLines, OnlyEmptyTopsGetPlainBlocks) {
     for (int32_t& v : full.cells) {
         v = 2;
     }
-    full.AddLine();
+    full.AddLine(rules);
     for (int32_t v : full.cells) {
         ASSERT_EQ(v, 2);
     }
@@ -229,9 +228,10 @@ TEST(BoardCheck, ThreeOutcomes) {
 TEST(BoardFill, FullBoardWithThreeSeparateBonuses) {
     for (unsigned seed = 0; seed < 400; ++seed) {
         Board board;
-        board.rulesRandom.Seed(seed);
+        RandomStream rules(seed);
+        RandomStream decoration(1);
         board.highlight[7] = 1;
-        board.FillBoard();
+        board.Fill(rules, decoration);
         int bonus[3] = {0, 0, 0};
         for (int i = 0; i < kCellCount; ++i) {
             int32_t v = board.cells[i];
