@@ -33,37 +33,25 @@ unsigned int StartupVideoFlags(bool full) {
     return full ? flags | SDL_FULLSCREEN : flags;
 }
 
-bool FullScreenFromArguments(int argc, char** argv) {
-    return !(argc > 1 && argv[1] != nullptr && strcmp(argv[1], "-windowed") == 0);
-}
-
-InfoRequest InfoRequestFromArguments(int argc, char** argv) {
-    if (argc < 2 || argv[1] == nullptr) {
-        return InfoRequest::None;
-    }
-    if (strcmp(argv[1], "--help") == 0) {
-        return InfoRequest::Help;
-    }
-    if (strcmp(argv[1], "--version") == 0) {
-        return InfoRequest::Version;
-    }
-    return InfoRequest::None;
-}
-
 void PrintInfo(InfoRequest request, FILE* out) {
     if (request == InfoRequest::Version) {
         fprintf(out, "Quz 1.1\n");
         return;
     }
     fprintf(out,
-            "Usage: quz [-windowed | --help | --version]\n"
+            "Usage: quz [-windowed] [--replay FILE [--replay-speed=N]] [--help] [--version]\n"
             "Quz 1.1, a single-player arcade puzzle game: remove groups of blocks of one colour.\n"
             "\n"
-            "  -windowed   play in a 640 by 480 window instead of the full screen\n"
-            "  --help      print this help and exit\n"
-            "  --version   print the version and exit\n"
+            "  -windowed        play in a 640 by 480 window instead of the full screen\n"
+            "  --replay FILE    show a recorded game (a .quzr file) as it was played, then quit;\n"
+            "                   Space pauses, Right doubles the speed, Escape ends it\n"
+            "  --replay-speed=N start the replay N times as fast (1 to 64)\n"
+            "  --help           print this help and exit\n"
+            "  --version        print the version and exit\n"
             "\n"
             "Keys: F12 quits at once, F9 switches between full screen and a window.\n"
+            "Every game is recorded in the replays folder beside the high scores\n"
+            "($XDG_DATA_HOME/quz/replays, ~/.local/share/quz/replays).\n"
             "Settings: quz.ini in the folder the game is started from, else\n"
             "$XDG_CONFIG_HOME/quz/quz.ini (~/.config/quz/quz.ini); [Game] Lang=fr or Lang=en.\n");
 }
@@ -184,15 +172,20 @@ void RunIntroAndLoop() {
 }  // namespace
 
 int RunQuz(int argc, char** argv) {
-    InfoRequest info = InfoRequestFromArguments(argc, argv);
-    if (info != InfoRequest::None) {
-        PrintInfo(info, stdout);
+    CommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.info != InfoRequest::None) {
+        PrintInfo(commandLine.info, stdout);
         return 0;
     }
-    Shared.fullScreen = FullScreenFromArguments(argc, argv);
-    // The player's files belong to the folder the game was started from, which is left below to reach
-    // the data: name them first.
+    if (!commandLine.error.empty()) {
+        fprintf(stderr, "quz: %s (quz --help lists the options)\n", commandLine.error.c_str());
+        return 1;
+    }
+    Shared.fullScreen = !commandLine.windowed;
+    // The player's files, and a replay named on the command line, belong to the folder the game was
+    // started from, which is left below to reach the data: name them first.
     RememberStartFolder();
+    ResolveReplayPath(commandLine);
     std::string configFile = ConfigFilePath();
     std::string scoresFile = StartFolderPath(kScoresFileName);
     std::string tried;

@@ -3,21 +3,18 @@
 
 #include <cstdio>
 
+#include "app/command_line.h"
+
 // The window caption; also the name by which the window is found to set its icon.
 inline constexpr const char kWindowCaption[] = "  -=-  Quz v1.1  -=-   made by the Quz team";
 
 // Video mode flags of start-up: a double-buffered hardware surface, full screen unless windowed.
 unsigned int StartupVideoFlags(bool full);
 
-// Applies the command line to fullScreen: only a first argument of exactly "-windowed" clears it.
-bool FullScreenFromArguments(int argc, char** argv);
-
-// "--help" or "--version" as the first argument asks for information instead of a game.
-enum class InfoRequest { None, Help, Version };
-InfoRequest InfoRequestFromArguments(int argc, char** argv);
 // Writes the usage text or the version line.
 void PrintInfo(InfoRequest request, FILE* out);
 
-// Runs the whole program and returns its exit status: 1 when the data cannot be found, or when SDL, the
-// font library or the video mode cannot start (with one line on stderr saying which), else 0.
+// Runs the whole program and returns its exit status: 1 when the command line cannot be followed, the
+// data cannot be found, a replay to show is refused, or SDL, the font library or the video mode cannot
+// start (with one line on stderr saying which), else 0.
 int RunQuz(int argc, char** argv);

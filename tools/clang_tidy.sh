@@ -17,7 +17,7 @@ if [[ ! -f $database ]]; then
   exit 1
 fi
 files=$(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$database" | sort -u |
-  grep -E "^$src/(core|app|game|gfx|audio|res|net|platform|server|tools)/" || true)
+  grep -E "^$src/(core|replay|app|game|gfx|audio|res|net|platform|server|tools)/" || true)
 if [[ -z $files ]]; then
   echo "no sources of ours in $database" >&2
   exit 1

@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "app_support.h"
 #include "game/shared_state.h"
+#include "platform/data_dir.h"
 #include "platform/frame_limiter.h"
 #include "platform/input.h"
 #include "platform/text.h"
@@ -20,43 +21,68 @@
 
 namespace {
 
-bool FullScreenFor(std::vector<std::string> words) {
+CommandLine Parse(std::vector<std::string> words) {
+    words.insert(words.begin(), "quz");
     std::vector<char*> argv;
     argv.reserve(words.size() + 1);
     for (auto& word : words) {
         argv.push_back(word.data());
     }
     argv.push_back(nullptr);
-    return FullScreenFromArguments(static_cast<int>(words.size()), argv.data());
+    return ParseCommandLine(static_cast<int>(words.size()), argv.data());
 }
 
-TEST(StartupTest, OnlyAnExactFirstWindowedArgumentOpensAWindow) {
-    EXPECT_FALSE(FullScreenFor({"quz", "-windowed"}));
-    EXPECT_FALSE(FullScreenFor({"quz", "-windowed", "extra"}));
-    EXPECT_TRUE(FullScreenFor({"quz"}));
-    EXPECT_TRUE(FullScreenFor({"quz", "-Windowed"}));
-    EXPECT_TRUE(FullScreenFor({"quz", "-windowed2"}));
-    EXPECT_TRUE(FullScreenFor({"quz", "x", "-windowed"}));
+TEST(StartupTest, AnExactWindowedArgumentAnywhereOpensAWindow) {
+    EXPECT_TRUE(Parse({"-windowed"}).windowed);
+    EXPECT_TRUE(Parse({"-windowed", "extra"}).windowed);
+    EXPECT_TRUE(Parse({"x", "-windowed"}).windowed);
+    EXPECT_TRUE(Parse({"--replay", "a.quzr", "-windowed"}).windowed);
+    EXPECT_FALSE(Parse({}).windowed);
+    EXPECT_FALSE(Parse({"-Windowed"}).windowed);
+    EXPECT_FALSE(Parse({"-windowed2"}).windowed);
+    EXPECT_FALSE(Parse({"--replay", "-windowed"}).windowed);  // that is the replay's name
     EXPECT_EQ(StartupVideoFlags(true), 0xD0000001u);
     EXPECT_EQ(StartupVideoFlags(false), 0x50000001u);
 }
 
-TEST(StartupTest, HelpAndVersionAreOnlyReadAsTheFirstArgument) {
-    std::vector<std::string> words[] = {{"quz", "--help"},
-                                        {"quz", "--version", "x"},
-                                        {"quz", "-windowed", "--help"},
-                                        {"quz", "--Help"},
-                                        {"quz"}};
-    const InfoRequest expected[] = {InfoRequest::Help, InfoRequest::Version, InfoRequest::None,
-                                    InfoRequest::None, InfoRequest::None};
-    for (size_t i = 0; i < std::size(words); ++i) {
-        std::vector<char*> argv;
-        for (auto& word : words[i]) {
-            argv.push_back(word.data());
-        }
-        argv.push_back(nullptr);
-        EXPECT_EQ(InfoRequestFromArguments(static_cast<int>(words[i].size()), argv.data()), expected[i]) << i;
+TEST(StartupTest, HelpAndVersionAreReadAnywhere) {
+    EXPECT_EQ(Parse({"--help"}).info, InfoRequest::Help);
+    EXPECT_EQ(Parse({"--version", "x"}).info, InfoRequest::Version);
+    EXPECT_EQ(Parse({"-windowed", "--help"}).info, InfoRequest::Help);
+    EXPECT_EQ(Parse({"--help", "--version"}).info, InfoRequest::Help);
+    EXPECT_EQ(Parse({"--version", "--help"}).info, InfoRequest::Help);
+    EXPECT_EQ(Parse({"--Help"}).info, InfoRequest::None);
+    EXPECT_EQ(Parse({}).info, InfoRequest::None);
+}
+
+TEST(StartupTest, ReplayNameAndSpeedInAnyOrder) {
+    CommandLine line = Parse({"--replay-speed=8", "-windowed", "--replay", "games/best.quzr"});
+    EXPECT_EQ(line.replayPath, "games/best.quzr");
+    EXPECT_EQ(line.replaySpeed, 8);
+    EXPECT_TRUE(line.error.empty());
+    EXPECT_EQ(Parse({"--replay=x.quzr"}).replayPath, "x.quzr");
+    EXPECT_EQ(Parse({"-windowed"}).replaySpeed, 1);
+    for (auto words : std::vector<std::vector<std::string>>{{"--replay"},
+                                                            {"-windowed", "--replay", ""},
+                                                            {"--replay="},
+                                                            {"--replay-speed=0"},
+                                                            {"--replay-speed=65"},
+                                                            {"--replay-speed=2x"},
+                                                            {"--replay-speed="},
+                                                            {"--replay-speed=99999999999999"}}) {
+        EXPECT_FALSE(Parse(words).error.empty()) << words.back();
     }
+}
+
+// Start-up leaves the starting folder for the data's: the replay is named against where the player was.
+TEST(StartupTest, ReplayNameIsResolvedAgainstTheStartingFolder) {
+    CommandLine line = Parse({"--replay", "games/a.quzr"});
+    ResolveReplayPath(line);
+    EXPECT_EQ(line.replayPath, StartFolderPath("games/a.quzr"));
+    EXPECT_EQ(line.replayPath.front(), '/');
+    line = Parse({"--replay", "/tmp/b.quzr"});
+    ResolveReplayPath(line);
+    EXPECT_EQ(line.replayPath, "/tmp/b.quzr");
 }
 
 TEST(FrameClockTest, FirstFrameIsOneAndStallsAreClamped) {
