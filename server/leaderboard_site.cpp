@@ -1,10 +1,7 @@
 // The web side (see leaderboard_site.h).
 #include "server/leaderboard_site.h"
 
-#include <httplib.h>
-
 #include <chrono>
-#include <cstring>
 
 #include "server/leaderboard.h"
 
@@ -18,14 +15,13 @@ int64_t NowUnixMs() {
         .count();
 }
 
-std::string Dump(const nlohmann::json& value) {
-    // Replace rather than throw on bytes that are not UTF-8: a row put in the database by hand may hold them.
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-}
-
-void SendJson(httplib::Response& response, int status, const nlohmann::json& body) {
+HttpResponse Json(int status, const nlohmann::json& body) {
+    HttpResponse response;
     response.status = status;
-    response.set_content(Dump(body), "application/json");
+    response.contentType = "application/json";
+    // Replace rather than throw on bytes that are not UTF-8: a row put in the database by hand may hold them.
+    response.body = body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return response;
 }
 
 // What a request asks for, checked; false with a reason for a 400.
@@ -35,20 +31,20 @@ struct Selection {
     int limit = kMaxRows;
 };
 
-bool ReadSelection(const httplib::Request& request, Selection* selection, std::string* problem) {
-    if (request.has_param("period") && !ParsePeriod(request.get_param_value("period"), &selection->period)) {
+bool ReadSelection(const HttpRequest& request, Selection* selection, std::string* problem) {
+    if (request.HasParam("period") && !ParsePeriod(request.Param("period"), &selection->period)) {
         *problem = "period must be today, week or all";
         return false;
     }
-    if (request.has_param("mode")) {
-        selection->mode = request.get_param_value("mode");
+    if (request.HasParam("mode")) {
+        selection->mode = request.Param("mode");
         if (!IsPrintableText(selection->mode, kMaxModeLength)) {
             *problem = "mode must be 1 to 31 printable ASCII characters";
             return false;
         }
     }
-    if (request.has_param("limit")) {
-        std::string text = request.get_param_value("limit");
+    if (request.HasParam("limit")) {
+        std::string text = request.Param("limit");
         int value = 0;
         bool digits = !text.empty() && text.size() <= 3;
         for (char c : text) {
@@ -64,135 +60,122 @@ bool ReadSelection(const httplib::Request& request, Selection* selection, std::s
     return true;
 }
 
-void SetCommonHeaders(httplib::Response& response) {
-    // The page has no script and loads nothing: should a name ever slip through unescaped, the browser
-    // still runs nothing.
-    response.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
-    response.set_header("X-Content-Type-Options", "nosniff");
-    response.set_header("Referrer-Policy", "no-referrer");
-    response.set_header("Cache-Control", "no-cache");
-}
-
 }  // namespace
 
-LeaderboardSite::LeaderboardSite(SiteOptions opts, ScoreStore* store, const ServerStats* counters)
-    : options(std::move(opts)), reader(store), stats(counters), server(std::make_unique<httplib::Server>()) {
-    int threads = std::max(options.threads, 1);
-    server->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
-    server->set_read_timeout(5, 0);
-    server->set_write_timeout(5, 0);
-    server->set_keep_alive_max_count(20);
-    server->set_keep_alive_timeout(5);
-    server->set_payload_max_length(4096);
+LeaderboardSite::LeaderboardSite(HttpOptions options, ScoreStore* store, const ServerStats* counters,
+                                 const MetricRegistry* registry)
+    : reader(store), stats(counters), metrics(registry), http(std::move(options)) {
     Routes();
 }
 
-LeaderboardSite::~LeaderboardSite() = default;
-
 bool LeaderboardSite::Listen(std::string* error) {
-    int port = options.port == 0
-                   ? server->bind_to_any_port(options.bindAddress)
-                   : (server->bind_to_port(options.bindAddress, options.port) ? options.port : -1);
-    if (port <= 0) {
-        *error = "cannot listen for the web on " + options.bindAddress + " port " +
-                 std::to_string(options.port) + ": " + strerror(errno);
-        return false;
-    }
-    boundPort = static_cast<uint16_t>(port);
-    return true;
-}
-
-void LeaderboardSite::Run() {
-    server->listen_after_bind();
+    return http.Start(error);
 }
 
 void LeaderboardSite::Stop() {
-    server->stop();
+    http.Stop();
 }
 
 void LeaderboardSite::Routes() {
-    auto query = [this](const Selection& selection, std::vector<LeaderRow>* rows, int64_t nowMs) {
-        LeaderQuery q;
-        q.mode = selection.mode;
-        q.sinceMs = PeriodStartMs(selection.period, nowMs);
-        q.limit = selection.limit;
+    http.Route("GET", "/", [this](const HttpRequest& request) { return Page(request); });
+    http.Route("GET", "/api/scores", [this](const HttpRequest& request) { return Scores(request); });
+    http.Route("GET", "/healthz", [this](const HttpRequest& request) { return Health(request); });
+    http.Route("GET", "/metrics", [this](const HttpRequest&) {
+        HttpResponse response;
+        response.contentType = "text/plain; version=0.0.4; charset=utf-8";
+        response.body = metrics != nullptr ? metrics->Render() : "";
+        return response;
+    });
+}
+
+HttpResponse LeaderboardSite::Page(const HttpRequest& request) {
+    Selection selection;
+    std::string problem;
+    PageView view;
+    view.language = PickLanguage(request.Header("Accept-Language"));
+    if (request.HasParam("lang")) {
+        std::string lang = request.Param("lang");
+        if (lang == "en" || lang == "fr") {
+            view.language = lang == "en" ? Language::kEnglish : Language::kFrench;
+            view.languageChosen = true;
+        }
+    }
+    if (!ReadSelection(request, &selection, &problem)) {
+        return HttpResponse::Text(400, EscapeHtml(problem) + "\n");
+    }
+    view.period = selection.period;
+    view.mode = selection.mode;
+    view.nowMs = NowUnixMs();
+    LeaderQuery query;
+    query.mode = selection.mode;
+    query.sinceMs = PeriodStartMs(selection.period, view.nowMs);
+    query.limit = selection.limit;
+    bool read;
+    {
         std::lock_guard lock(readerMutex);
-        return reader->Leaderboard(q, rows);
-    };
-
-    server->Get("/", [this, query](const httplib::Request& request, httplib::Response& response) {
-        SetCommonHeaders(response);
-        Selection selection;
-        std::string problem;
-        PageView view;
-        view.language = PickLanguage(request.get_header_value("Accept-Language"));
-        if (request.has_param("lang")) {
-            std::string lang = request.get_param_value("lang");
-            if (lang == "en" || lang == "fr") {
-                view.language = lang == "en" ? Language::kEnglish : Language::kFrench;
-                view.languageChosen = true;
-            }
-        }
-        if (!ReadSelection(request, &selection, &problem)) {
-            response.status = 400;
-            response.set_content(EscapeHtml(problem) + "\n", "text/plain; charset=utf-8");
-            return;
-        }
-        view.period = selection.period;
-        view.mode = selection.mode;
-        view.nowMs = NowUnixMs();
-        if (!query(selection, &view.rows, view.nowMs)) {
-            response.status = 503;
-            response.set_content("The scores cannot be read right now.\n", "text/plain; charset=utf-8");
+        read = reader->Leaderboard(query, &view.rows);
+        if (!read) {
             LogLine("cannot read the leaderboard: %s", reader->LastError().c_str());
-            return;
         }
-        response.set_header("Vary", "Accept-Language");
-        response.set_content(RenderLeaderboardPage(view), "text/html; charset=utf-8");
-    });
+    }
+    if (!read) {
+        return HttpResponse::Text(503, "The scores cannot be read right now.\n");
+    }
+    HttpResponse response;
+    response.contentType = "text/html; charset=utf-8";
+    response.headers.emplace_back("Vary", "Accept-Language");
+    response.body = RenderLeaderboardPage(view);
+    return response;
+}
 
-    server->Get("/api/scores", [this, query](const httplib::Request& request, httplib::Response& response) {
-        SetCommonHeaders(response);
-        Selection selection;
-        std::string problem;
-        if (!ReadSelection(request, &selection, &problem)) {
-            SendJson(response, 400, {{"error", problem}});
-            return;
-        }
-        std::vector<LeaderRow> rows;
-        if (!query(selection, &rows, NowUnixMs())) {
+HttpResponse LeaderboardSite::Scores(const HttpRequest& request) {
+    Selection selection;
+    std::string problem;
+    if (!ReadSelection(request, &selection, &problem)) {
+        return Json(400, {{"error", problem}});
+    }
+    LeaderQuery query;
+    query.mode = selection.mode;
+    query.sinceMs = PeriodStartMs(selection.period, NowUnixMs());
+    query.limit = selection.limit;
+    std::vector<LeaderRow> rows;
+    bool read;
+    {
+        std::lock_guard lock(readerMutex);
+        read = reader->Leaderboard(query, &rows);
+        if (!read) {
             LogLine("cannot read the leaderboard: %s", reader->LastError().c_str());
-            SendJson(response, 503, {{"error", "the scores cannot be read right now"}});
-            return;
         }
-        SendJson(response, 200, LeaderboardJson(selection.period, selection.mode, rows));
-    });
+    }
+    if (!read) {
+        return Json(503, {{"error", "the scores cannot be read right now"}});
+    }
+    return Json(200, LeaderboardJson(selection.period, selection.mode, rows));
+}
 
-    server->Get("/healthz", [this](const httplib::Request&, httplib::Response& response) {
-        SetCommonHeaders(response);
-        int64_t count = 0;
-        bool ok;
-        {
-            std::lock_guard lock(readerMutex);
-            ok = reader->CountScores(&count);
-        }
-        nlohmann::json refused = nlohmann::json::object();
-        for (size_t i = 1; i < kVerdictCount; ++i) {
-            refused[VerdictKey(static_cast<Verdict>(i))] = stats->refused[i].load();
-        }
-        refused["timed_out"] = stats->timedOut.load();
-        refused["rate_limited"] = stats->rateLimited.load();
-        refused["reset"] = stats->broken.load();
-        nlohmann::json body = {{"status", ok ? "ok" : "database unavailable"},
-                               {"database", reader->Kind()},
-                               {"connections", stats->connections.load()},
-                               {"stored", stats->stored.load()},
-                               {"refused_total", stats->RefusedTotal()},
-                               {"refused", refused},
-                               {"lost", stats->lost.load()}};
-        if (ok) {
-            body["scores_in_database"] = count;
-        }
-        SendJson(response, ok ? 200 : 503, body);
-    });
+HttpResponse LeaderboardSite::Health(const HttpRequest&) {
+    int64_t count = 0;
+    bool ok;
+    {
+        std::lock_guard lock(readerMutex);
+        ok = reader->CountScores(&count);
+    }
+    nlohmann::json refused = nlohmann::json::object();
+    for (size_t i = 1; i < kVerdictCount; ++i) {
+        refused[VerdictKey(static_cast<Verdict>(i))] = stats->refused[i].load();
+    }
+    refused["timed_out"] = stats->timedOut.load();
+    refused["rate_limited"] = stats->rateLimited.load();
+    refused["reset"] = stats->broken.load();
+    nlohmann::json body = {{"status", ok ? "ok" : "database unavailable"},
+                           {"database", reader->Kind()},
+                           {"connections", stats->connections.load()},
+                           {"stored", stats->stored.load()},
+                           {"refused_total", stats->RefusedTotal()},
+                           {"refused", refused},
+                           {"lost", stats->lost.load()}};
+    if (ok) {
+        body["scores_in_database"] = count;
+    }
+    return Json(ok ? 200 : 503, body);
 }

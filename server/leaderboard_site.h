@@ -1,5 +1,5 @@
-// The web side: the leaderboard page, the same rows as JSON, and a health report, over HTTP (cpp-httplib)
-// on a port of its own. It reads through its own database connection, so a slow page never holds up the
+// The web side: the leaderboard page, the same rows as JSON, a health report and the metrics, as routes
+// of the HTTP server. It reads through its own database connection, so a slow page never holds up the
 // scores being stored.
 #pragma once
 
@@ -7,40 +7,35 @@
 #include <mutex>
 #include <string>
 
+#include "server/http_server.h"
+#include "server/metrics.h"
 #include "server/score_store.h"
 #include "server/server_log.h"
 
-namespace httplib {
-class Server;
-}
-
-struct SiteOptions {
-    std::string bindAddress = "0.0.0.0";
-    uint16_t port = 8080;  // 0 picks a free port
-    int threads = 8;
-};
-
 class LeaderboardSite {
   public:
-    LeaderboardSite(SiteOptions options, ScoreStore* reader, const ServerStats* stats);
-    ~LeaderboardSite();
+    // The registry (may be null) is what /metrics shows.
+    LeaderboardSite(HttpOptions options, ScoreStore* reader, const ServerStats* stats,
+                    const MetricRegistry* metrics);
     LeaderboardSite(const LeaderboardSite&) = delete;
     LeaderboardSite& operator=(const LeaderboardSite&) = delete;
 
+    // Binds and serves on threads of its own until Stop.
     bool Listen(std::string* error);
-    uint16_t Port() const { return boundPort; }
-
-    // Serves until Stop.
-    void Run();
+    uint16_t Port() const { return http.Port(); }
     void Stop();
+
+    HttpServer& Http() { return http; }
 
   private:
     void Routes();
+    HttpResponse Page(const HttpRequest& request);
+    HttpResponse Scores(const HttpRequest& request);
+    HttpResponse Health(const HttpRequest& request);
 
-    SiteOptions options;
     ScoreStore* reader;
     std::mutex readerMutex;
     const ServerStats* stats;
-    std::unique_ptr<httplib::Server> server;
-    uint16_t boundPort = 0;
+    const MetricRegistry* metrics;
+    HttpServer http;
 };

@@ -31,7 +31,9 @@ void RaiseDescriptorLimit() {
 // CLI11 reports a bad command line by an exception, which CLI11_PARSE catches and turns into the exit.
 int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     ReceiverOptions receiving;
-    SiteOptions web;
+    HttpOptions web;
+    double requestTimeoutSeconds = 10.0;
+    int idleTimeoutSeconds = 5;
     std::string database = "quz-scores.sqlite";
     double readTimeoutSeconds = 5.0;
 
@@ -63,6 +65,23 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     app.add_option("--http-threads", web.threads, "Threads answering web requests")
         ->capture_default_str()
         ->check(CLI::Range(1, 256));
+    app.add_option("--http-max-connections", web.maxConnections, "Web connections open at once")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--http-per-address", web.perAddressConnections,
+                   "Web connections open at once from one address (IPv6: one /64)")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--http-request-timeout", requestTimeoutSeconds,
+                   "Seconds a web client has for a whole request, from its connection or its last answer")
+        ->capture_default_str()
+        ->check(CLI::Range(0.05, 3600.0));
+    app.add_option("--http-idle-timeout", idleTimeoutSeconds,
+                   "Seconds of silence after which a web connection is closed")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 3600));
+    app.add_option("--trusted-proxy", web.trustedProxy,
+                   "Address of a reverse proxy whose X-Forwarded-For names the web client");
     app.add_option("--client-tag", receiving.expected.clientTag, "Client tag the game's messages carry")
         ->capture_default_str();
     app.add_option("--credential", receiving.expected.credential, "Credential the game's messages carry")
@@ -71,6 +90,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     receiving.readTimeout = std::chrono::milliseconds(std::llround(readTimeoutSeconds * 1000.0));
+    web.requestTimeout = std::chrono::milliseconds(std::llround(requestTimeoutSeconds * 1000.0));
+    web.idleTimeout = std::chrono::seconds(idleTimeoutSeconds);
 
     // Signals are taken by one thread with sigwait: every other thread starts with them blocked.
     sigset_t stopSignals;
@@ -91,7 +112,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     ServerStats stats;
     RefusalLog refusals;
     ScoreReceiver receiver(receiving, writer.get(), &stats, &refusals);
-    LeaderboardSite site(web, reader.get(), &stats);
+    MetricRegistry metrics;
+    LeaderboardSite site(web, reader.get(), &stats, &metrics);
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;
@@ -101,11 +123,6 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
             receiving.bindAddress.c_str(), receiver.Port(), web.bindAddress.c_str(), site.Port(),
             where.c_str());
 
-    std::atomic<bool> webEnded{false};
-    std::thread webThread([&site, &webEnded] {
-        site.Run();
-        webEnded.store(true);
-    });
     std::atomic<bool> runEnded{false};
     std::thread signalThread([&] {
         int received = 0;
@@ -114,19 +131,13 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
             LogLine("stopping on %s", received == SIGINT ? "SIGINT" : "SIGTERM");
         }
         receiver.Stop();
-        site.Stop();
     });
     receiver.Run();
+    site.Stop();
     // Run also ends on a fatal error; the signal thread is then released by a signal of our own.
-    // A stop that comes before the web loop has started is not seen by it: repeat until it ends.
-    while (!webEnded.load()) {
-        site.Stop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
     runEnded.store(true);
     kill(getpid(), SIGTERM);
     signalThread.join();
-    webThread.join();
     LogLine("stopped: %llu scores stored, %llu refused, %llu lost",
             static_cast<unsigned long long>(stats.stored.load()),
             static_cast<unsigned long long>(stats.RefusedTotal()),

@@ -17,7 +17,7 @@ dpkg-deb -x "$deb" "$root"
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Package) == quz-server && $(field Version) == 1.1 ]] || fail "control fields: $(dpkg-deb -f "$deb")"
 depends=$(field Depends)
-for library in libsqlite3 libpq5 libcpp-httplib libc6 libstdc++6; do
+for library in libsqlite3 libpq5 libmicrohttpd12 libc6 libstdc++6; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 for unwanted in -dev gtest benchmark libsdl libmikmod postgresql, chromium; do

@@ -4,7 +4,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
-#include <httplib.h>
 #include <libpq-fe.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -29,6 +28,7 @@
 #include <sstream>
 #include <thread>
 
+#include "http_test_client.h"
 #include "net/message.h"
 #include "net/score_message.h"
 
@@ -253,19 +253,13 @@ std::string ServerProcess::Log() const {
 }
 
 int HttpGet(uint16_t port, const std::string& path, std::string* body, const std::string& acceptLanguage) {
-    httplib::Client client("127.0.0.1", port);
-    client.set_connection_timeout(5, 0);
-    client.set_read_timeout(10, 0);
-    httplib::Headers headers;
+    std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!acceptLanguage.empty()) {
-        headers.emplace("Accept-Language", acceptLanguage);
+        request += "Accept-Language: " + acceptLanguage + "\r\n";
     }
-    auto result = client.Get(path, headers);
-    if (!result) {
-        return 0;
-    }
-    *body = result->body;
-    return result->status;
+    HttpAnswer answer = RawRequest(port, request + "\r\n");
+    *body = answer.body;
+    return answer.status;
 }
 
 TempFolder::TempFolder() {
