@@ -92,7 +92,8 @@ void StoreBeside(benchmark::State& state, const std::string& location) {
     options.ratePerMinute = 0;
     ServerStats stats;
     RefusalLog refusals;
-    ScoreReceiver receiver(options, store.get(), &stats, &refusals);
+    StoreHealth health;
+    ScoreReceiver receiver(options, store.get(), &stats, &refusals, &health);
     if (!receiver.Listen(&error)) {
         state.SkipWithError(error.c_str());
         return;

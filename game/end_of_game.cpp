@@ -10,7 +10,7 @@
 void Game::PresentNameConfirmed() {
     // A game ends on a lost level, never on a cleared one, so its entry is never marked as perfect. The
     // board of the day is a contest of its own: its games leave the player's table as it was.
-    if (!IsDailyMode(mode)) {
+    if (!quz::core::IsDailyMode(mode)) {
         RecordHighScore(playerName, score, 0);
     }
     // The score goes out on the sender's thread: nothing here waits on the network.

@@ -20,6 +20,7 @@ struct Words {
     const char* mode;
     const char* empty;
     const char* updated;
+    const char* noName;
 };
 
 constexpr Words kEnglish = {"en",
@@ -31,7 +32,8 @@ constexpr Words kEnglish = {"en",
                             "Date (UTC)",
                             "Mode",
                             "No scores for this period yet.",
-                            "Updated"};
+                            "Updated",
+                            "(no name)"};
 constexpr Words kFrench = {"fr",
                            "Quz : meilleurs scores",
                            {"Aujourd\u2019hui", "Cette semaine", "Depuis toujours"},
@@ -41,7 +43,8 @@ constexpr Words kFrench = {"fr",
                            "Date (UTC)",
                            "Mode",
                            "Aucun score pour cette p\u00e9riode.",
-                           "Mis \u00e0 jour"};
+                           "Mis \u00e0 jour",
+                           "(sans nom)"};
 
 constexpr Period kPeriods[] = {Period::kToday, Period::kWeek, Period::kAll};
 
@@ -70,50 +73,13 @@ const char kPageStyle[] =
     "td.rank,td.score{text-align:right;font-variant-numeric:tabular-nums}"
     "th.score{text-align:right}"
     "td.name{word-break:break-all;white-space:pre-wrap}"
+    "td.name .noname{color:#aab3de;font-style:italic}"
     "td.date{color:#aab3de;font-size:.9rem;white-space:nowrap}"
     ".meta{color:#aab3de;font-size:.85rem;margin-top:1rem}"
     ".meta a{color:#aab3de}"
     "@media (max-width:30rem){td.date,th.date{display:none}h1{font-size:1.3rem}}";
 
 }  // namespace
-
-bool ParsePeriod(std::string_view text, Period* period) {
-    for (Period p : kPeriods) {
-        if (text == PeriodKey(p)) {
-            *period = p;
-            return true;
-        }
-    }
-    return false;
-}
-
-const char* PeriodKey(Period period) {
-    switch (period) {
-        case Period::kToday:
-            return "today";
-        case Period::kWeek:
-            return "week";
-        case Period::kAll:
-            break;
-    }
-    return "all";
-}
-
-int64_t PeriodStartMs(Period period, int64_t nowMs) {
-    int64_t day = DayOf(nowMs);
-    switch (period) {
-        case Period::kToday:
-            return day * kDayMs;
-        case Period::kWeek: {
-            // 1970-01-01 was a Thursday, day 3 of an ISO week that starts on Monday.
-            int64_t weekday = ((day + 3) % 7 + 7) % 7;
-            return (day - weekday) * kDayMs;
-        }
-        case Period::kAll:
-            break;
-    }
-    return 0;
-}
 
 Language PickLanguage(std::string_view header) {
     double best = 0.0;
@@ -254,9 +220,12 @@ std::string RenderLeaderboardPage(const PageView& view) {
         page += "</th></tr></thead>\n<tbody>\n";
         for (size_t i = 0; i < view.rows.size(); ++i) {
             const LeaderRow& row = view.rows[i];
-            page += "<tr><td class=\"rank\">" + std::to_string(i + 1) + "</td><td class=\"name\">" +
-                    EscapeHtml(row.name) + "</td><td class=\"score\">" + std::to_string(row.score) +
-                    "</td><td class=\"date\">" + FormatUtcMinute(row.achievedAtMs) + "</td></tr>\n";
+            // A name cannot look like the placeholder: the placeholder alone is in its own element.
+            std::string name = row.name.empty() ? "<span class=\"noname\">" + EscapeHtml(w.noName) + "</span>"
+                                                : EscapeHtml(row.name);
+            page += "<tr><td class=\"rank\">" + std::to_string(i + 1) + "</td><td class=\"name\">" + name +
+                    "</td><td class=\"score\">" + std::to_string(row.score) + "</td><td class=\"date\">" +
+                    FormatUtcMinute(row.achievedAtMs) + "</td></tr>\n";
         }
         page += "</tbody>\n</table>\n";
     }

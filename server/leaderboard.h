@@ -9,18 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "server/periods.h"
 #include "server/score_store.h"
 
-enum class Period { kToday, kWeek, kAll };
 enum class Language { kEnglish, kFrench };
-
-// "today", "week", "all".
-bool ParsePeriod(std::string_view text, Period* period);
-const char* PeriodKey(Period period);
-
-// The first millisecond of the period holding nowMs, in UTC: midnight today, or Monday midnight of the ISO
-// week. 0 for all time.
-int64_t PeriodStartMs(Period period, int64_t nowMs);
 
 // The best match between English and French for an Accept-Language header; French, the game's own
 // language, when the header names neither.

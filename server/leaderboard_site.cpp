@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "server/health_report.h"
 #include "server/leaderboard.h"
 
 namespace {
@@ -15,12 +16,16 @@ int64_t NowUnixMs() {
         .count();
 }
 
+std::string Dump(const nlohmann::json& value) {
+    // Replace rather than throw on bytes that are not UTF-8: a row put in the database by hand may hold them.
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 HttpResponse Json(int status, const nlohmann::json& body) {
     HttpResponse response;
     response.status = status;
     response.contentType = "application/json";
-    // Replace rather than throw on bytes that are not UTF-8: a row put in the database by hand may hold them.
-    response.body = body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    response.body = Dump(body);
     return response;
 }
 
@@ -60,11 +65,26 @@ bool ReadSelection(const HttpRequest& request, Selection* selection, std::string
     return true;
 }
 
+// Everything an answer depends on besides the language: the cache's key.
+std::string BoardKey(const Selection& selection) {
+    return std::string(PeriodKey(selection.period)) + " " + std::to_string(selection.limit) + " " +
+           selection.mode;
+}
+
+LeaderQuery BoardQuery(const Selection& selection, int64_t nowMs) {
+    LeaderQuery query;
+    query.mode = selection.mode;
+    query.period = selection.period;
+    query.periodStartMs = PeriodStartMs(selection.period, nowMs);
+    query.limit = selection.limit;
+    return query;
+}
+
 }  // namespace
 
-LeaderboardSite::LeaderboardSite(HttpOptions options, ScoreStore* store, const ServerStats* counters,
-                                 const MetricRegistry* registry)
-    : reader(store), stats(counters), metrics(registry), http(std::move(options)) {
+LeaderboardSite::LeaderboardSite(HttpOptions options, BoardReader* boardReader, const ServerStats* counters,
+                                 const StoreHealth* storeHealth, const MetricRegistry* registry)
+    : boards(boardReader), stats(counters), health(storeHealth), metrics(registry), http(std::move(options)) {
     Routes();
 }
 
@@ -106,76 +126,54 @@ HttpResponse LeaderboardSite::Page(const HttpRequest& request) {
     view.period = selection.period;
     view.mode = selection.mode;
     view.nowMs = NowUnixMs();
-    LeaderQuery query;
-    query.mode = selection.mode;
-    query.sinceMs = PeriodStartMs(selection.period, view.nowMs);
-    query.limit = selection.limit;
-    bool read;
-    {
-        std::lock_guard lock(readerMutex);
-        read = reader->Leaderboard(query, &view.rows);
-        if (!read) {
-            LogLine("cannot read the leaderboard: %s", reader->LastError().c_str());
-        }
-    }
-    if (!read) {
+    std::string body;
+    std::string error;
+    const std::string key = "page " + std::to_string(static_cast<int>(view.language)) +
+                            (view.languageChosen ? "!" : "") + " " + BoardKey(selection);
+    if (!boards->Cached(
+            key, BoardQuery(selection, view.nowMs),
+            [&view](const std::vector<LeaderRow>& rows) {
+                view.rows = rows;
+                return RenderLeaderboardPage(view);
+            },
+            &body, &error)) {
+        LogLine("cannot read the leaderboard: %s", error.c_str());
         return HttpResponse::Text(503, "The scores cannot be read right now.\n");
     }
     HttpResponse response;
     response.contentType = "text/html; charset=utf-8";
     response.headers.emplace_back("Vary", "Accept-Language");
-    response.body = RenderLeaderboardPage(view);
+    response.body = std::move(body);
     return response;
 }
 
 HttpResponse LeaderboardSite::Scores(const HttpRequest& request) {
+    if (request.HasParam("daily") && dailyScores) {
+        return dailyScores(request);
+    }
     Selection selection;
     std::string problem;
     if (!ReadSelection(request, &selection, &problem)) {
         return Json(400, {{"error", problem}});
     }
-    LeaderQuery query;
-    query.mode = selection.mode;
-    query.sinceMs = PeriodStartMs(selection.period, NowUnixMs());
-    query.limit = selection.limit;
-    std::vector<LeaderRow> rows;
-    bool read;
-    {
-        std::lock_guard lock(readerMutex);
-        read = reader->Leaderboard(query, &rows);
-        if (!read) {
-            LogLine("cannot read the leaderboard: %s", reader->LastError().c_str());
-        }
-    }
-    if (!read) {
+    std::string body;
+    std::string error;
+    if (!boards->Cached(
+            "json " + BoardKey(selection), BoardQuery(selection, NowUnixMs()),
+            [&selection](const std::vector<LeaderRow>& rows) {
+                return Dump(LeaderboardJson(selection.period, selection.mode, rows));
+            },
+            &body, &error)) {
+        LogLine("cannot read the leaderboard: %s", error.c_str());
         return Json(503, {{"error", "the scores cannot be read right now"}});
     }
-    return Json(200, LeaderboardJson(selection.period, selection.mode, rows));
+    HttpResponse response;
+    response.contentType = "application/json";
+    response.body = std::move(body);
+    return response;
 }
 
 HttpResponse LeaderboardSite::Health(const HttpRequest&) {
-    int64_t count = 0;
-    bool ok;
-    {
-        std::lock_guard lock(readerMutex);
-        ok = reader->CountScores(&count);
-    }
-    nlohmann::json refused = nlohmann::json::object();
-    for (size_t i = 1; i < kVerdictCount; ++i) {
-        refused[VerdictKey(static_cast<Verdict>(i))] = stats->refused[i].load();
-    }
-    refused["timed_out"] = stats->timedOut.load();
-    refused["rate_limited"] = stats->rateLimited.load();
-    refused["reset"] = stats->broken.load();
-    nlohmann::json body = {{"status", ok ? "ok" : "database unavailable"},
-                           {"database", reader->Kind()},
-                           {"connections", stats->connections.load()},
-                           {"stored", stats->stored.load()},
-                           {"refused_total", stats->RefusedTotal()},
-                           {"refused", refused},
-                           {"lost", stats->lost.load()}};
-    if (ok) {
-        body["scores_in_database"] = count;
-    }
-    return Json(ok ? 200 : 503, body);
+    auto [status, body] = HealthReport(*health, boards, *stats);
+    return Json(status, body);
 }

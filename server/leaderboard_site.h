@@ -1,21 +1,21 @@
 // The web side: the leaderboard page, the same rows as JSON, a health report and the metrics, as routes
-// of the HTTP server. It reads through its own database connection, so a slow page never holds up the
-// scores being stored.
+// of the HTTP server. It reads through its own database connections (BoardReader), so a slow page never
+// holds up the scores being stored.
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "server/board_reader.h"
 #include "server/http_server.h"
 #include "server/metrics.h"
-#include "server/score_store.h"
 #include "server/server_log.h"
+#include "server/store_health.h"
 
 class LeaderboardSite {
   public:
     // The registry (may be null) is what /metrics shows.
-    LeaderboardSite(HttpOptions options, ScoreStore* reader, const ServerStats* stats,
+    LeaderboardSite(HttpOptions options, BoardReader* boards, const ServerStats* stats, const StoreHealth* health,
                     const MetricRegistry* metrics);
     LeaderboardSite(const LeaderboardSite&) = delete;
     LeaderboardSite& operator=(const LeaderboardSite&) = delete;
@@ -26,6 +26,8 @@ class LeaderboardSite {
     void Stop();
 
     HttpServer& Http() { return http; }
+    // Who answers /api/scores?daily=...: the board of the day is kept with the games (set before Listen).
+    void SetDailyScores(HttpHandler handler) { dailyScores = std::move(handler); }
 
   private:
     void Routes();
@@ -33,9 +35,10 @@ class LeaderboardSite {
     HttpResponse Scores(const HttpRequest& request);
     HttpResponse Health(const HttpRequest& request);
 
-    ScoreStore* reader;
-    std::mutex readerMutex;
+    BoardReader* boards;
     const ServerStats* stats;
+    const StoreHealth* health;
     const MetricRegistry* metrics;
+    HttpHandler dailyScores;
     HttpServer http;
 };

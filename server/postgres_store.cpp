@@ -1,41 +1,46 @@
 // The PostgreSQL back end, through libpq: several server processes on several machines may write to one
-// database. A lost connection is re-opened on the next call, so a database restart costs one failed batch.
+// database. A lost connection is re-opened on the next call, so a database restart costs one failed batch,
+// and the batch's id, written in its transaction, keeps a batch whose commit happened from being stored
+// again when it is retried.
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <numeric>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "server/schema.h"
 #include "server/score_store.h"
 
 namespace {
 
-constexpr char kInsertSql[] =
-    "INSERT INTO scores (received_at_ms, peer, identity, variant, name, mode, score) "
-    "VALUES ($1, $2, $3, $4, $5, $6, $7)";
+constexpr int64_t kDayMs = 86400000;
 
+// One statement per score: the row, and its place in the best table of each period.
+constexpr char kStoreScoreSql[] =
+    "WITH stored AS (INSERT INTO scores (received_at_ms, peer, identity, variant, name, mode, score) "
+    "VALUES ($1, $2, $3, $4, $5, $6, $7) RETURNING id) "
+    "INSERT INTO best (period, period_start_ms, mode, name, identity, score, received_at_ms, score_id) "
+    "SELECT p.period, p.start, $6, $5, $3, $7, $1, stored.id FROM stored, "
+    "(VALUES (0::smallint, 0::bigint), (1::smallint, $8::bigint), (2::smallint, $9::bigint)) "
+    "AS p (period, start)";
+
+// The ranking index gives the rows in order: a page reads `limit` entries of it and nothing else.
 constexpr char kLeaderboardSql[] =
-    "SELECT name, identity, score, received_at_ms FROM ("
-    " SELECT name, identity, score, received_at_ms, id, ROW_NUMBER() OVER ("
-    "  PARTITION BY name, identity ORDER BY score DESC, received_at_ms, id) AS place"
-    " FROM scores WHERE mode = $1 AND received_at_ms >= $2) AS ranked "
-    "WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT $3";
+    "SELECT name, identity, score, received_at_ms FROM best "
+    "WHERE period = $1 AND period_start_ms = $2 AND mode = $3 "
+    "ORDER BY score DESC, received_at_ms, score_id LIMIT $4";
 
-constexpr char kCountSql[] = "SELECT COUNT(*) FROM scores";
+// The weeks and days no page shows any more, and batch ids no retry will ask for.
+constexpr char kPruneSql[] =
+    "WITH weeks AS (DELETE FROM best WHERE period = 1 AND period_start_ms < $1), "
+    "days AS (DELETE FROM best WHERE period = 2 AND period_start_ms < $2) "
+    "DELETE FROM batches WHERE stored_at_ms < $3";
 
-constexpr char kCreateSchemaSql[] =
-    "CREATE TABLE scores ("
-    " id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
-    " received_at_ms BIGINT NOT NULL,"
-    " peer TEXT NOT NULL,"
-    " identity BIGINT NOT NULL,"
-    " variant BOOLEAN NOT NULL,"
-    " name TEXT NOT NULL,"
-    " mode TEXT NOT NULL,"
-    " score INTEGER NOT NULL);"
-    "CREATE INDEX scores_by_mode_and_time ON scores (mode, received_at_ms);"
-    "CREATE TABLE schema_version (version INTEGER NOT NULL);";
-
-// Any number that is the same for every server of this game: it serialises their schema checks.
+// Any number that is the same for every server of this game: it serialises their schema changes.
 constexpr char kSchemaLockSql[] = "SELECT pg_advisory_xact_lock(4242016)";
 
 // Frees a result whatever the way out.
@@ -56,63 +61,41 @@ class PostgresStore final : public ScoreStore {
   public:
     ~PostgresStore() override { PQfinish(conn); }
 
-    bool Open(const std::string& url) {
+    bool Open(const std::string& url, bool asWriter) {
+        writer = asWriter;
         conn = PQconnectdb(url.c_str());
         if (conn == nullptr || PQstatus(conn) != CONNECTION_OK) {
             return Fail("cannot connect");
         }
-        return EnsureSchema() && Prepare();
+        if (writer && (!Migrate() || !ProveWritable())) {
+            return false;
+        }
+        return ReadOpening() && Prepare();
     }
 
     // One round trip for the whole batch: BEGIN, the inserts and COMMIT go out in a pipeline, and the
     // answers are read after. The batch counts as stored only when the COMMIT's answer is a success.
-    bool StoreScores(const std::vector<StoredScore>& scores) override {
+    bool StoreScores(const ScoreBatch& batch) override {
         if (!Connected()) {
             return false;
         }
-        if (PQenterPipelineMode(conn) != 1) {
-            return Fail("pipeline");
-        }
-        bool sent = PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-        for (size_t i = 0; sent && i < scores.size(); ++i) {
-            const StoredScore& s = scores[i];
-            std::string receivedAt = std::to_string(s.receivedAtMs);
-            std::string identity = std::to_string(s.submission.identity);
-            std::string score = std::to_string(s.submission.score);
-            const char* values[7] = {receivedAt.c_str(),
-                                     s.peer.c_str(),
-                                     identity.c_str(),
-                                     s.submission.variant ? "true" : "false",
-                                     s.submission.name.c_str(),
-                                     s.submission.mode.c_str(),
-                                     score.c_str()};
-            sent = PQsendQueryPrepared(conn, "insert_score", 7, values, nullptr, nullptr, 0) == 1;
-        }
-        sent = sent && PQsendQueryParams(conn, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
-        sent = sent && PQpipelineSync(conn) == 1;
-        bool ok = sent || Fail("send batch");
-        if (sent) {
-            ok = ReadPipelineAnswers(scores.size() + 2);
-        }
-        if (PQexitPipelineMode(conn) != 1) {
-            ok = ok ? Fail("end of pipeline") : false;
-        }
-        if (!ok) {
-            // A COMMIT whose answer was lost may have happened: the batch is then stored twice when it
-            // is sent again, which the leaderboard absorbs like any retried send.
+        bool already = false;
+        if (!SendAndCommit(batch, &already)) {
             Abandon();
+            return already;
         }
-        return ok;
+        return true;
     }
 
     bool Leaderboard(const LeaderQuery& query, std::vector<LeaderRow>* rows) override {
         if (!Connected()) {
             return false;
         }
-        std::string since = std::to_string(query.sinceMs);
+        std::string period = std::to_string(PeriodCode(query.period));
+        std::string start = std::to_string(query.period == Period::kAll ? 0 : query.periodStartMs);
         std::string limit = std::to_string(query.limit);
-        const char* values[3] = {query.mode.c_str(), since.c_str(), limit.c_str()};
-        Result r(PQexecPrepared(conn, "leaderboard", 3, values, nullptr, nullptr, 0));
+        const char* values[4] = {period.c_str(), start.c_str(), query.mode.c_str(), limit.c_str()};
+        Result r(PQexecPrepared(conn, "leaderboard", 4, values, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("leaderboard");
         }
@@ -141,6 +124,15 @@ class PostgresStore final : public ScoreStore {
         return true;
     }
 
+    bool CheckStorable() override {
+        if (!Connected()) {
+            return false;
+        }
+        Result r(PQexec(conn, "SELECT 1"));
+        return r.Is(PGRES_TUPLES_OK) || Fail("check");
+    }
+
+    const StoreOpening& Opening() const override { return opening; }
     std::string LastError() const override { return lastError; }
     const char* Kind() const override { return "postgresql"; }
 
@@ -154,11 +146,77 @@ class PostgresStore final : public ScoreStore {
         return false;
     }
 
+    bool SendQuery(const char* sql) {
+        return PQsendQueryParams(conn, sql, 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    }
+
+    bool SendPrepared(const char* name, const std::vector<std::string>& values) {
+        std::vector<const char*> pointers;
+        pointers.reserve(values.size());
+        for (const std::string& value : values) {
+            pointers.push_back(value.c_str());
+        }
+        return PQsendQueryPrepared(conn, name, static_cast<int>(values.size()), pointers.data(), nullptr,
+                                   nullptr, 0) == 1;
+    }
+
+    // The batch id goes first: when it is already there, an earlier attempt was committed after all, and
+    // the whole transaction is refused with nothing stored twice.
+    bool SendAndCommit(const ScoreBatch& batch, bool* already) {
+        if (PQenterPipelineMode(conn) != 1) {
+            return Fail("pipeline");
+        }
+        // Servers sharing the database take the rows of the best table in one order, so two batches
+        // touching the same players wait for each other instead of deadlocking.
+        std::vector<size_t> order(batch.scores.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const ScoreSubmission& x = batch.scores[a].submission;
+            const ScoreSubmission& y = batch.scores[b].submission;
+            return std::tie(x.mode, x.name, x.identity) < std::tie(y.mode, y.name, y.identity);
+        });
+        int64_t batchTime = 0;
+        for (const StoredScore& s : batch.scores) {
+            batchTime = std::max(batchTime, s.receivedAtMs);
+        }
+        size_t queries = 4 + batch.scores.size();
+        bool sent = SendQuery("BEGIN") && SendPrepared("insert_batch", {batch.id, std::to_string(batchTime)});
+        for (size_t i = 0; sent && i < order.size(); ++i) {
+            const StoredScore& s = batch.scores[order[i]];
+            sent = SendPrepared(
+                "store_score", {std::to_string(s.receivedAtMs), s.peer, std::to_string(s.submission.identity),
+                                s.submission.variant ? "true" : "false", s.submission.name, s.submission.mode,
+                                std::to_string(s.submission.score),
+                                std::to_string(PeriodStartMs(Period::kWeek, s.receivedAtMs)),
+                                std::to_string(PeriodStartMs(Period::kToday, s.receivedAtMs))});
+        }
+        sent = sent && SendPrepared("add_count", {std::to_string(batch.scores.size())});
+        int64_t today = PeriodStartMs(Period::kToday, batchTime);
+        bool pruning = today > prunedDay;
+        if (sent && pruning) {
+            ++queries;
+            sent =
+                SendPrepared("prune", {std::to_string(PeriodStartMs(Period::kWeek, batchTime) - 7 * kDayMs),
+                                       std::to_string(today - kDayMs), std::to_string(today - 7 * kDayMs)});
+        }
+        sent = sent && SendQuery("COMMIT") && PQpipelineSync(conn) == 1;
+        bool ok = sent ? ReadPipelineAnswers(queries, already) : Fail("send batch");
+        if (PQexitPipelineMode(conn) != 1) {
+            ok = ok ? Fail("end of pipeline") : false;
+        }
+        if (ok && pruning) {
+            prunedDay = today;
+        }
+        return ok;
+    }
+
     // Reads the answers of `queries` pipelined queries up to the sync point. True when all succeeded; a
-    // broken connection ends the reading at once.
-    bool ReadPipelineAnswers(size_t queries) {
+    // broken connection ends the reading at once. *duplicate tells that the batch id (the second query)
+    // was refused as already stored.
+    bool ReadPipelineAnswers(size_t queries, bool* duplicate) {
         bool ok = true;
         size_t gaps = 0;
+        size_t answered = 0;
         for (;;) {
             PGresult* result = PQgetResult(conn);
             if (result == nullptr) {
@@ -173,7 +231,12 @@ class PostgresStore final : public ScoreStore {
                 PQclear(result);
                 return ok;
             }
-            if (status != PGRES_COMMAND_OK && ok) {
+            ++answered;
+            if (answered == 2 && status == PGRES_FATAL_ERROR) {
+                const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+                *duplicate = state != nullptr && std::string(state) == "23505";
+            }
+            if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && ok) {
                 const char* reason = PQresultErrorMessage(result);
                 lastError = std::string("PostgreSQL: insert: ") + (reason != nullptr ? reason : "");
                 while (!lastError.empty() && lastError.back() == '\n') {
@@ -199,7 +262,7 @@ class PostgresStore final : public ScoreStore {
         lastError = reason;
     }
 
-    // Re-opens a broken connection; the prepared statements went with the old session.
+    // Re-opens a broken connection; the prepared statements and settings went with the old session.
     bool Connected() {
         if (PQstatus(conn) == CONNECTION_OK) {
             return true;
@@ -212,50 +275,69 @@ class PostgresStore final : public ScoreStore {
     }
 
     bool Prepare() {
+        // A generic plan is made once for any period and mode and may scan where one period's rows would
+        // do: each run is planned with its own values.
+        if (!Command("SET plan_cache_mode = force_custom_plan")) {
+            return false;
+        }
+        if (!writer && !Command("SET default_transaction_read_only = on")) {
+            return false;
+        }
+        std::string upsert = std::string(kStoreScoreSql) + kBestConflictSql;
         struct {
             const char* name;
             const char* sql;
             int params;
-        } const statements[] = {{"insert_score", kInsertSql, 7},
-                                {"leaderboard", kLeaderboardSql, 3},
-                                {"count_scores", kCountSql, 0}};
-        for (const auto& s : statements) {
-            Result r(PQprepare(conn, s.name, s.sql, s.params, nullptr));
+        } const statements[] = {{"leaderboard", kLeaderboardSql, 4},
+                                {"count_scores", "SELECT scores FROM store_info", 0},
+                                {"store_score", upsert.c_str(), 9},
+                                {"insert_batch", "INSERT INTO batches (id, stored_at_ms) VALUES ($1, $2)", 2},
+                                {"add_count", "UPDATE store_info SET scores = scores + $1", 1},
+                                {"prune", kPruneSql, 3}};
+        size_t count = writer ? std::size(statements) : 2;
+        for (size_t i = 0; i < count; ++i) {
+            Result r(PQprepare(conn, statements[i].name, statements[i].sql, statements[i].params, nullptr));
             if (!r.Is(PGRES_COMMAND_OK)) {
-                return Fail(std::string("prepare ") + s.name);
+                return Fail(std::string("prepare ") + statements[i].name);
             }
         }
         return true;
     }
 
-    // Under an advisory lock, so that servers starting together against a new database create it once.
-    bool EnsureSchema() {
+    bool ReadVersion(int* version) {
+        Result exists(PQexec(conn, "SELECT to_regclass('schema_version') IS NOT NULL"));
+        if (!exists.Is(PGRES_TUPLES_OK) || PQntuples(exists.get()) != 1) {
+            return Fail("read schema");
+        }
+        if (PQgetvalue(exists.get(), 0, 0)[0] != 't') {
+            *version = 0;
+            return true;
+        }
+        Result found(PQexec(conn, "SELECT COALESCE(MAX(version), 0) FROM schema_version"));
+        if (!found.Is(PGRES_TUPLES_OK) || PQntuples(found.get()) != 1) {
+            return Fail("read schema version");
+        }
+        *version = std::atoi(PQgetvalue(found.get(), 0, 0));
+        return true;
+    }
+
+    // Under an advisory lock, so that servers starting together against a database create or upgrade it
+    // once; in one transaction, so a failed step leaves it as it was.
+    bool Migrate() {
         if (!Command("BEGIN")) {
             return false;
         }
-        bool ok = false;
-        {
-            Result lock(PQexec(conn, kSchemaLockSql));
-            Result exists(PQexec(conn, "SELECT to_regclass('schema_version') IS NOT NULL"));
-            if (!lock.Is(PGRES_TUPLES_OK) || !exists.Is(PGRES_TUPLES_OK) || PQntuples(exists.get()) != 1) {
-                Fail("read schema");
-            } else if (PQgetvalue(exists.get(), 0, 0)[0] != 't') {
-                std::string insert =
-                    "INSERT INTO schema_version VALUES (" + std::to_string(kSchemaVersion) + ")";
-                Result create(PQexec(conn, kCreateSchemaSql));
-                ok = (create.Is(PGRES_COMMAND_OK) || Fail("create schema")) && Command(insert.c_str());
-            } else {
-                Result version(PQexec(conn, "SELECT COALESCE(MAX(version), 0) FROM schema_version"));
-                if (!version.Is(PGRES_TUPLES_OK) || PQntuples(version.get()) != 1) {
-                    Fail("read schema version");
-                } else {
-                    int found = std::atoi(PQgetvalue(version.get(), 0, 0));
-                    ok = found <= kSchemaVersion;
-                    if (!ok) {
-                        lastError = "PostgreSQL: the database has schema version " + std::to_string(found) +
-                                    ", newer than this server's " + std::to_string(kSchemaVersion);
-                    }
-                }
+        Result lock(PQexec(conn, kSchemaLockSql));
+        int version = 0;
+        bool ok = (lock.Is(PGRES_TUPLES_OK) || Fail("schema lock")) && ReadVersion(&version) &&
+                  CanMigrateFrom(version, "PostgreSQL", &lastError);
+        opening.foundVersion = version;
+        SchemaSteps steps = PostgresSchemaSteps();
+        for (size_t i = 0; ok && i < steps.count; ++i) {
+            if (steps.steps[i].version > version) {
+                Result r(PQexec(conn, steps.steps[i].sql));
+                ok = r.Is(PGRES_COMMAND_OK) ||
+                     Fail("schema version " + std::to_string(steps.steps[i].version));
             }
         }
         if (!ok) {
@@ -265,15 +347,50 @@ class PostgresStore final : public ScoreStore {
         return Command("COMMIT");
     }
 
+    bool ReadOpening() {
+        if (!writer) {
+            int version = 0;
+            if (!ReadVersion(&version)) {
+                return false;
+            }
+            if (version != kSchemaVersion) {
+                lastError = "PostgreSQL: the database has schema version " + std::to_string(version) +
+                            ", not this server's " + std::to_string(kSchemaVersion);
+                return false;
+            }
+        }
+        Result r(PQexec(conn, "SELECT database_id FROM store_info"));
+        if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
+            return Fail("read the database id");
+        }
+        opening.databaseId = PQgetvalue(r.get(), 0, 0);
+        return true;
+    }
+
+    // A role or database that may only read lets the server connect and read: only a write tells.
+    bool ProveWritable() {
+        if (!Command("BEGIN")) {
+            return false;
+        }
+        if (!Command("UPDATE store_info SET scores = scores")) {
+            Abandon();
+            return false;
+        }
+        return Command("COMMIT");
+    }
+
     PGconn* conn = nullptr;
+    bool writer = false;
+    StoreOpening opening;
+    int64_t prunedDay = INT64_MIN;
     std::string lastError;
 };
 
 }  // namespace
 
-std::unique_ptr<ScoreStore> OpenPostgresStore(const std::string& url, std::string* error) {
+std::unique_ptr<ScoreStore> OpenPostgresStore(const std::string& url, bool writer, std::string* error) {
     auto store = std::make_unique<PostgresStore>();
-    if (!store->Open(url)) {
+    if (!store->Open(url, writer)) {
         *error = store->LastError();
         return nullptr;
     }

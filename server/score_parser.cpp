@@ -77,6 +77,10 @@ bool IsPrintableText(std::string_view text, size_t maxLength) {
     return true;
 }
 
+bool IsPlayerName(std::string_view text) {
+    return text.empty() || IsPrintableText(text, kMaxNameLength);
+}
+
 Verdict ParseScoreMessage(const uint8_t* wire, size_t size, const ExpectedSender& expected,
                           ScoreSubmission* out) {
     if (size > kScoreWireLimit) {
@@ -114,7 +118,7 @@ Verdict ParseScoreMessage(const uint8_t* wire, size_t size, const ExpectedSender
     if (fields[kFieldGameName] != expected.gameName) {
         return Verdict::kWrongGameName;
     }
-    if (!IsPrintableText(fields[kFieldPlayerName], kMaxNameLength)) {
+    if (!IsPlayerName(fields[kFieldPlayerName])) {
         return Verdict::kBadName;
     }
     if (!IsPrintableText(fields[kFieldMode], kMaxModeLength)) {

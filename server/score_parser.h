@@ -55,3 +55,6 @@ Verdict ParseScoreMessage(const uint8_t* wire, size_t size, const ExpectedSender
 
 // True for 1 to maxLength printable ASCII characters (space to tilde).
 bool IsPrintableText(std::string_view text, size_t maxLength);
+// A player name: 0 to kMaxNameLength printable characters. The game enters an empty name when the player
+// confirms without typing one.
+bool IsPlayerName(std::string_view text);

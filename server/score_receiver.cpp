@@ -97,11 +97,12 @@ void RateLimiter::Forget(Clock::time_point now) {
 }
 
 ScoreReceiver::ScoreReceiver(ReceiverOptions opts, ScoreStore* store, ServerStats* counters,
-                             RefusalLog* refusalLog)
+                             RefusalLog* refusalLog, StoreHealth* storeHealth)
     : options(std::move(opts)),
       writer(store),
       stats(counters),
       refusals(refusalLog),
+      health(storeHealth),
       limiter(options.ratePerMinute) {
     epollFd = epoll_create1(EPOLL_CLOEXEC);
     wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -127,12 +128,24 @@ bool ScoreReceiver::Listen(std::string* error) {
         *error = std::string("cannot create the event set: ") + strerror(errno);
         return false;
     }
+    if (!OpenListener(error)) {
+        return false;
+    }
+    epoll_event wake = {};
+    wake.events = EPOLLIN;
+    wake.data.fd = wakeFd;
+    epoll_ctl(epollFd, EPOLL_CTL_ADD, wakeFd, &wake);
+    return true;
+}
+
+// Once bound, the same port again: a port chosen by the system stays the one announced.
+bool ScoreReceiver::OpenListener(std::string* error) {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICHOST | AI_NUMERICSERV;
     addrinfo* found = nullptr;
-    std::string port = std::to_string(options.port);
+    std::string port = std::to_string(boundPort != 0 ? boundPort : options.port);
     const char* host = options.bindAddress.empty() ? nullptr : options.bindAddress.c_str();
     if (int rc = getaddrinfo(host, port.c_str(), &hints, &found); rc != 0) {
         *error = "bad listen address " + options.bindAddress + ": " + gai_strerror(rc);
@@ -156,11 +169,36 @@ bool ScoreReceiver::Listen(std::string* error) {
     boundPort = ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(bound).sin6_port
                                                   : reinterpret_cast<sockaddr_in&>(bound).sin_port);
     listenFd = fd;
-    epoll_event wake = {};
-    wake.events = EPOLLIN;
-    wake.data.fd = wakeFd;
-    epoll_ctl(epollFd, EPOLL_CTL_ADD, wakeFd, &wake);
     return true;
+}
+
+void ScoreReceiver::CloseListener() {
+    if (listenFd < 0) {
+        return;
+    }
+    if (accepting) {
+        epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
+        accepting = false;
+    }
+    close(listenFd);
+    listenFd = -1;
+}
+
+void ScoreReceiver::UpdateListening(Clock::time_point now) {
+    std::string reason;
+    bool storable = health == nullptr || health->Healthy(&reason);
+    if (!storable && listenFd >= 0) {
+        LogLine("not taking scores while they cannot be stored: %s", reason.c_str());
+        CloseListener();
+    } else if (storable && listenFd < 0 && now >= listenRetryAt) {
+        std::string error;
+        if (OpenListener(&error)) {
+            LogLine("taking scores again on port %u", boundPort);
+        } else {
+            LogLine("%s; trying again", error.c_str());
+            listenRetryAt = now + std::chrono::seconds(1);
+        }
+    }
 }
 
 void ScoreReceiver::Stop() {
@@ -283,6 +321,9 @@ void ScoreReceiver::ReadFrom(int fd) {
     epoll_ctl(epollFd, EPOLL_CTL_DEL, fd, nullptr);
     reading.erase(it);
     waitingForStore.fetch_add(1);
+    if (health != nullptr) {
+        health->SetQueued(waitingForStore.load());
+    }
     {
         std::lock_guard lock(queueMutex);
         queue.push_back(std::move(pending));
@@ -305,12 +346,14 @@ void ScoreReceiver::ExpireDeadlines(Clock::time_point now) {
 
 void ScoreReceiver::Run() {
     storeThread = std::thread([this] { StoreLoop(); });
-    bool stopping = false;
     constexpr int kMaxEvents = 256;
     epoll_event events[kMaxEvents];
     for (;;) {
         Clock::time_point now = Clock::now();
         ExpireDeadlines(now);
+        if (!stopping) {
+            UpdateListening(now);
+        }
         UpdateAccepting(now);
         if (stopping && reading.empty()) {
             break;
@@ -338,12 +381,7 @@ void ScoreReceiver::Run() {
                 // The store thread also wakes this loop when it frees connection slots.
                 if (stopRequested.load() && !stopping) {
                     stopping = true;
-                    if (accepting) {
-                        epoll_ctl(epollFd, EPOLL_CTL_DEL, listenFd, nullptr);
-                        accepting = false;
-                    }
-                    close(listenFd);
-                    listenFd = -1;
+                    CloseListener();
                 }
             } else if (fd == listenFd) {
                 Accept();
@@ -374,51 +412,95 @@ void ScoreReceiver::CloseAll(const std::vector<Pending>& batch, bool stored) {
         }
     }
     waitingForStore.fetch_sub(batch.size());
+    if (health != nullptr) {
+        health->SetQueued(waitingForStore.load());
+    }
     // Slots are free again: let the reading loop accept if it had stopped at the limit.
+    Wake();
+}
+
+void ScoreReceiver::Wake() {
     uint64_t one = 1;
     [[maybe_unused]] ssize_t written = write(wakeFd, &one, sizeof one);
+}
+
+bool ScoreReceiver::NextBatch(std::vector<Pending>* batch) {
+    std::unique_lock lock(queueMutex);
+    while (queue.empty() && !finishing) {
+        if (queueChanged.wait_for(lock, std::chrono::seconds(1)) == std::cv_status::timeout &&
+            queue.empty() && !finishing) {
+            // Idle: a database that went away, filled up or was deleted shows in the health report and
+            // closes the port before the next sender hands over a score.
+            lock.unlock();
+            bool storable = writer->CheckStorable();
+            if (health != nullptr && health->Checked(storable, writer->LastError())) {
+                if (!storable) {
+                    LogLine("scores cannot be stored: %s", writer->LastError().c_str());
+                }
+                Wake();
+            }
+            lock.lock();
+        }
+    }
+    if (queue.empty()) {
+        return false;  // finishing, and nothing left
+    }
+    size_t take = std::min(queue.size(), kMaxBatch);
+    batch->assign(std::make_move_iterator(queue.begin()), std::make_move_iterator(queue.begin() + take));
+    queue.erase(queue.begin(), queue.begin() + take);
+    return true;
 }
 
 void ScoreReceiver::StoreLoop() {
     auto lastComplaint = Clock::time_point{};
     for (;;) {
         std::vector<Pending> batch;
-        {
-            std::unique_lock lock(queueMutex);
-            queueChanged.wait(lock, [this] { return !queue.empty() || finishing; });
-            if (queue.empty()) {
-                return;  // finishing, and nothing left
-            }
-            size_t take = std::min(queue.size(), kMaxBatch);
-            batch.assign(std::make_move_iterator(queue.begin()),
-                         std::make_move_iterator(queue.begin() + take));
-            queue.erase(queue.begin(), queue.begin() + take);
+        if (!NextBatch(&batch)) {
+            return;
         }
-        std::vector<StoredScore> scores;
-        scores.reserve(batch.size());
+        ScoreBatch scores;
+        scores.id = NewBatchId();
+        scores.scores.reserve(batch.size());
         for (const Pending& pending : batch) {
-            scores.push_back(pending.score);
+            scores.scores.push_back(pending.score);
         }
         // Held until the database takes them: their senders stay connected, and at the connection limit
-        // new senders wait in the backlog rather than being told a lie.
+        // new senders wait in the backlog rather than being told a lie. The same id on every attempt
+        // lets the store tell a retry from a new batch.
         for (;;) {
+            Clock::time_point began = Clock::now();
             if (writer->StoreScores(scores)) {
-                stats->stored.fetch_add(scores.size());
+                if (health != nullptr) {
+                    bool wasHealthy = health->Healthy();
+                    health->Stored(Clock::now() - began);
+                    if (!wasHealthy) {
+                        LogLine("scores are stored again");
+                        Wake();
+                    }
+                }
+                stats->stored.fetch_add(scores.scores.size());
                 CloseAll(batch, true);
                 break;
             }
+            if (health != nullptr) {
+                bool wasHealthy = health->Healthy();
+                health->Failed(writer->LastError());
+                if (wasHealthy) {
+                    Wake();
+                }
+            }
             Clock::time_point now = Clock::now();
             if (now - lastComplaint >= std::chrono::seconds(10)) {
-                LogLine("cannot store %zu scores, will retry: %s", scores.size(),
+                LogLine("cannot store %zu scores, will retry: %s", scores.scores.size(),
                         writer->LastError().c_str());
                 lastComplaint = now;
             }
             std::unique_lock lock(queueMutex);
             if (finishing && now - finishingSince >= options.storeGrace) {
                 lock.unlock();
-                LogLine("shutting down with %zu scores not stored: %s", scores.size(),
+                LogLine("shutting down with %zu scores not stored: %s", scores.scores.size(),
                         writer->LastError().c_str());
-                stats->lost.fetch_add(scores.size());
+                stats->lost.fetch_add(scores.scores.size());
                 CloseAll(batch, false);
                 break;
             }

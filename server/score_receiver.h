@@ -1,6 +1,7 @@
 // The TCP side of the server: takes connections, reads one message from each until the sender's close,
 // checks it and hands valid scores to the store. A connection is closed only after its score is committed,
-// so a sender that waits for the close knows its score is kept.
+// so a sender that waits for the close knows its score is kept; while nothing can be stored, the port is
+// closed, so a sender that does not wait keeps its score too.
 //
 // One thread reads every connection (epoll); a second writes to the database in batches, so one slow
 // commit serves every score that arrived meanwhile. Abuse is bounded: a limit on open connections, a
@@ -22,6 +23,7 @@
 #include "server/score_parser.h"
 #include "server/score_store.h"
 #include "server/server_log.h"
+#include "server/store_health.h"
 
 struct ReceiverOptions {
     std::string bindAddress = "0.0.0.0";
@@ -55,7 +57,8 @@ class RateLimiter {
 
 class ScoreReceiver {
   public:
-    ScoreReceiver(ReceiverOptions options, ScoreStore* writer, ServerStats* stats, RefusalLog* refusals);
+    ScoreReceiver(ReceiverOptions options, ScoreStore* writer, ServerStats* stats, RefusalLog* refusals,
+                  StoreHealth* health);
     ~ScoreReceiver();
     ScoreReceiver(const ScoreReceiver&) = delete;
     ScoreReceiver& operator=(const ScoreReceiver&) = delete;
@@ -78,6 +81,11 @@ class ScoreReceiver {
         int fd;
     };
 
+    bool OpenListener(std::string* error);
+    void CloseListener();
+    // While scores cannot be stored the port is closed: a sender then keeps its score for later instead of
+    // handing it to a server that cannot keep it.
+    void UpdateListening(std::chrono::steady_clock::time_point now);
     void Accept();
     void ReadFrom(int fd);
     // Ends a connection being read: closed, and out of the event set and the table.
@@ -86,12 +94,16 @@ class ScoreReceiver {
     void UpdateAccepting(std::chrono::steady_clock::time_point now);
     size_t OpenConnections() const;
     void StoreLoop();
+    // Waits for scores; idle, checks the store once a second. False when finishing with nothing left.
+    bool NextBatch(std::vector<Pending>* batch);
+    void Wake();
     void CloseAll(const std::vector<Pending>& batch, bool stored);
 
     ReceiverOptions options;
     ScoreStore* writer;
     ServerStats* stats;
     RefusalLog* refusals;
+    StoreHealth* health;
     RateLimiter limiter;
 
     int listenFd = -1;
@@ -99,6 +111,8 @@ class ScoreReceiver {
     int wakeFd = -1;
     uint16_t boundPort = 0;
     bool accepting = false;
+    bool stopping = false;
+    std::chrono::steady_clock::time_point listenRetryAt{};
     std::chrono::steady_clock::time_point acceptPausedUntil{};
 
     std::unordered_map<int, std::unique_ptr<Connection>> reading;

@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ExpectedSender expected;
     ScoreSubmission got;
     if (ParseScoreMessage(data, size, expected, &got) == Verdict::kValid) {
-        Check(IsPrintableText(got.name, kMaxNameLength) && IsPrintableText(got.mode, kMaxModeLength));
+        Check(IsPlayerName(got.name) && IsPrintableText(got.mode, kMaxModeLength));
         Check(got.identity <= 0x7FFFFFFFu);
     }
     std::unique_ptr<uint8_t[]> scrambled = ScrambleMessage(reinterpret_cast<const char*>(data), size);
     if (ParseScoreMessage(scrambled.get(), size + kChecksumSize, expected, &got) == Verdict::kValid) {
-        Check(IsPrintableText(got.name, kMaxNameLength) && IsPrintableText(got.mode, kMaxModeLength) &&
+        Check(IsPlayerName(got.name) && IsPrintableText(got.mode, kMaxModeLength) &&
               got.identity <= 0x7FFFFFFFu && size + kChecksumSize <= kScoreWireLimit);
     }
 

@@ -55,9 +55,14 @@ TEST(RenderLeaderboardPage, ShowsEveryNameAsTextAndTheWordsOfItsLanguage) {
     PageView view;
     view.nowMs = kMondayNoon;
     view.period = Period::kWeek;
-    view.rows = {Row("<script>alert(\"x\")</script>", 900), Row("O'Neil & <b>co</b>", 800)};
+    view.rows = {Row("<script>alert(\"x\")</script>", 900), Row("O'Neil & <b>co</b>", 800), Row("", 700),
+                 Row("(no name)", 600)};
     view.language = Language::kEnglish;
     std::string page = RenderLeaderboardPage(view);
+    // An empty name shows a placeholder that a name spelling the same words cannot pass for.
+    EXPECT_NE(page.find("<td class=\"name\"><span class=\"noname\">(no name)</span></td>"),
+              std::string::npos);
+    EXPECT_NE(page.find("<td class=\"name\">(no name)</td>"), std::string::npos);
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_EQ(page.find("<b>"), std::string::npos);
     EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;"), std::string::npos);
@@ -68,6 +73,8 @@ TEST(RenderLeaderboardPage, ShowsEveryNameAsTextAndTheWordsOfItsLanguage) {
     EXPECT_NE(page.find("name=\"viewport\""), std::string::npos);
 
     view.language = Language::kFrench;
+    view.rows = {Row("", 1)};
+    EXPECT_NE(RenderLeaderboardPage(view).find("(sans nom)"), std::string::npos);
     view.rows.clear();
     view.mode = "A&B \"x\"";
     page = RenderLeaderboardPage(view);

@@ -100,7 +100,7 @@ TEST(ParseScoreMessageFuzz, RandomAndMutatedInputsNeverCrashAndValidOnesObeyTheR
         }
         ++valid;
         ASSERT_LE(wire.size(), kScoreWireLimit);
-        ASSERT_TRUE(IsPrintableText(got.name, kMaxNameLength)) << got.name;
+        ASSERT_TRUE(IsPlayerName(got.name)) << got.name;
         ASSERT_TRUE(IsPrintableText(got.mode, kMaxModeLength)) << got.mode;
         ASSERT_LE(got.identity, 2147483647u);
     }

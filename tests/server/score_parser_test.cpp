@@ -42,6 +42,10 @@ TEST(ParseScoreMessage, TakesTheGamesOwnMessagesWithEveryFieldAsSent) {
     EXPECT_EQ(got.score, 2147483647);
     ASSERT_EQ(Check(GameText("<script>\"'&", 0), &got), Verdict::kValid);
     EXPECT_EQ(got.name, "<script>\"'&");
+    // Return on an empty name entry enters an empty name: kept, not refused.
+    ASSERT_EQ(Check(Text("1", "SVEK", "", "NORMAL", "40"), &got), Verdict::kValid);
+    EXPECT_EQ(got.name, "");
+    EXPECT_EQ(got.score, 40);
 }
 
 TEST(ParseScoreMessage, RefusesEachFieldOutsideItsRule) {
@@ -63,7 +67,6 @@ TEST(ParseScoreMessage, RefusesEachFieldOutsideItsRule) {
         {"1\tSVEK\tVEKTCP\twf418352\tANNA\tquz\tNORMAL\t1", Verdict::kWrongClientTag},
         {"1\tSVEK\tvektcp\twf418353\tANNA\tquz\tNORMAL\t1", Verdict::kWrongCredential},
         {"1\tSVEK\tvektcp\twf418352\tANNA\tquz2\tNORMAL\t1", Verdict::kWrongGameName},
-        {Text("1", "SVEK", "", "NORMAL", "1"), Verdict::kBadName},
         {Text("1", "SVEK", std::string(28, 'A'), "NORMAL", "1"), Verdict::kBadName},
         {Text("1", "SVEK",
               "AN\x7f"

@@ -15,18 +15,22 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// A store that refuses while told to, and counts what it took.
+// A store that refuses while told to (as a full disk or a lost server refuses), and counts what it took.
 class FlakyStore final : public ScoreStore {
   public:
     std::atomic<bool> failing{false};
+    std::atomic<bool> unstorable{false};  // what the idle check finds
     std::atomic<int> stored{0};
-    bool StoreScores(const std::vector<StoredScore>& scores) override {
+    bool StoreScores(const ScoreBatch& batch) override {
         if (failing.load()) {
             return false;
         }
-        stored.fetch_add(static_cast<int>(scores.size()));
+        stored.fetch_add(static_cast<int>(batch.scores.size()));
         return true;
     }
+    bool CheckStorable() override { return !unstorable.load() && !failing.load(); }
+    const StoreOpening& Opening() const override { return opening; }
+    StoreOpening opening;
     bool Leaderboard(const LeaderQuery&, std::vector<LeaderRow>*) override { return false; }
     bool CountScores(int64_t* count) override {
         *count = stored.load();
@@ -40,7 +44,7 @@ class FlakyStore final : public ScoreStore {
 class Running {
   public:
     Running(const ReceiverOptions& options, ScoreStore* store)
-        : receiver(OnLoopback(options), store, &stats, &refusals) {
+        : receiver(OnLoopback(options), store, &stats, &refusals, &health) {
         std::string error;
         listening = receiver.Listen(&error);
         if (listening) {
@@ -63,10 +67,24 @@ class Running {
 
     ServerStats stats;
     RefusalLog refusals;
+    StoreHealth health;
     ScoreReceiver receiver;
     bool listening = false;
     std::thread thread;
 };
+
+// True once the port takes (or, with expect false, stops taking) connections within the wait. The probe
+// connection sends nothing.
+bool WaitForPort(uint16_t port, std::chrono::milliseconds wait = 3s, bool expect = true) {
+    Clock::time_point deadline = Clock::now() + wait;
+    do {
+        if ((SendToServer(port, {}, {1, 0ms, true, 200ms}) != SendOutcome::kNoConnect) == expect) {
+            return true;
+        }
+        std::this_thread::sleep_for(50ms);
+    } while (Clock::now() < deadline);
+    return false;
+}
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -190,9 +208,24 @@ TEST(ScoreReceiver, HoldsConnectionsWhileTheDatabaseRefusesAndResetsThemIfItNeve
     auto held = std::async(std::launch::async,
                            [&] { return SendToServer(server.Port(), Wire(GameText("WAIT", 1))); });
     EXPECT_EQ(held.wait_for(1500ms), std::future_status::timeout);
+    std::string reason;
+    EXPECT_FALSE(server.health.Healthy(&reason));
+    EXPECT_EQ(reason, "refused on purpose");
+    // Nor does a new sender get in to hand over a score that could not be kept.
+    EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("REFUSED", 1))), SendOutcome::kNoConnect);
     flaky.failing = false;
     EXPECT_EQ(held.get(), SendOutcome::kClosed);
     EXPECT_EQ(flaky.stored.load(), 1);
+    EXPECT_TRUE(server.health.Healthy());
+    EXPECT_TRUE(WaitForPort(server.Port()));
+
+    // Found by the idle check alone (a database gone while nobody sends): the port closes and reopens.
+    flaky.unstorable = true;
+    EXPECT_TRUE(WaitForPort(server.Port(), 3s, false));
+    EXPECT_FALSE(server.health.Healthy());
+    flaky.unstorable = false;
+    EXPECT_TRUE(WaitForPort(server.Port(), 3s));
+    EXPECT_TRUE(server.health.Healthy());
 
     // At shut-down the store gets its grace; then the held senders are reset and the loss is counted.
     flaky.failing = true;

@@ -197,6 +197,10 @@ ServerProcess::~ServerProcess() {
     if (!logPath.empty()) {
         unlink(logPath.c_str());
     }
+    if (!stateFolder.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(stateFolder, ignored);
+    }
 }
 
 bool ServerProcess::Start(const std::string& database, const std::vector<std::string>& extra) {
@@ -207,9 +211,13 @@ bool ServerProcess::Start(const std::string& database, const std::vector<std::st
     }
     close(fd);
     logPath = path;
-    std::vector<std::string> args = {QUZ_SCORED,  "--bind", "127.0.0.1", "--http-bind",
-                                     "127.0.0.1", "--port", "0",         "--http-port",
-                                     "0",         "--db",   database};
+    char folder[] = "/tmp/quz-scored-state-XXXXXX";
+    if (stateFolder.empty() && mkdtemp(folder) != nullptr) {
+        stateFolder = folder;
+    }
+    std::vector<std::string> args = {QUZ_SCORED, "--bind",      "127.0.0.1",   "--http-bind", "127.0.0.1",
+                                     "--port",   "0",           "--http-port", "0",           "--db",
+                                     database,   "--state-dir", stateFolder};
     args.insert(args.end(), extra.begin(), extra.end());
     pid = Spawn(args, logPath, nullptr, SIGKILL);
     if (pid < 0) {
@@ -277,7 +285,6 @@ TempFolder::~TempFolder() {
 }
 
 bool PostgresServer::Start() {
-    std::string bin;
     std::error_code ec;
     // The newest installed version of Debian's package.
     for (const auto& entry : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
@@ -318,6 +325,12 @@ bool PostgresServer::Start() {
         return false;
     }
     port = FreeLoopbackPort();
+    return Run();
+}
+
+bool PostgresServer::Run() {
+    const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    std::string log = folder + "/server.log";
     // Only a socket in the folder: nothing listens on the network, and two test runs never meet.
     pid = Spawn({bin + "/postgres", "-D", folder + "/data", "-k", folder, "-h", "", "-p",
                  std::to_string(port), "-F", "-c", "max_connections=40", "-c", "shared_buffers=16MB"},
@@ -355,7 +368,7 @@ std::string PostgresServer::CreateDatabase(const std::string& name) {
     return "postgresql://quz@/" + name + "?host=" + folder + "&port=" + std::to_string(port);
 }
 
-void PostgresServer::Stop() {
+void PostgresServer::Halt() {
     if (pid > 0) {
         // SIGINT: the fast shut-down, which ends the sessions still open.
         kill(pid, SIGINT);
@@ -365,6 +378,15 @@ void PostgresServer::Stop() {
         }
         pid = -1;
     }
+}
+
+bool PostgresServer::Restart() {
+    Halt();
+    return Run();
+}
+
+void PostgresServer::Stop() {
+    Halt();
     if (!folder.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);

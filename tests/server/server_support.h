@@ -42,6 +42,7 @@ class ServerProcess {
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     // Starts it on free loopback ports with the database and extra options, and waits until it listens.
+    // Its state folder is a fresh one of its own unless the options give --state-dir.
     bool Start(const std::string& database, const std::vector<std::string>& extra = {});
     uint16_t ScorePort() const { return scorePort; }
     uint16_t WebPort() const { return webPort; }
@@ -54,6 +55,7 @@ class ServerProcess {
   private:
     pid_t pid = -1;
     std::string logPath;
+    std::string stateFolder;
     uint16_t scorePort = 0;
     uint16_t webPort = 0;
 };
@@ -69,14 +71,20 @@ class PostgresServer {
     ~PostgresServer() { Stop(); }
     bool Start();
     void Stop();
+    // Stops the server (the fast way, which ends every session) and starts it again on the same data.
+    bool Restart();
     bool Running() const { return pid > 0; }
     const std::string& Problem() const { return problem; }
     // A new empty database: its URL for quz-scored, or "" on failure.
     std::string CreateDatabase(const std::string& name);
 
   private:
+    bool Run();
+    void Halt();
+
     pid_t pid = -1;
     std::string folder;
+    std::string bin;
     std::string problem;
     uint16_t port = 0;
 };

@@ -2,6 +2,8 @@
 // letter in the order of the title's three tiles, each block lit from the top left like the game's.
 #include "web_art.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -19,8 +21,9 @@ constexpr const char* kLetters[3][5] = {
 };
 
 std::string Hex(Colour c) {
+    auto byte = [](float value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 255.0f))); };
     char text[8];
-    snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
+    snprintf(text, sizeof text, "#%02x%02x%02x", byte(c.r), byte(c.g), byte(c.b));
     return text;
 }
 

@@ -1,0 +1,35 @@
+// The database schema as a list of steps: step N takes a database from version N - 1 to version N, and a
+// new database runs every step from 1, so a new and an upgraded database are the same. The next version
+// is one more step in each back end's list (server/SCHEMA.md says what each version holds).
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "server/periods.h"
+
+// The schema this server writes. A database of a newer one is refused rather than misread.
+inline constexpr int kSchemaVersion = 3;
+
+struct SchemaStep {
+    int version;      // the version the database has after this step
+    const char* sql;  // statements run in the migration's transaction, the version's update included
+};
+
+struct SchemaSteps {
+    const SchemaStep* steps;
+    size_t count;
+};
+
+SchemaSteps SqliteSchemaSteps();
+SchemaSteps PostgresSchemaSteps();
+
+// Whether a database at version `found` (0: none yet) can be used; the reason when not.
+bool CanMigrateFrom(int found, const char* backEnd, std::string* error);
+
+// How the best table numbers its periods.
+int PeriodCode(Period period);
+
+// The end of the insert that keeps the best table up to date, the same in both back ends: a row is
+// replaced by a higher score, or by the same score reached earlier.
+extern const char kBestConflictSql[];
