@@ -1,0 +1,21 @@
+// Games for the server tests, played to their end by a simple robot through the real rules, so every
+// replay is one the game itself could have sent; and the forgeries made from them.
+#pragma once
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/replay_codec.h"
+
+// Removes a group every few ticks until the game is over, then types the name and confirms it. Every
+// game is entered (the table floor is the lowest score), as every game with a submission URL is.
+quz::core::Replay PlayRobotGame(uint64_t seed, const std::string& mode, const std::string& name,
+                                int removeEveryTicks = 12);
+
+// The replay as the game stores it (compressed).
+std::vector<uint8_t> ReplayFile(const quz::core::Replay& replay);
+// The body of POST /api/games.
+std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Replay& replay, uint32_t identity = 7);
+std::string AsText(const std::vector<uint8_t>& bytes);
