@@ -2,9 +2,8 @@
 #include "server/game_check.h"
 
 #include "core/daily.h"
+#include "core/replay_check.h"
 #include "core/replay_codec.h"
-#include "core/rules_version.h"
-#include "core/session.h"
 #include "net/submission_body.h"
 #include "replay/replay_file.h"
 
@@ -79,48 +78,16 @@ GameVerdict ReadReplay(std::span<const uint8_t> file, quz::core::Replay* replay,
     }
 }
 
-bool SameRules(const quz::core::Replay& replay) {
-    return replay.rulesVersion == quz::core::kRulesVersion;
-}
-
-// The replay's commands through a fresh session, each before the step of its tick, as the game gave them.
-// It stops when the session ends, when the recorded ticks run out (a forged count cannot make it run
-// longer than it says), or when the session is paused with no command left that could resume it.
-quz::core::ReplayOutcome ReplayInto(const quz::core::Replay& replay, quz::core::Session& session) {
-    const std::vector<quz::core::Command>& commands = replay.commands;
-    size_t next = 0;
-    while (!session.Over() && session.CurrentTick() < replay.outcome.ticks) {
-        while (next < commands.size() && commands[next].tick <= session.CurrentTick()) {
-            session.Apply(commands[next++]);
-        }
-        const quz::core::Tick before = session.CurrentTick();
-        session.Step(1000 / 60);
-        if (session.CurrentTick() == before && session.paused &&
-            (next == commands.size() || commands[next].tick > before)) {
-            break;
-        }
-    }
-    return {session.score, session.level, session.CurrentTick(), session.Over(), session.StateHash()};
-}
-
 // What re-playing the replay gives against what it claims.
 GameVerdict Replay(const quz::core::Replay& replay, std::string* name, std::string* detail) {
-    quz::core::SessionSettings settings;
-    settings.seed = replay.seed;
-    settings.tableFloor = replay.tableFloor;
-    quz::core::Session session(settings);
-    const quz::core::ReplayOutcome outcome = ReplayInto(replay, session);
+    quz::core::Session session(quz::core::SettingsOf(replay));
+    const quz::core::ReplayOutcome outcome = quz::core::ReplayInto(replay, session);
+    const std::string difference = quz::core::FirstDifference(replay.outcome, outcome);
     if (outcome.score != replay.outcome.score) {
-        return Refuse(GameVerdict::ScoreMismatch, detail,
-                      "score: claimed " + std::to_string(replay.outcome.score) + ", re-played " +
-                          std::to_string(outcome.score));
+        return Refuse(GameVerdict::ScoreMismatch, detail, difference);
     }
-    if (outcome != replay.outcome) {
-        return Refuse(GameVerdict::HashMismatch, detail,
-                      "state: claimed level " + std::to_string(replay.outcome.level) + ", tick " +
-                          std::to_string(replay.outcome.ticks) + ", hash " + Hex64(replay.outcome.stateHash) +
-                          "; re-played level " + std::to_string(outcome.level) + ", tick " +
-                          std::to_string(outcome.ticks) + ", hash " + Hex64(outcome.stateHash));
+    if (!difference.empty()) {
+        return Refuse(GameVerdict::HashMismatch, detail, difference);
     }
     if (!outcome.over) {
         return Refuse(GameVerdict::Unfinished, detail, "the game had not ended");
@@ -187,7 +154,7 @@ GameVerdict CheckGame(std::span<const uint8_t> body, int64_t todayDays, CheckedG
     } else if (replay.mode.rfind("DAILY", 0) == 0) {
         return Refuse(GameVerdict::BadFormat, detail, "mode " + replay.mode + " names no date");
     }
-    if (!SameRules(replay)) {
+    if (!quz::core::SameRules(replay)) {
         game->reason = GameVerdictText(GameVerdict::Unverified);
         return GameVerdict::Unverified;
     }
@@ -208,7 +175,7 @@ GameVerdict RecheckReplay(std::span<const uint8_t> replayFile, std::string* deta
     if (verdict != GameVerdict::Verified) {
         return verdict;
     }
-    if (!SameRules(replay)) {
+    if (!quz::core::SameRules(replay)) {
         return Refuse(GameVerdict::Unverified, detail, "rules version " + std::to_string(replay.rulesVersion));
     }
     std::string typed;
