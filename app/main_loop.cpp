@@ -12,6 +12,7 @@
 #include "game/high_score_table.h"
 #include "game/random_stream.h"
 #include "game/shared_state.h"
+#include "net/score_client.h"
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
 #include "platform/input.h"
@@ -36,13 +37,15 @@ void RunMenuStep() {
 
 // A new game's seed, and the table it plays against: its score is entered when it beats the lowest entry.
 // The board of the day has the day's seed, and every one of its games is entered (under a name, for
-// the server's board; the player's table keeps only its own games).
+// the server's board; the player's table keeps only its own games and what qualifies).
 SessionSettings NewGameSettings(const quz::core::CivilDate* day) {
     const bool daily = day != nullptr;
     SessionSettings settings;
     settings.seed = daily ? quz::core::DailySeed(*day)
                           : static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
-    settings.tableFloor = daily ? INT32_MIN : quz::core::TableFloor(HighScoreTable);
+    // A game that goes to the server with its replay is entered whatever its score, as the day's are.
+    const bool submitted = scoreSubmitUrl[0] != '\0';
+    settings.tableFloor = daily || submitted ? INT32_MIN : quz::core::TableFloor(HighScoreTable);
     settings.decorationSeed = ClockSeed(2);
     return settings;
 }

@@ -12,6 +12,7 @@
 
 #include "core/session.h"
 #include "game/board.h"
+#include "core/replay_codec.h"
 #include "game/game_resources.h"
 
 using quz::core::FadePhase;
@@ -70,6 +71,9 @@ struct Game : GameResources, quz::core::Session {
     void PresentGroup(int32_t bonus);
     void PresentLevelEnd();
     void PresentNameConfirmed();
+    // The game as the score server will re-play it: every command so far, and the end the rules reach
+    // from here with no more input (after the name, only the fade-out is left).
+    quz::core::Replay ConfirmedReplay() const;
 };
 
 inline constexpr int32_t kMessageRestX = 50;  // the message panel stops here, centred over the board

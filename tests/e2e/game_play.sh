@@ -13,7 +13,7 @@ work=$(mktemp -d)
 lang=fr
 data=$(data_folder_of "$quz")
 # Nothing listens on the discard port: the score cannot be sent and must wait in the outbox.
-printf '[Scores]\nServer=127.0.0.1:9\n' >"$work/quz.ini"
+printf '[Scores]\nServer=127.0.0.1:9\nSubmit=off\n' >"$work/quz.ini"
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")

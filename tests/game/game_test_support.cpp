@@ -2,6 +2,7 @@
 #include "game_test_support.h"
 
 #include "game/shared_state.h"
+#include "net/score_client.h"
 #include "gfx/font.h"
 #include "platform/input.h"
 
@@ -90,6 +91,10 @@ void GameSession::SetUp() {
     OverrideAppFocusState(-1);
     Shared.frameClock.totalMs = 0;
     Shared.frameClock.deltaMs = 1;
+    // No game of a test goes to a web side it does not own (the build's default is a real server's).
+    submitChoice = SubmitChoice{};
+    submitChoice.off = true;
+    SetDefaultScoreSettings();
     game = new Game();
     SDL_WarpMouse(600, 10);  // over the panel: no group under the pointer
 }
