@@ -41,8 +41,8 @@ void RunMenuStep() {
 SessionSettings NewGameSettings(const quz::core::CivilDate* day) {
     const bool daily = day != nullptr;
     SessionSettings settings;
-    settings.seed = daily ? quz::core::DailySeed(*day)
-                          : static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
+    settings.seed =
+        daily ? quz::core::DailySeed(*day) : static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
     // A game that goes to the server with its replay is entered whatever its score, as the day's are.
     const bool submitted = scoreSubmitUrl[0] != '\0';
     settings.tableFloor = daily || submitted ? INT32_MIN : quz::core::TableFloor(HighScoreTable);

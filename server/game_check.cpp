@@ -118,12 +118,14 @@ std::string Hex64(uint64_t value) {
     return text;
 }
 
-GameVerdict CheckGame(std::span<const uint8_t> body, int64_t todayDays, CheckedGame* game, std::string* detail) {
+GameVerdict CheckGame(std::span<const uint8_t> body, int64_t todayDays, CheckedGame* game,
+                      std::string* detail) {
     SubmissionBody envelope;
     const SubmissionBodyError bodyError = DecodeSubmissionBody(body, envelope);
     if (bodyError != SubmissionBodyError::None) {
-        return Refuse(bodyError == SubmissionBodyError::TooLarge ? GameVerdict::TooLarge : GameVerdict::BadFormat,
-                      detail, SubmissionBodyErrorText(bodyError));
+        return Refuse(
+            bodyError == SubmissionBodyError::TooLarge ? GameVerdict::TooLarge : GameVerdict::BadFormat,
+            detail, SubmissionBodyErrorText(bodyError));
     }
     quz::core::Replay replay;
     GameVerdict verdict = ReadReplay(envelope.replay, &replay, detail);
@@ -144,11 +146,13 @@ GameVerdict CheckGame(std::span<const uint8_t> body, int64_t todayDays, CheckedG
     quz::core::CivilDate date;
     if (quz::core::ParseDailyMode(replay.mode, &date)) {
         if (replay.seed != quz::core::DailySeed(date)) {
-            return Refuse(GameVerdict::DailySeedMismatch, detail, "seed " + Hex64(replay.seed) + " is not " + replay.mode + "'s");
+            return Refuse(GameVerdict::DailySeedMismatch, detail,
+                          "seed " + Hex64(replay.seed) + " is not " + replay.mode + "'s");
         }
         const int64_t days = quz::core::DaysFromCivil(date);
         if (days != todayDays && days != todayDays - 1) {
-            return Refuse(GameVerdict::DailyDateOutOfRange, detail, replay.mode + " is neither today nor yesterday");
+            return Refuse(GameVerdict::DailyDateOutOfRange, detail,
+                          replay.mode + " is neither today nor yesterday");
         }
         game->dailyDate = quz::core::IsoDate(date);
     } else if (replay.mode.rfind("DAILY", 0) == 0) {
@@ -176,7 +180,8 @@ GameVerdict RecheckReplay(std::span<const uint8_t> replayFile, std::string* deta
         return verdict;
     }
     if (!quz::core::SameRules(replay)) {
-        return Refuse(GameVerdict::Unverified, detail, "rules version " + std::to_string(replay.rulesVersion));
+        return Refuse(GameVerdict::Unverified, detail,
+                      "rules version " + std::to_string(replay.rulesVersion));
     }
     std::string typed;
     return Replay(replay, &typed, detail);

@@ -43,9 +43,9 @@ struct CheckedGame {
     int32_t level = 0;
     uint32_t ticks = 0;
     uint64_t stateHash = 0;
-    std::string reason;              // why an unverified game is not verified
+    std::string reason;               // why an unverified game is not verified
     std::vector<uint8_t> replayFile;  // the replay as sent (compressed), kept for download and re-checks
-    std::string replayKey;           // the same for the same seed and commands, whoever sends them
+    std::string replayKey;            // the same for the same seed and commands, whoever sends them
 };
 
 // Judges a body. todayDays: today's UTC date as days since 1970-01-01. On a refusal, detail (if given)

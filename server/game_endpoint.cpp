@@ -15,7 +15,8 @@
 namespace {
 
 int64_t NowUnixMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -57,24 +58,28 @@ int64_t GameEndpoint::TodayDays() const {
 }
 
 void GameEndpoint::Register(HttpServer& http) {
-    http.Route("POST", "/api/games", [this](const HttpRequest& request) { return Submit(request); },
-               kSubmissionBodyLimit);
+    http.Route(
+        "POST", "/api/games", [this](const HttpRequest& request) { return Submit(request); },
+        kSubmissionBodyLimit);
     http.Route("GET", "/api/games/*", [this](const HttpRequest& request) { return Download(request); });
 }
 
 void GameEndpoint::RegisterMetrics(MetricRegistry& registry) {
-    registry.Add("quz_games_total", MetricType::kCounter, "Games sent with their replays, by what became of them",
-                 [this] {
+    registry.Add("quz_games_total", MetricType::kCounter,
+                 "Games sent with their replays, by what became of them", [this] {
                      std::vector<MetricSample> samples;
                      for (size_t i = 0; i < kGameVerdictCount; ++i) {
-                         samples.push_back({std::string("verdict=\"") + GameVerdictKey(static_cast<GameVerdict>(i)) + "\"",
-                                            static_cast<double>(counters.verdicts[i].load())});
+                         samples.push_back(
+                             {std::string("verdict=\"") + GameVerdictKey(static_cast<GameVerdict>(i)) + "\"",
+                              static_cast<double>(counters.verdicts[i].load())});
                      }
                      return samples;
                  });
-    registry.AddValue("quz_games_busy_total", MetricType::kCounter, "Games answered 503 (verification queue full)",
+    registry.AddValue("quz_games_busy_total", MetricType::kCounter,
+                      "Games answered 503 (verification queue full)",
                       [this] { return static_cast<double>(counters.busy.load()); });
-    registry.AddValue("quz_games_store_failures_total", MetricType::kCounter, "Games that could not be stored",
+    registry.AddValue("quz_games_store_failures_total", MetricType::kCounter,
+                      "Games that could not be stored",
                       [this] { return static_cast<double>(counters.storeFailures.load()); });
     registry.Add("quz_game_verify_seconds", MetricType::kHistogram, "Time to re-play one game",
                  [this] { return counters.verifySeconds.Samples(); });
@@ -97,8 +102,8 @@ HttpResponse GameEndpoint::Submit(const HttpRequest& request) {
         Outcome outcome;
         std::string detail;
         const auto start = std::chrono::steady_clock::now();
-        outcome.verdict = CheckGame(std::span(reinterpret_cast<const uint8_t*>(body->data()), body->size()), today,
-                                    &outcome.game, &detail);
+        outcome.verdict = CheckGame(std::span(reinterpret_cast<const uint8_t*>(body->data()), body->size()),
+                                    today, &outcome.game, &detail);
         counters.verifySeconds.Observe(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (outcome.verdict == GameVerdict::Verified || outcome.verdict == GameVerdict::Unverified) {
@@ -109,7 +114,8 @@ HttpResponse GameEndpoint::Submit(const HttpRequest& request) {
                 LogLine("cannot store a game: %s", writer->LastError().c_str());
             }
         } else {
-            LogLine("game from %s refused: %s (%s)", peer.c_str(), GameVerdictText(outcome.verdict), detail.c_str());
+            LogLine("game from %s refused: %s (%s)", peer.c_str(), GameVerdictText(outcome.verdict),
+                    detail.c_str());
         }
         promise->set_value(std::move(outcome));
     });
@@ -140,7 +146,8 @@ HttpResponse GameEndpoint::Submit(const HttpRequest& request) {
     } else {
         const bool daily = !outcome.game.dailyDate.empty();
         answer["board"] = daily ? "daily" : "normal";
-        answer["date"] = daily ? outcome.game.dailyDate : quz::core::IsoDate(quz::core::CivilFromDays(receivedAtMs / 86400000));
+        answer["date"] = daily ? outcome.game.dailyDate
+                               : quz::core::IsoDate(quz::core::CivilFromDays(receivedAtMs / 86400000));
         answer["rank"] = outcome.place.rank;
         answer["of"] = outcome.place.of;
     }
@@ -224,5 +231,7 @@ HttpResponse GameEndpoint::DailyScores(const HttpRequest& request) {
                           {"verified", true},
                           {"time", FormatUtcIso(rows[i].receivedAtMs)}});
     }
-    return Json(200, {{"daily", query.dailyDate}, {"mode", quz::core::DailyMode(date)}, {"scores", std::move(scores)}});
+    return Json(
+        200,
+        {{"daily", query.dailyDate}, {"mode", quz::core::DailyMode(date)}, {"scores", std::move(scores)}});
 }

@@ -20,8 +20,8 @@
 struct GameEndpointOptions {
     int verifyThreads = 2;
     size_t verifyQueue = 64;
-    int maxWaiting = 4;                     // submissions a web thread may wait on at once
-    int64_t todayDays = INT64_MIN;          // --today: the UTC day taken as today (INT64_MIN: the clock's)
+    int maxWaiting = 4;             // submissions a web thread may wait on at once
+    int64_t todayDays = INT64_MIN;  // --today: the UTC day taken as today (INT64_MIN: the clock's)
     int retryAfterSeconds = 2;
 };
 

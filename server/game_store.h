@@ -40,9 +40,9 @@ struct GameRow {
 };
 
 struct GameBoardQuery {
-    std::string dailyDate;      // "YYYY-MM-DD": that day's board; "" for the mode's verified games
+    std::string dailyDate;  // "YYYY-MM-DD": that day's board; "" for the mode's verified games
     std::string mode = "NORMAL";
-    int64_t sinceMs = 0;        // with no daily date: games received from then on
+    int64_t sinceMs = 0;  // with no daily date: games received from then on
     int limit = 100;
 };
 
@@ -61,7 +61,8 @@ class GameStore {
     // Best first; ties go to whoever reached the score first.
     virtual bool Board(const GameBoardQuery& query, std::vector<GameRow>* rows) = 0;
     // The replay file of a game and its daily date ("" for none); found false when there is no such game.
-    virtual bool Replay(int64_t id, std::vector<uint8_t>* replayFile, std::string* dailyDate, bool* found) = 0;
+    virtual bool Replay(int64_t id, std::vector<uint8_t>* replayFile, std::string* dailyDate,
+                        bool* found) = 0;
     // Every stored game, oldest first.
     virtual bool ForEach(const std::function<void(const GameRecord&)>& visit) = 0;
     virtual std::string LastError() const = 0;

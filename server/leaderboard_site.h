@@ -15,8 +15,8 @@
 class LeaderboardSite {
   public:
     // The registry (may be null) is what /metrics shows.
-    LeaderboardSite(HttpOptions options, BoardReader* boards, const ServerStats* stats, const StoreHealth* health,
-                    const MetricRegistry* metrics);
+    LeaderboardSite(HttpOptions options, BoardReader* boards, const ServerStats* stats,
+                    const StoreHealth* health, const MetricRegistry* metrics);
     LeaderboardSite(const LeaderboardSite&) = delete;
     LeaderboardSite& operator=(const LeaderboardSite&) = delete;
 

@@ -10,7 +10,8 @@ namespace {
 
 constexpr char kBestOnBoard[] =
     "SELECT name, identity, MAX(score) AS best FROM games WHERE verified AND "
-    "(($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS NULL AND mode = $2 AND "
+    "(($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS NULL AND mode = $2 "
+    "AND "
     "received_at_ms >= $3::bigint)) GROUP BY name, identity";
 
 class Result {
@@ -69,12 +70,13 @@ class PostgresGameStore final : public GameStore {
         params[15] = reinterpret_cast<const char*>(game.replayFile.data());
         lengths[15] = static_cast<int>(game.replayFile.size());
         formats[15] = 1;
-        Result insert(PQexecParams(conn,
-                                   "INSERT INTO games (received_at_ms, peer, identity, name, mode, daily_date, "
-                                   "score, level, ticks, rules_version, seed, state_hash, verified, reason, "
-                                   "replay_key, replay) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, "
-                                   "$12, $13, $14, $15, $16) ON CONFLICT (replay_key) DO NOTHING RETURNING id",
-                                   16, nullptr, params, lengths, formats, 0));
+        Result insert(
+            PQexecParams(conn,
+                         "INSERT INTO games (received_at_ms, peer, identity, name, mode, daily_date, "
+                         "score, level, ticks, rules_version, seed, state_hash, verified, reason, "
+                         "replay_key, replay) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, "
+                         "$12, $13, $14, $15, $16) ON CONFLICT (replay_key) DO NOTHING RETURNING id",
+                         16, nullptr, params, lengths, formats, 0));
         if (!insert.Is(PGRES_TUPLES_OK)) {
             Rollback("cannot store a game");
             return GameStoreResult::Failed;
@@ -97,16 +99,17 @@ class PostgresGameStore final : public GameStore {
         }
         const std::string since = std::to_string(query.sinceMs);
         const std::string limit = std::to_string(query.limit);
-        const char* params[4] = {query.dailyDate.empty() ? nullptr : query.dailyDate.c_str(), query.mode.c_str(),
-                                 since.c_str(), limit.c_str()};
-        Result r(PQexecParams(conn,
-                              "SELECT id, name, identity, score, level, received_at_ms, COALESCE(daily_date, '') "
-                              "FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY name, identity "
-                              " ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified AND "
-                              " (($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS "
-                              "NULL AND mode = $2 AND received_at_ms >= $3::bigint))) AS ranked "
-                              "WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT $4::int",
-                              4, nullptr, params, nullptr, nullptr, 0));
+        const char* params[4] = {query.dailyDate.empty() ? nullptr : query.dailyDate.c_str(),
+                                 query.mode.c_str(), since.c_str(), limit.c_str()};
+        Result r(PQexecParams(
+            conn,
+            "SELECT id, name, identity, score, level, received_at_ms, COALESCE(daily_date, '') "
+            "FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY name, identity "
+            " ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified AND "
+            " (($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS "
+            "NULL AND mode = $2 AND received_at_ms >= $3::bigint))) AS ranked "
+            "WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT $4::int",
+            4, nullptr, params, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("cannot read a board");
         }
@@ -132,7 +135,8 @@ class PostgresGameStore final : public GameStore {
         const std::string key = std::to_string(id);
         const char* params[1] = {key.c_str()};
         // The replay in binary: no escaping either way.
-        Result r(PQexecParams(conn, "SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint", 1,
+        Result r(PQexecParams(conn,
+                              "SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint", 1,
                               nullptr, params, nullptr, nullptr, 1));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("cannot read a replay");
@@ -167,7 +171,8 @@ class PostgresGameStore final : public GameStore {
                 GameRecord record;
                 record.id = static_cast<int64_t>(BigEndian(PQgetvalue(r.get(), i, 0), 8));
                 record.verified = BigEndian(PQgetvalue(r.get(), i, 1), 4) != 0;
-                record.reason.assign(PQgetvalue(r.get(), i, 2), static_cast<size_t>(PQgetlength(r.get(), i, 2)));
+                record.reason.assign(PQgetvalue(r.get(), i, 2),
+                                     static_cast<size_t>(PQgetlength(r.get(), i, 2)));
                 const auto* bytes = reinterpret_cast<const uint8_t*>(PQgetvalue(r.get(), i, 3));
                 record.replayFile.assign(bytes, bytes + PQgetlength(r.get(), i, 3));
                 after = record.id;
@@ -200,8 +205,9 @@ class PostgresGameStore final : public GameStore {
                                  score.c_str(),
                                  stored.game.name.c_str(),
                                  identity.c_str()};
-        const std::string sql = std::string("SELECT COUNT(*), COUNT(*) FILTER (WHERE best > $4::int AND NOT "
-                                            "(name = $5 AND identity = $6::bigint)) FROM (") +
+        const std::string sql = std::string(
+                                    "SELECT COUNT(*), COUNT(*) FILTER (WHERE best > $4::int AND NOT "
+                                    "(name = $5 AND identity = $6::bigint)) FROM (") +
                                 kBestOnBoard + ") AS players";
         Result r(PQexecParams(conn, sql.c_str(), 6, nullptr, params, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {

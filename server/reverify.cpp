@@ -29,7 +29,7 @@ bool Reverify(GameStore& store, FILE* out, ReverifyCounts* counts) {
         fprintf(out, "cannot read the games: %s\n", store.LastError().c_str());
         return false;
     }
-    fprintf(out, "%d games: %d verified, %d mismatches, %d of unknown rules, %d verified now\n", counts->games,
-            counts->verified, counts->mismatches, counts->unverified, counts->nowVerified);
+    fprintf(out, "%d games: %d verified, %d mismatches, %d of unknown rules, %d verified now\n",
+            counts->games, counts->verified, counts->mismatches, counts->unverified, counts->nowVerified);
     return true;
 }

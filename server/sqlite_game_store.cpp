@@ -48,7 +48,8 @@ class SqliteGameStore final : public GameStore {
     ~SqliteGameStore() override { sqlite3_close_v2(db); }
 
     bool Open(const std::string& path) {
-        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK) {
             return Fail("cannot open " + path);
         }
         sqlite3_busy_timeout(db, 5000);
@@ -60,11 +61,12 @@ class SqliteGameStore final : public GameStore {
         if (!Exec("BEGIN IMMEDIATE")) {
             return GameStoreResult::Failed;
         }
-        Query insert(db,
-                     "INSERT INTO games (received_at_ms, peer, identity, name, mode, daily_date, score, level, "
-                     "ticks, rules_version, seed, state_hash, verified, reason, replay_key, replay) VALUES "
-                     "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16) "
-                     "ON CONFLICT (replay_key) DO NOTHING");
+        Query insert(
+            db,
+            "INSERT INTO games (received_at_ms, peer, identity, name, mode, daily_date, score, level, "
+            "ticks, rules_version, seed, state_hash, verified, reason, replay_key, replay) VALUES "
+            "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16) "
+            "ON CONFLICT (replay_key) DO NOTHING");
         if (!insert.Ready()) {
             Rollback("cannot prepare the insert: ");
             return GameStoreResult::Failed;
@@ -146,7 +148,8 @@ class SqliteGameStore final : public GameStore {
             replayFile->assign(bytes, bytes + sqlite3_column_bytes(*select, 0));
             *dailyDate = select.Column(1);
         }
-        return step == SQLITE_ROW || step == SQLITE_DONE || Fail(std::string("cannot read a replay: ") + sqlite3_errmsg(db));
+        return step == SQLITE_ROW || step == SQLITE_DONE ||
+               Fail(std::string("cannot read a replay: ") + sqlite3_errmsg(db));
     }
 
     bool ForEach(const std::function<void(const GameRecord&)>& visit) override {
@@ -172,8 +175,11 @@ class SqliteGameStore final : public GameStore {
   private:
     // Inside the game's transaction, so its place counts the game itself and nothing stored after it.
     bool Place(const StoredGame& stored, GamePlace* place) {
-        const std::string boards = std::string("SELECT COUNT(*), SUM(CASE WHEN best > ?4 AND NOT (name = ?5 AND identity = ?6) "
-                                               "THEN 1 ELSE 0 END) FROM (") + kBestOnBoard + ")";
+        const std::string boards =
+            std::string(
+                "SELECT COUNT(*), SUM(CASE WHEN best > ?4 AND NOT (name = ?5 AND identity = ?6) "
+                "THEN 1 ELSE 0 END) FROM (") +
+            kBestOnBoard + ")";
         Query count(db, boards.c_str());
         if (!count.Ready()) {
             return Fail(std::string("cannot rank a game: ") + sqlite3_errmsg(db));
@@ -231,5 +237,6 @@ std::unique_ptr<GameStore> OpenSqliteGameStore(const std::string& path, std::str
 }
 
 std::unique_ptr<GameStore> OpenGameStore(const std::string& location, std::string* error) {
-    return IsPostgresLocation(location) ? OpenPostgresGameStore(location, error) : OpenSqliteGameStore(location, error);
+    return IsPostgresLocation(location) ? OpenPostgresGameStore(location, error)
+                                        : OpenSqliteGameStore(location, error);
 }

@@ -2,8 +2,8 @@
 #include "game_test_support.h"
 
 #include "game/shared_state.h"
-#include "net/score_client.h"
 #include "gfx/font.h"
+#include "net/score_client.h"
 #include "platform/input.h"
 
 void EnsureVideo() {

@@ -51,7 +51,8 @@ quz::core::Replay PlayRobotGame(uint64_t seed, const std::string& mode, const st
         }
         session.Step(1000 / 60);
     }
-    replay.outcome = {session.score, session.level, session.CurrentTick(), session.Over(), session.StateHash()};
+    replay.outcome = {session.score, session.level, session.CurrentTick(), session.Over(),
+                      session.StateHash()};
     return replay;
 }
 
@@ -61,7 +62,8 @@ std::vector<uint8_t> ReplayFile(const quz::core::Replay& replay) {
     return file;
 }
 
-std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Replay& replay, uint32_t identity) {
+std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Replay& replay,
+                                  uint32_t identity) {
     std::vector<uint8_t> body;
     EncodeSubmissionBody(SubmissionBody{name, identity, ReplayFile(replay)}, body);
     return body;

@@ -17,5 +17,6 @@ quz::core::Replay PlayRobotGame(uint64_t seed, const std::string& mode, const st
 // The replay as the game stores it (compressed).
 std::vector<uint8_t> ReplayFile(const quz::core::Replay& replay);
 // The body of POST /api/games.
-std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Replay& replay, uint32_t identity = 7);
+std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Replay& replay,
+                                  uint32_t identity = 7);
 std::string AsText(const std::vector<uint8_t>& bytes);

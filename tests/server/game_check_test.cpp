@@ -76,7 +76,8 @@ TEST_F(GameCheckTest, ForgedOutcomesAreRefusedEachForItsReason) {
         if (forged.commands[i].kind == quz::core::CommandKind::Remove &&
             forged.commands[i].tick + 1 < forged.commands[i + 1].tick) {
             forged.commands[i].tick += 1;
-            forged.commands[i].arg = static_cast<uint16_t>((forged.commands[i].arg + 7) % quz::core::kCellCount);
+            forged.commands[i].arg =
+                static_cast<uint16_t>((forged.commands[i].arg + 7) % quz::core::kCellCount);
             moved = true;
         }
     }
@@ -87,7 +88,6 @@ TEST_F(GameCheckTest, ForgedOutcomesAreRefusedEachForItsReason) {
 
     // The name sent must be the one typed in the game.
     EXPECT_EQ(Check(SubmissionOf("Someone Else", *normal)), GameVerdict::NameMismatch);
-
 }
 
 TEST_F(GameCheckTest, DailyGamesMustBeOfTheirDateAndOfTodayOrYesterday) {
@@ -141,7 +141,8 @@ TEST_F(GameCheckTest, OversizedClaimsAndGarbageAreRefusedBeforeAnyReplay) {
     EXPECT_EQ(Check({}), GameVerdict::BadFormat);
     EXPECT_EQ(Check(std::vector<uint8_t>(300, 0xA5)), GameVerdict::BadFormat);
     std::vector<uint8_t> junkReplay;
-    ASSERT_TRUE(EncodeSubmissionBody(SubmissionBody{"Robot One", 7, std::vector<uint8_t>(500, 0x5A)}, junkReplay));
+    ASSERT_TRUE(
+        EncodeSubmissionBody(SubmissionBody{"Robot One", 7, std::vector<uint8_t>(500, 0x5A)}, junkReplay));
     EXPECT_EQ(Check(junkReplay), GameVerdict::BadFormat);
     // A mode that says daily without a date is no mode of ours.
     quz::core::Replay odd = *normal;

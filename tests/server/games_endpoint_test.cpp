@@ -19,9 +19,10 @@ namespace {
 const quz::core::CivilDate kToday{2026, 12, 7};
 
 HttpAnswer Post(uint16_t port, const std::string& body) {
-    const std::string request = "POST /api/games HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-quz-game\r\n"
-                                "Content-Length: " +
-                                std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    const std::string request =
+        "POST /api/games HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-quz-game\r\n"
+        "Content-Length: " +
+        std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
     return RawRequest(port, request, std::chrono::seconds(30));
 }
 
@@ -116,10 +117,10 @@ TEST_P(GamesEndpointTest, StoresRanksRefusesAndCountsAsTheApiSays) {
 
     // Each refusal counted under its reason.
     ASSERT_EQ(HttpGet(web, "/metrics", &text), 200);
-    for (const char* line : {"quz_games_total{verdict=\"verified\"} 3", "quz_games_total{verdict=\"copy\"} 1",
-                             "quz_games_total{verdict=\"score_mismatch\"} 1",
-                             "quz_games_total{verdict=\"bad_format\"} 1",
-                             "quz_games_total{verdict=\"unknown_rules_version\"} 1"}) {
+    for (const char* line :
+         {"quz_games_total{verdict=\"verified\"} 3", "quz_games_total{verdict=\"copy\"} 1",
+          "quz_games_total{verdict=\"score_mismatch\"} 1", "quz_games_total{verdict=\"bad_format\"} 1",
+          "quz_games_total{verdict=\"unknown_rules_version\"} 1"}) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     }
 
@@ -163,7 +164,8 @@ TEST_P(GamesEndpointTest, ReverifyReportsWhatNoLongerHolds) {
     const int status = pclose(pipe);
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
     EXPECT_NE(output.find("game 2: not verified: unknown rules version"), std::string::npos) << output;
-    EXPECT_NE(output.find("2 games: 1 verified, 0 mismatches, 1 of unknown rules"), std::string::npos) << output;
+    EXPECT_NE(output.find("2 games: 1 verified, 0 mismatches, 1 of unknown rules"), std::string::npos)
+        << output;
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, GamesEndpointTest, ::testing::Values("sqlite", "postgresql"),

@@ -21,7 +21,9 @@ constexpr const char* kLetters[3][5] = {
 };
 
 std::string Hex(Colour c) {
-    auto byte = [](float value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 255.0f))); };
+    auto byte = [](float value) {
+        return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 255.0f)));
+    };
     char text[8];
     snprintf(text, sizeof text, "#%02x%02x%02x", byte(c.r), byte(c.g), byte(c.b));
     return text;
@@ -30,14 +32,14 @@ std::string Hex(Colour c) {
 std::string LogoSvg() {
     const int width = 3 * 5 * kCell + 2 * kCell - (kCell - kBlock);
     const int height = 5 * kCell - (kCell - kBlock);
-    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + std::to_string(width) + " " +
-                      std::to_string(height) + "\" role=\"img\" aria-label=\"QUZ\"><defs>";
+    std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + std::to_string(width) +
+                      " " + std::to_string(height) + "\" role=\"img\" aria-label=\"QUZ\"><defs>";
     for (int colour = 1; colour <= 3; ++colour) {
         const BlockColours pal = BlockPalette(colour);
         svg += "<linearGradient id=\"b" + std::to_string(colour) +
                "\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\"><stop offset=\"0\" stop-color=\"" + Hex(pal.light) +
-               "\"/><stop offset=\".45\" stop-color=\"" + Hex(pal.base) + "\"/><stop offset=\"1\" stop-color=\"" +
-               Hex(pal.dark) + "\"/></linearGradient>";
+               "\"/><stop offset=\".45\" stop-color=\"" + Hex(pal.base) +
+               "\"/><stop offset=\"1\" stop-color=\"" + Hex(pal.dark) + "\"/></linearGradient>";
     }
     svg += "</defs>";
     for (int letter = 0; letter < 3; ++letter) {
@@ -50,8 +52,9 @@ std::string LogoSvg() {
                 }
                 const std::string x = std::to_string(left + column * kCell);
                 const std::string y = std::to_string(row * kCell);
-                svg += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"20\" height=\"20\" rx=\"5\" fill=\"url(#b" +
-                       std::to_string(letter + 1) + ")\" stroke=\"" + Hex(pal.dark) + "\" stroke-width=\"1\"/>";
+                svg += "<rect x=\"" + x + "\" y=\"" + y +
+                       "\" width=\"20\" height=\"20\" rx=\"5\" fill=\"url(#b" + std::to_string(letter + 1) +
+                       ")\" stroke=\"" + Hex(pal.dark) + "\" stroke-width=\"1\"/>";
                 // The shine every block of the board has in its top-left corner.
                 svg += "<rect x=\"" + std::to_string(left + column * kCell + 3) + "\" y=\"" +
                        std::to_string(row * kCell + 3) +
@@ -65,7 +68,9 @@ std::string LogoSvg() {
 
 std::string PaletteCss() {
     std::string css = ":root{";
-    auto property = [&css](const char* name, Colour c) { css += std::string("--") + name + ":" + Hex(c) + ";"; };
+    auto property = [&css](const char* name, Colour c) {
+        css += std::string("--") + name + ":" + Hex(c) + ";";
+    };
     property("night", kNight);
     property("dusk", kDusk);
     property("frame", kFrame);
