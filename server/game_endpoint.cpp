@@ -200,6 +200,15 @@ HttpResponse GameEndpoint::Download(const HttpRequest& request) {
     return response;
 }
 
+bool GameEndpoint::ReadBoard(const GameBoardQuery& query, std::vector<GameRow>* rows) {
+    std::lock_guard lock(readerMutex);
+    if (!reader->Board(query, rows)) {
+        LogLine("cannot read a board of games: %s", reader->LastError().c_str());
+        return false;
+    }
+    return true;
+}
+
 HttpResponse GameEndpoint::DailyScores(const HttpRequest& request) {
     std::string day = request.Param("daily");
     quz::core::CivilDate date = quz::core::CivilFromDays(TodayDays());
@@ -209,15 +218,7 @@ HttpResponse GameEndpoint::DailyScores(const HttpRequest& request) {
     GameBoardQuery query;
     query.dailyDate = quz::core::IsoDate(date);
     std::vector<GameRow> rows;
-    bool read = false;
-    {
-        std::lock_guard lock(readerMutex);
-        read = reader->Board(query, &rows);
-        if (!read) {
-            LogLine("cannot read a daily board: %s", reader->LastError().c_str());
-        }
-    }
-    if (!read) {
+    if (!ReadBoard(query, &rows)) {
         return Json(503, {{"error", "the scores cannot be read right now"}});
     }
     nlohmann::json scores = nlohmann::json::array();

@@ -49,6 +49,9 @@ class GameEndpoint {
     HttpResponse Submit(const HttpRequest& request);
     HttpResponse Download(const HttpRequest& request);
 
+    // A verified board, for the page; false when it cannot be read (logged).
+    bool ReadBoard(const GameBoardQuery& query, std::vector<GameRow>* rows);
+
     const GameCounters& Counters() const { return counters; }
     // Days since 1970-01-01 of today (UTC), or the --today day.
     int64_t TodayDays() const;

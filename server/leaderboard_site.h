@@ -28,6 +28,9 @@ class LeaderboardSite {
     HttpServer& Http() { return http; }
     // Who answers /api/scores?daily=...: the board of the day is kept with the games (set before Listen).
     void SetDailyScores(HttpHandler handler) { dailyScores = std::move(handler); }
+    // Where the page reads the verified boards and today's date (set before Listen; without it the page
+    // shows the message scores only).
+    void SetGames(class GameEndpoint* endpoint) { games = endpoint; }
 
   private:
     void Routes();
@@ -40,5 +43,6 @@ class LeaderboardSite {
     const StoreHealth* health;
     const MetricRegistry* metrics;
     HttpHandler dailyScores;
+    class GameEndpoint* games = nullptr;
     HttpServer http;
 };

@@ -182,6 +182,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     endpoint.Register(site.Http());
     endpoint.RegisterMetrics(metrics);
     site.SetDailyScores([&endpoint](const HttpRequest& request) { return endpoint.DailyScores(request); });
+    site.SetGames(&endpoint);
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;
