@@ -37,7 +37,7 @@ run: game
 check: test asan
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && bash $(CURDIR)/tests/private_loopback.sh ctest --output-on-failure -j $(JOBS)
 
 asan-build: deps
 	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUZ_FUZZ=ON -DQUZ_BUILD_BENCH=OFF $(LAUNCHER)
@@ -46,7 +46,7 @@ asan-build: deps
 asan: asan-build
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-		ctest --output-on-failure -j $(JOBS) -L 'unit|fuzz'
+		bash $(CURDIR)/tests/private_loopback.sh ctest --output-on-failure -j $(JOBS) -L 'unit|fuzz'
 
 # Every fuzz target for FUZZ_SECONDS each (default 300), one after the other; prints the runs of each.
 fuzz: asan-build

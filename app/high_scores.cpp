@@ -40,5 +40,5 @@ void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage) {
         FormatText(text, sizeof text, "%06i", static_cast<int>(entry.score));
         DrawText(target, 528 + dx, y, text, fontImage);
     }
-    DrawText(target, 0, 465, Shared.languageTexts[0], fontImage);
+    DrawText(target, 0, kScoreScreenBottomLineY, Shared.languageTexts[0], fontImage);
 }

@@ -1,13 +1,16 @@
 // The high-score table on the menu's score screen: its rows drawn over the menu. Loading, saving and the
-// default table are in game/high_score_file.h.
+// default table are in app/high_score_file.h.
 #pragma once
+
+// The score screen's bottom line: its 16-pixel glyphs end 8 pixels above the window's bottom edge.
+inline constexpr int kScoreScreenBottomLineY = 480 - 8 - 16;
 
 #include <SDL.h>
 
 #include <cstdint>
 
-#include "game/high_score_file.h"
-#include "game/high_score_table.h"
+#include "app/high_score_file.h"
+#include "app/high_score_table.h"
 
 // Draws the headings, the nine swaying rows and the bottom line of the score screen into target.
 void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage);

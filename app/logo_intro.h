@@ -23,7 +23,8 @@ void AdvanceLogoIntro(LogoIntroClock& clock, uint32_t ticks);
 bool ContinueLogoIntro(LogoIntroClock& clock);
 
 // What ended the intro early: the key or mouse button whose press skipped it. The first menu leaves that
-// key or button alone until it is released (see IgnoreUntilReleased in menu.h).
+// button's release alone (see IgnoreUntilReleased in menu.h); the menu acts on key presses only, so the
+// key needs no such care.
 struct LogoIntroSkip {
     bool skipped = false;
     SDLKey key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button

@@ -6,10 +6,12 @@
 #include <cstdint>
 
 #include "app/daily_game.h"
+#include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
+#include "app/replay_keeper.h"
 #include "game/game.h"
-#include "game/high_score_table.h"
+#include "app/high_score_table.h"
 #include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "net/score_client.h"
@@ -61,8 +63,12 @@ void RunGameStep(AppModeKind mode) {
         }
     }
     const bool goOn = currentGame->PlayFrame();
+    if (currentGame->TakeNameConfirmed()) {
+        SendConfirmedGame(*currentGame);
+    }
     AppMode = goOn ? mode : AppModeKind::InMenu;
     if (!goOn) {
+        KeepGameReplay(*currentGame);
         DestroyGame(currentGame);
         currentGame = nullptr;
     }
@@ -125,17 +131,16 @@ void ToggleFullScreen() {
 
 bool RunMainLoopFrame() {
     SDL_ShowCursor(0);
-    SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
+    AdvanceFrameClock(Shared.frameClock, FrameTicks());
+    CollectInput(Shared.frameClock.deltaMs);
     // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
-    // entry is running, the shut-down follows this frame.
-    if (keys[SDLK_F12] || QuitSignalReceived()) {
+    // entry is running, the shut-down follows this frame. Each press counts once, however short or long.
+    if (TakeKeyPresses(InputKey::F12) > 0 || QuitSignalReceived()) {
         AppMode = AppModeKind::Quit;
     }
-    if (keys[SDLK_F9]) {
+    for (int presses = TakeKeyPresses(InputKey::F9); presses > 0; --presses) {
         ToggleFullScreen();
     }
-    AdvanceFrameClock(Shared.frameClock, FrameTicks());
     AppModeKind mode = AppMode;
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
@@ -166,6 +171,10 @@ void ReleaseMainLoopObjects() {
     if (currentMenu != nullptr) {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
+    }
+    // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
+    if (currentGame != nullptr) {
+        KeepGameReplay(*currentGame);
     }
     DestroyGame(currentGame);
     currentGame = nullptr;

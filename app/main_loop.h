@@ -9,7 +9,8 @@ extern AppModeKind AppMode;
 
 // Runs frames until AppMode is Quit after a frame.
 void RunMainLoop();
-// One frame: keys, frame clock, the menu or game step, the flip. Returns false once AppMode is Quit.
+// One frame: frame clock, input (F12 and F9 taken here), the menu or game step, the flip. Returns false once
+// AppMode is Quit.
 bool RunMainLoopFrame();
 // Switches between full screen and a window; keeps the current mode when the new one cannot be set.
 void ToggleFullScreen();

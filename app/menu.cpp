@@ -40,6 +40,9 @@ constexpr int kLowerHalfHeight = 229;
 constexpr int kPointerSize = 32;
 constexpr Uint8 kPointerAlpha = 150;
 constexpr int kStarReturnY = 500;
+// The pill of a button picture, where its label is.
+constexpr int kPillLeft = 170;
+constexpr int kPillWidth = 300;
 
 // The fades move the level by one per 5 ms; the fade-out ends once it is past this level, after a
 // short hold in black.
@@ -76,6 +79,11 @@ void FreeImage(SDL_Surface*& image) {
     }
 }
 
+// The rules and keys cover the whole screen, with no star passing over them.
+void DrawHowToPlay(Menu* menu) {
+    Blit(menu->howToPlayImage, kScreenWidth, kScreenHeight, menu->backBuffer, 0, 0);
+}
+
 void DrawLowerHalf(Menu* menu) {
     SDL_Surface* target = menu->backBuffer;
     switch (menuScreen) {
@@ -98,6 +106,19 @@ void DrawLowerHalf(Menu* menu) {
             break;
         }
     }
+}
+
+// The lit button's pill goes back over the stars, so a star passing never hides the label it points at.
+void DrawLitLabelOverStars(Menu* menu) {
+    const bool buttonsShown = menuScreen != MenuScreen::Credits && menuScreen != MenuScreen::Scores &&
+                              menuScreen != MenuScreen::HowToPlay;
+    const int lit = menu->hoveredButton;
+    if (!buttonsShown || lit < 1 || lit > menu->buttonCount || menu->buttonLitImages[lit - 1] == nullptr) {
+        return;
+    }
+    const int* tops = BandTops(menu);
+    CopyRect(menu->buttonLitImages[lit - 1], kPillLeft, 0, kPillWidth, tops[lit] - tops[lit - 1], menu->backBuffer,
+             kPillLeft, tops[lit - 1]);
 }
 
 void MoveAndDrawStars(Menu* menu) {
@@ -139,7 +160,7 @@ void ApplyFade(Menu* menu) {
 }
 
 void DrawPointer(Menu* menu) {
-    if (!Shared.fullScreen && (GetAppFocusState() & SDL_APPMOUSEFOCUS) == 0) {
+    if (!Shared.fullScreen && !PointerInWindow()) {
         return;
     }
     if (menu->pointerImage == nullptr) {
@@ -147,7 +168,7 @@ void DrawPointer(Menu* menu) {
     }
     int x = 0;
     int y = 0;
-    SDL_GetMouseState(&x, &y);
+    PointerPosition(x, y);
     SDL_SetAlpha(menu->pointerImage, SDL_SRCALPHA, kPointerAlpha);
     Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
 }
@@ -178,13 +199,15 @@ void ChooseButton(Menu* menu, int band) {
 }
 
 // A click, or Return on the keyboard, on a given button: on the buttons it presses that button; on the
-// credits or score screen, or during the fade-in, it goes back to the buttons.
+// credits it turns to the how-to-play page; on that page or the score screen, or during the fade-in, it
+// goes back to the buttons.
 void Press(Menu* menu, int button) {
     if (menuScreen == MenuScreen::Main) {
         ChooseButton(menu, button);
     } else if (menu->action == MenuAction::None) {
         // Once a choice has been made, only Escape brings the buttons back.
-        menuScreen = MenuScreen::Main;
+        const bool nextPage = menuScreen == MenuScreen::Credits && menu->howToPlayImage != nullptr;
+        menuScreen = nextPage ? MenuScreen::HowToPlay : MenuScreen::Main;
     }
 }
 
@@ -202,20 +225,27 @@ void MoveChoice(Menu* menu, int step) {
     }
     menu->hoveredButton = lit;
     menu->keyboardChoice = true;
-    SDL_GetMouseState(&menu->keyboardPointerX, &menu->keyboardPointerY);
+    PointerPosition(menu->keyboardPointerX, menu->keyboardPointerY);
 }
 
-void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
-    switch (key.keysym.sym) {
-        case SDLK_UP:
+void TakeKeyPress(Menu* menu, InputKey key) {
+    switch (key) {
+        case InputKey::Up:
             MoveChoice(menu, -1);
             break;
-        case SDLK_DOWN:
+        case InputKey::Down:
             MoveChoice(menu, +1);
             break;
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
+        case InputKey::Return:
             Press(menu, menu->hoveredButton);
+            break;
+        case InputKey::Escape:
+            menuScreen = MenuScreen::Main;
+            break;
+        case InputKey::F1:
+            if (menuScreen == MenuScreen::Scores) {
+                ResetHighScores();
+            }
             break;
         default:
             break;
@@ -223,33 +253,20 @@ void TakeKeyPress(Menu* menu, const SDL_KeyboardEvent& key) {
 }
 
 void ReadMenuInput(Menu* menu, int pointerButton) {
-    SDL_PumpEvents();
-    const Uint8* keys = GetHeldKeys();
-    if (menu->ignoredKey != SDLK_UNKNOWN && !keys[menu->ignoredKey]) {
-        menu->ignoredKey = SDLK_UNKNOWN;
-    }
-    auto held = [&](SDLKey key) { return keys[key] != 0 && key != menu->ignoredKey; };
-    if (held(SDLK_ESCAPE)) {
-        menuScreen = MenuScreen::Main;
-    } else if (menuScreen == MenuScreen::Scores && held(SDLK_F1)) {
-        ResetHighScores();
-    }
-    SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-        if (event.type == SDL_QUIT) {
+    InputAction action;
+    while (NextAction(action)) {
+        if (action.kind == InputKind::Close) {
             menu->action = MenuAction::Exit;
             menuScreen = MenuScreen::FadeOut;
-        } else if (event.type == SDL_MOUSEBUTTONUP) {
-            if (menu->ignoredButton != 0 && event.button.button == menu->ignoredButton) {
+        } else if (action.kind == InputKind::ButtonRelease) {
+            if (menu->ignoredButton != 0 && action.button == menu->ignoredButton) {
                 menu->ignoredButton = 0;
                 continue;
             }
-            // The band comes from the pointer position read this frame, not the event's own.
+            // The band comes from the pointer position read this frame, not the action's own.
             Press(menu, pointerButton);
-        } else if (event.type == SDL_KEYUP && event.key.keysym.sym == menu->ignoredKey) {
-            menu->ignoredKey = SDLK_UNKNOWN;
-        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym != menu->ignoredKey) {
-            TakeKeyPress(menu, event.key);
+        } else if (action.kind == InputKind::KeyPress) {
+            TakeKeyPress(menu, action.key);
         }
     }
     AppMode = AppModeKind::InMenu;
@@ -357,9 +374,22 @@ void LoadMenuResources(Menu* menu) {
         }
     }
     LoadDailyButton(menu);
+    LoadHowToPlay(menu);
     LoadWipeMap(kWipeMapFileName, menu->wipeMap);
     menu->music.Load(kMenuMusic);
     menu->music.Start();
+}
+
+void LoadHowToPlay(Menu* menu) {
+    char path[256];
+    FormatText(path, sizeof path, "data/%s/howto.png", Shared.languageCode);
+    menu->howToPlayImage = LoadConverted(path, false);
+    // A Menu is made again after every game and at every F9: say it once.
+    static bool reported = false;
+    if (menu->howToPlayImage == nullptr && !reported) {
+        fprintf(stderr, "%s not found: the About screen shows the credits only\n", path);
+        reported = true;
+    }
 }
 
 void ScatterMenuStars(Menu* menu) {
@@ -377,9 +407,14 @@ void ScatterMenuStars(Menu* menu) {
 }
 
 bool MenuStep(Menu* menu) {
-    DrawLowerHalf(menu);
-    Blit(menu->titleImage, kScreenWidth, kLowerHalfTop, menu->backBuffer, 0, 0);
-    MoveAndDrawStars(menu);
+    if (menuScreen == MenuScreen::HowToPlay) {
+        DrawHowToPlay(menu);
+    } else {
+        DrawLowerHalf(menu);
+        Blit(menu->titleImage, kScreenWidth, kLowerHalfTop, menu->backBuffer, 0, 0);
+        MoveAndDrawStars(menu);
+        DrawLitLabelOverStars(menu);
+    }
     ApplyFade(menu);
     DrawPointer(menu);
     if (menu->backBuffer != Shared.screen) {
@@ -387,7 +422,7 @@ bool MenuStep(Menu* menu) {
     }
     int x = 0;
     int y = 0;
-    SDL_GetMouseState(&x, &y);
+    PointerPosition(x, y);
     if (menu->keyboardChoice && (x != menu->keyboardPointerX || y != menu->keyboardPointerY)) {
         menu->keyboardChoice = false;  // the pointer moved: it lights the buttons again
     }
@@ -407,8 +442,7 @@ bool MenuStep(Menu* menu) {
     return true;
 }
 
-void IgnoreUntilReleased(Menu* menu, SDLKey key, Uint8 button) {
-    menu->ignoredKey = key;
+void IgnoreUntilReleased(Menu* menu, int button) {
     menu->ignoredButton = button;
 }
 
@@ -426,6 +460,7 @@ void ReleaseMenu(Menu* menu) {
     }
     FreeImage(menu->fontImage);
     FreeImage(menu->creditsImage);
+    FreeImage(menu->howToPlayImage);
     FreeImage(menu->scoresBackImage);
     FreeImage(menu->footerImage);
     if (menu->backBuffer != Shared.screen) {

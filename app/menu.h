@@ -10,7 +10,16 @@
 #include "game/random_stream.h"
 #include "gfx/wipe.h"
 
-enum class MenuScreen : int { Main = 0, Credits = 1, Scores = 2, FadeIn = 3, FadeOut = 4, FadedOut = 5 };
+// HowToPlay is the About screen's second page: the rules and the keys, over the whole screen.
+enum class MenuScreen : int {
+    Main = 0,
+    Credits = 1,
+    Scores = 2,
+    FadeIn = 3,
+    FadeOut = 4,
+    FadedOut = 5,
+    HowToPlay = 6,
+};
 // Which screen the menu shows; it outlives each Menu, and every new Menu starts it at FadeIn.
 extern MenuScreen menuScreen;
 
@@ -44,6 +53,7 @@ struct Menu {
     int buttonCount = 4;                                  // 5 once the daily game's pictures are loaded
     SDL_Surface* fontImage = nullptr;
     SDL_Surface* creditsImage = nullptr;
+    SDL_Surface* howToPlayImage = nullptr;  // may be missing: the About screen then has its first page only
     Uint8 wipeMap[kWipeMapSize] = {};
     MenuAction action = MenuAction::None;
     VEKModule music;
@@ -54,9 +64,9 @@ struct Menu {
     bool keyboardChoice = false;
     int keyboardPointerX = 0;
     int keyboardPointerY = 0;
-    // Input left alone until it is released (the press that skipped the logo intro).
-    SDLKey ignoredKey = SDLK_UNKNOWN;
-    Uint8 ignoredButton = 0;
+    // The mouse button whose press skipped the logo intro: its release is not a click on the menu. (A key
+    // needs no such care: the menu acts on presses, and that press was the intro's.)
+    int ignoredButton = 0;
     RandomStream decorationRandom;  // the stars' places, sizes and spins
 };
 
@@ -66,9 +76,13 @@ Menu* CreateMenu();
 
 // Loads the images in a fixed order; the first that fails goes to the error report as
 // "Cannot Load <path>", which ends the program (when errors are not fatal the loading stops there and
-// the map and music are not loaded). Then the wipe map (zero-filled where the file is missing or short)
-// and the music, started at once.
+// the map and music are not loaded). Then the how-to-play page, which may be missing (one line on stderr,
+// once per run), the wipe map (zero-filled where the file is missing or short) and the music, started at
+// once.
 void LoadMenuResources(Menu* menu);
+
+// The how-to-play page of the current language, or none (one line on stderr, the first time only).
+void LoadHowToPlay(Menu* menu);
 
 // Puts every star at a random place below the screen with a random size and spin.
 void ScatterMenuStars(Menu* menu);
@@ -77,9 +91,8 @@ void ScatterMenuStars(Menu* menu);
 // the caller must then forget its pointer.
 [[nodiscard]] bool MenuStep(Menu* menu);
 
-// The menu does not act on key (held, or its release) nor on the release of mouse button until they have
-// been released once. SDLK_UNKNOWN and 0 name none.
-void IgnoreUntilReleased(Menu* menu, SDLKey key, Uint8 button);
+// The menu does not act on the next release of this mouse button (0: none).
+void IgnoreUntilReleased(Menu* menu, int button);
 
 // The band whose rows hold the pointer's y (0 for none; x plays no part), and what a band does, in the
 // menu's layout.

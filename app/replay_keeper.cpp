@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/replay_check.h"
+#include "game/game.h"
 #include "platform/user_files.h"
 #include "replay/replay_file.h"
 #include "replay/replay_folder.h"
@@ -95,4 +97,11 @@ bool KeepReplay(const std::string& dataFolder, const quz::core::Replay& replay, 
     KeepIfBest(folder, replay, bytes);
     RemoveOldReplays(folder);
     return true;
+}
+
+void KeepGameReplay(const Game& game) {
+    char folder[4096];
+    if (GetUserDataDirectory(folder, sizeof folder)) {
+        KeepReplay(folder, quz::core::ReplayOf(game, game.recorded, "NORMAL"), std::time(nullptr));
+    }
 }

@@ -8,8 +8,14 @@
 
 #include "core/replay_codec.h"
 
+struct Game;
+
 // dataFolder is the player's data folder (GetUserDataDirectory); `when` names the file. Returns false,
 // with one line on stderr, when the replay could not be kept; the game goes on either way. The path
 // written goes to savedPath when given.
 bool KeepReplay(const std::string& dataFolder, const quz::core::Replay& replay, std::time_t when,
                 std::string* savedPath = nullptr);
+
+// Keeps the replay of a game that has ended (or is left when the program quits) in the player's data
+// folder; without one (no home folder) nothing is kept.
+void KeepGameReplay(const Game& game);

@@ -21,6 +21,7 @@
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/frame_limiter.h"
+#include "platform/input.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
 #include "platform/quit_signal.h"
@@ -158,13 +159,15 @@ bool StartVideo() {
 void RunIntroAndLoop() {
     LogoIntroSkip skip = RunLogoIntro("data/logo.png");
     SDLMikMod_Init(44100, 4096, 4, 3);
-    // A quit signal during the intro skips the menu: the shut-down comes next.
-    if (QuitSignalReceived()) {
+    // A quit signal during the intro skips the menu, and so does F12, which quits from anywhere: the
+    // shut-down comes next.
+    if (QuitSignalReceived() || skip.key == SDLK_F12) {
+        AppMode = AppModeKind::Quit;
         return;
     }
     EnsureMenu();
     if (skip.skipped && !skip.released) {
-        IgnoreUntilReleased(CurrentMenu(), skip.key, skip.button);
+        IgnoreUntilReleased(CurrentMenu(), skip.button);
     }
     RunMainLoop();
 }
@@ -194,6 +197,7 @@ int RunQuz(int argc, char** argv) {
         return 1;
     }
     ChoosePresentation();
+    PrepareInput();
 
     if (!StartVideo()) {
         return 1;

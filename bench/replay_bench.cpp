@@ -31,7 +31,7 @@ const std::vector<uint8_t>& GameFile(Tick ticks) {
             style.restAt = 60 * 60;
             style.restTicks = ticks;
         }
-        quz::replay::EncodeReplayFile(quz::testing::PlayBotGame(1, 0, style), file);
+        quz::replay::EncodeReplayFile(quz::testing::PlayBotGame(3, 0, style), file);
     }
     return file;
 }

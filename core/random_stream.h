@@ -28,4 +28,15 @@ class RandomStream {
     uint32_t state_ = 1;
 };
 
+// The streams a game's rules draw from. Each deal, the level and the attempt at that level key a stream
+// of its own, so the same game seed deals every player the same boards whatever they played before.
+enum class RulesStream : uint8_t {
+    Deal,    // the board's colours and bonus places, then the lines that drop into that deal
+    Points,  // the points bonus's 500 or 1000
+};
+
+// The seed of one stream of one deal: the game seed, level and attempt (0 for the first) mixed so that
+// neighbouring keys give unrelated streams.
+uint32_t StreamSeed(uint64_t gameSeed, int32_t level, int32_t attempt, RulesStream stream);
+
 }  // namespace quz::core

@@ -36,6 +36,18 @@ char CellLetter(int32_t value) {
 
 }  // namespace
 
+Replay ReplayOf(const Session& session, const std::vector<Command>& commands, std::string mode) {
+    Replay replay;
+    replay.rulesVersion = kRulesVersion;
+    replay.seed = session.Settings().seed;
+    replay.tableFloor = session.Settings().tableFloor;
+    replay.mode = std::move(mode);
+    replay.commands = commands;
+    replay.outcome = {session.score, session.level, session.CurrentTick(), session.Over(),
+                      session.StateHash()};
+    return replay;
+}
+
 bool SameRules(const Replay& replay) {
     return replay.rulesVersion == kRulesVersion;
 }
@@ -47,31 +59,17 @@ SessionSettings SettingsOf(const Replay& replay) {
     return settings;
 }
 
-void StepOneTick(Session& session) {
-    session.Step(1000 / 60);
-}
-
-ReplayOutcome ReplayInto(const Replay& replay, Session& session) {
-    const std::vector<Command>& commands = replay.commands;
-    size_t next = 0;
-    while (!session.Over() && session.CurrentTick() < replay.outcome.ticks) {
-        while (next < commands.size() && commands[next].tick <= session.CurrentTick()) {
-            session.Apply(commands[next++]);
-        }
-        const Tick before = session.CurrentTick();
-        StepOneTick(session);
-        // A paused session's tick stands still: only a command of that very tick can resume it.
-        if (session.CurrentTick() == before && session.paused &&
-            (next == commands.size() || commands[next].tick > before)) {
-            break;
-        }
+ReplayOutcome ReplayInto(const Replay& replay, Session& session, bool* wellFormed) {
+    const RunResult run = RunCommandsOn(session, replay.commands, replay.outcome.ticks);
+    if (wellFormed != nullptr) {
+        *wellFormed = run.wellFormed;
     }
-    return {session.score, session.level, session.CurrentTick(), session.Over(), session.StateHash()};
+    return {run.score, run.level, run.ticks, run.over, run.stateHash};
 }
 
-ReplayOutcome Replayed(const Replay& replay) {
+ReplayOutcome Replayed(const Replay& replay, bool* wellFormed) {
     Session session(SettingsOf(replay));
-    return ReplayInto(replay, session);
+    return ReplayInto(replay, session, wellFormed);
 }
 
 std::string FirstDifference(const ReplayOutcome& recorded, const ReplayOutcome& replayed) {

@@ -9,21 +9,21 @@
 
 namespace quz::core {
 
+// The replay of a game played in `session` with these commands (every command it was given, in order).
+Replay ReplayOf(const Session& session, const std::vector<Command>& commands, std::string mode);
+
 // True when the replay was played under this program's rules; no other can be re-played faithfully.
 bool SameRules(const Replay& replay);
 
 // The settings the replay's game started from.
 SessionSettings SettingsOf(const Replay& replay);
 
-// One tick of play.
-void StepOneTick(Session& session);
-
-// Runs the replay's commands through `session` (fresh from SettingsOf(replay)) as the game gave them:
-// before each step, the commands stamped with the session's current tick. It stops when the session
-// ends, when the recorded ticks run out (a forged tick count cannot make it run longer than it says), or
-// when the session is paused with no command left that could resume it. Returns what it reached.
-ReplayOutcome ReplayInto(const Replay& replay, Session& session);
-ReplayOutcome Replayed(const Replay& replay);
+// Runs the replay's commands through `session` (fresh from SettingsOf(replay)) as the game gave them,
+// with RunCommands: it stops when the session ends or the recorded ticks run out (a forged tick count
+// cannot make it run longer than it says). Returns what it reached; wellFormed (when given) is false
+// when the commands are stamped as no game stamps them.
+ReplayOutcome ReplayInto(const Replay& replay, Session& session, bool* wellFormed = nullptr);
+ReplayOutcome Replayed(const Replay& replay, bool* wellFormed = nullptr);
 
 // The first field where the two differ, as one line ("score: recorded 1200, re-played 1100"); empty when
 // they are the same.

@@ -6,17 +6,13 @@
 
 #include <cstring>
 
+#include "core/timing.h"
+
 namespace quz::core {
 
 namespace {
 
-constexpr int32_t kLineInterval = 200;
 constexpr int32_t kMaxPendingLines = 15;
-constexpr int32_t kSettleFrames = 15;
-constexpr int32_t kMessageDelay = 5000;
-constexpr int32_t kLevelStartIdle = 10000;
-constexpr int32_t kRemovalIdle = 4000;
-constexpr int32_t kPenaltyIdle = 999;  // the next 100 points go about a second later
 constexpr int32_t kFadeOutStart = 255;
 constexpr int32_t kFadeOutEnd = -100;  // black enough to swap what is behind the picture
 constexpr int32_t kRestartFadeStart = -80;
@@ -25,13 +21,19 @@ constexpr int32_t kShown = 256;
 }  // namespace
 
 Session::Session(const SessionSettings& settings)
-    : rulesRandom(static_cast<uint32_t>(settings.seed)),
-      decorationRandom(settings.decorationSeed),
+    : decorationRandom(settings.decorationSeed),
       tableFloor(settings.tableFloor),
       settings_(settings) {
     queue_.reserve(16);
     events_.reserve(16);
     FillBoard();
+}
+
+void Session::FillBoard() {
+    const uint64_t seed = settings_.seed;
+    dealRandom.Seed(StreamSeed(seed, level, attempt, RulesStream::Deal));
+    pointsRandom.Seed(StreamSeed(seed, level, attempt, RulesStream::Points));
+    Fill(dealRandom, decorationRandom);
 }
 
 int32_t Session::FadeStep() const {
@@ -54,7 +56,7 @@ void Session::Apply(const Command& command) {
 
 // The order matters: a removal takes the group marked by the first step, on the board as gravity and
 // the columns left it; the fade moves before its ends are tested.
-void Session::Step(int32_t elapsedMs) {
+void Session::Step() {
     events_.clear();
     if (over_) {
         queue_.clear();
@@ -64,7 +66,7 @@ void Session::Step(int32_t elapsedMs) {
         TakeCommands();
         return;
     }
-    elapsedMs_ = elapsedMs;
+    holdFade_ = false;
     MarkAim();
     StepGravity();
     StepColumns();
@@ -97,23 +99,23 @@ void Session::CountDownLevelMessage() {
     if (!LevelOver() || levelPhase == LevelPhase::NameEntry) {
         return;
     }
-    messageDelay -= elapsedMs_;
+    messageDelay -= 1;
     if (InputLive() && messageDelay < 0) {
         EndLevelMessage();
     }
 }
 
-// A line drops in every 200 ms while lines are pending, whatever the phase, across level restarts too.
+// A line drops in every 12 ticks while lines are pending, whatever the phase, across level restarts too.
 void Session::DropPendingLines() {
     if (linesPending == 0) {
         return;
     }
-    lineTimer -= elapsedMs_;
+    lineTimer -= 1;
     if (lineTimer < 0) {
-        AddLine(rulesRandom);
+        AddLine(dealRandom);
         linesPending -= 1;
         Emit(EventKind::LineDropped);
-        lineTimer = kLineInterval;
+        lineTimer = kLineIntervalTicks;
     }
 }
 
@@ -232,13 +234,13 @@ void Session::ApplyIdlePenalty() {
         return;
     }
     if (timeLeft >= 0) {
-        timeLeft -= elapsedMs_;
+        timeLeft -= 1;
         return;
     }
     Emit(EventKind::IdlePenalty, score);
     score -= 100;
     levelPoints -= 100;
-    timeLeft = kPenaltyIdle;
+    timeLeft = kPenaltyIdleTicks;  // the next 100 points go a second later
 }
 
 // The shown score closes an eighth of a large gap per step and a small one point by point; the penalty
@@ -262,9 +264,11 @@ void Session::RollShownScore() {
     }
 }
 
-// A level per 5 ms: one fifth of a level per millisecond, kept whole.
+// A level per 5 ms is 3 1/3 levels a tick: counted in thirds, nothing is lost to rounding.
 void Session::AdvanceFade() {
-    fadeFifths += FadeStep() * elapsedMs_;
+    if (!holdFade_) {
+        fadeUnits += FadeStep() * kFadeUnitsPerTick;
+    }
 }
 
 void Session::FinishStep() {
@@ -274,9 +278,9 @@ void Session::FinishStep() {
         StartFadeOut();
         return;
     }
-    if (fadeFifths > 255 * kFadeUnit) {
+    if (fadeUnits > 255 * kFadeUnit) {
         FinishFadeIn();
-    } else if (fadeFifths <= kFadeOutEnd * kFadeUnit) {
+    } else if (fadeUnits <= kFadeOutEnd * kFadeUnit) {
         FinishFadeOut();
     }
 }
@@ -304,12 +308,12 @@ void Session::RemoveGroup() {
         cells[i] = kEmptyCell;
         ++n;
     }
-    settleFrames = kSettleFrames;
+    settleFrames = kSettleTicks;
     if (n == 0) {
         return;
     }
     AddGroupPoints(n * n);
-    timeLeft = kRemovalIdle;
+    timeLeft = kRemovalIdleTicks;
     Emit(EventKind::GroupRemoved, n, bonus);
     ScoreBonus(bonus, n);
 }
@@ -325,7 +329,7 @@ void Session::ScoreBonus(int32_t bonus, int32_t n) {
             break;
         case kPointsBonus: {
             // No cap here: a bonus is paid even above the score cap.
-            const int32_t extra = rulesRandom.Next() % 2 == 0 ? 1000 : 500;
+            const int32_t extra = pointsRandom.Next() % 2 == 0 ? 1000 : 500;
             score += extra;
             levelPoints += extra;
             Emit(EventKind::PointsBonus, extra);
@@ -347,7 +351,7 @@ void Session::Resume() {
 }
 
 void Session::EndLevel(BoardOutcome outcome) {
-    messageDelay = kMessageDelay;
+    messageDelay = kMessageTicks;
     if (outcome == BoardOutcome::Cleared) {
         levelPhase = LevelPhase::Won;
         bonus5000Flag = false;
@@ -379,9 +383,8 @@ void Session::StartGameOver() {
 void Session::ConfirmName() {
     Emit(EventKind::NameConfirmed, score);
     StartFadeOut();
-    // The presenter saves the table and sends the score meanwhile: that time must not count towards this
-    // step's fade.
-    elapsedMs_ = 0;
+    // The fade-out starts with the next tick, as a give-up's does.
+    holdFade_ = true;
 }
 
 void Session::StartFadeOut() {
@@ -421,13 +424,15 @@ void Session::FinishFadeOut() {
 void Session::RestartLevel() {
     if (levelPhase == LevelPhase::Won) {
         ++level;
+        attempt = 0;
     }
     if (levelPhase == LevelPhase::Lost) {
         --lives;
+        ++attempt;
     }
     messageDelay = 0;
     levelPoints = 0;
-    timeLeft = kLevelStartIdle;
+    timeLeft = kLevelStartIdleTicks;
     levelPhase = LevelPhase::Playing;
     fadePhase = FadePhase::FadeIn;
     FillBoard();
@@ -462,9 +467,10 @@ uint64_t Session::StateHash() const {
         digest.Add32(cells[i]);
         digest.Add(highlight[i], 1);
     }
-    digest.Add(rulesRandom.State(), 4);
-    for (const int32_t value : {fadeFifths, linesPending, lineTimer, messageDelay, hoverPoints, timeLeft, score,
-                                shownScore, levelPoints, level, lives, settleFrames, tableFloor}) {
+    digest.Add(dealRandom.State(), 4);
+    digest.Add(pointsRandom.State(), 4);
+    for (const int32_t value : {fadeUnits, linesPending, lineTimer, messageDelay, hoverPoints, timeLeft, score,
+                                shownScore, levelPoints, level, attempt, lives, settleFrames, tableFloor}) {
         digest.Add32(value);
     }
     digest.Add(static_cast<uint8_t>(levelPhase), 1);

@@ -16,6 +16,7 @@
 #include "core/command.h"
 #include "core/name_rules.h"
 #include "core/random_stream.h"
+#include "core/timing.h"
 
 namespace quz::core {
 
@@ -72,9 +73,9 @@ struct Session : Board {
 
     // Queues a command for the next Step (stamp it with CurrentTick()).
     void Apply(const Command& command);
-    // One step of play, elapsedMs long. While paused only the commands that end the pause are taken (the
-    // rest of the queue waits for the next step) and nothing moves.
-    void Step(int32_t elapsedMs);
+    // One tick of play (1/60 s). While paused only the commands that end the pause are taken (the rest of
+    // the queue waits for the next step), nothing moves and the tick is not counted.
+    void Step();
     // The events of the last Step.
     std::span<const Event> Events() const { return events_; }
     bool Over() const { return over_; }
@@ -100,33 +101,36 @@ struct Session : Board {
         return levelPhase == LevelPhase::Playing &&
                (fadePhase == FadePhase::FadeIn || fadePhase == FadePhase::Shown);
     }
-    // The fade's level: 256 fully shown, below 0 black. Kept in fifths of a level so that it moves by
+    // The fade's level: 256 fully shown, below 0 black. Kept in thirds of a level so that it moves by
     // whole numbers.
-    int32_t FadeLevel() const { return fadeFifths / kFadeUnit; }
-    void SetFadeLevel(int32_t value) { fadeFifths = value * kFadeUnit; }
-    // Deals a new board from the rules stream (animation phases from the decoration's).
-    void FillBoard() { Fill(rulesRandom, decorationRandom); }
+    int32_t FadeLevel() const { return fadeUnits / kFadeUnit; }
+    void SetFadeLevel(int32_t value) { fadeUnits = value * kFadeUnit; }
+    // Commands wait for the next step.
+    bool HasQueued() const { return !queue_.empty(); }
+    // Deals the board of this level and attempt from its own streams (animation phases from the
+    // decoration's).
+    void FillBoard();
 
-    static constexpr int32_t kFadeUnit = 5;
-
-    RandomStream rulesRandom;       // colours, bonus places and the points bonus
+    RandomStream dealRandom;        // this deal's colours and bonus places, then its dropping lines
+    RandomStream pointsRandom;      // this deal's points bonuses
     RandomStream decorationRandom;  // animation phases only
-    int32_t fadeFifths = 0;
+    int32_t fadeUnits = 0;
     LevelPhase levelPhase = LevelPhase::Playing;
     FadePhase fadePhase = FadePhase::FadeIn;
     // Set at a level end without a cleared board when the level made 5000 points or more. Nothing shows
     // it today: the 5000-points line is drawn only beside the won-level message.
     bool bonus5000Flag = false;
     int32_t linesPending = 0;
-    int32_t lineTimer = 0;     // ms to the next line while lines are pending
-    int32_t messageDelay = 0;  // ms the level-end message stays up
+    int32_t lineTimer = 0;     // ticks to the next line while lines are pending
+    int32_t messageDelay = 0;  // ticks the level-end message stays up
     char playerName[kNameBufferSize] = {};
     int32_t hoverPoints = 0;
-    int32_t timeLeft = 10000;  // idle timer, ms
+    int32_t timeLeft = kLevelStartIdleTicks;  // idle timer, ticks
     int32_t score = 0;
     int32_t shownScore = 0;
     int32_t levelPoints = 0;
     int32_t level = 1;
+    int32_t attempt = 0;  // deals of this level before this one (lost levels played again)
     int32_t lives = 3;
     int32_t settleFrames = 0;  // steps still to wait after a removal before the end-of-level test runs again
     uint16_t aimCell = kNoCell;  // the cell whose group is marked at the start of every step
@@ -172,9 +176,28 @@ struct Session : Board {
     SessionSettings settings_;
     std::vector<Command> queue_;
     std::vector<Event> events_;
-    int32_t elapsedMs_ = 0;
+    bool holdFade_ = false;
     Tick tick_ = 0;
     bool over_ = false;
 };
+
+// The end of a headless run.
+struct RunResult {
+    Tick ticks = 0;
+    int32_t score = 0;
+    int32_t level = 0;
+    bool over = false;
+    // False when a command's tick was earlier than the tick it came at, or later while the session stood
+    // paused: the game never stamps such a list.
+    bool wellFormed = true;
+    uint64_t stateHash = 0;
+};
+
+// Plays a command list (in tick order) on a new session until the session is over or `lastTick` ticks
+// have run (at most kTickCap). It always stops: every step runs a tick or takes a command.
+RunResult RunCommands(const SessionSettings& settings, std::span<const Command> commands, Tick lastTick);
+// The same on a session the caller made (new, from the game's settings), which keeps the end state: the
+// board a replay ends on, for one.
+RunResult RunCommandsOn(Session& session, std::span<const Command> commands, Tick lastTick);
 
 }  // namespace quz::core

@@ -19,13 +19,12 @@ using quz::core::EventKind;
 
 namespace {
 
-// A held arrow moves the cursor again after a short wait, then steadily.
-constexpr int32_t kArrowFirstRepeatMs = 250;
-constexpr int32_t kArrowRepeatMs = 70;
-
-bool IsArrow(SDLKey key) {
-    return key == SDLK_LEFT || key == SDLK_RIGHT || key == SDLK_UP || key == SDLK_DOWN;
-}
+// The accumulator counts real time in sixtieths of a millisecond, so that a tick is exactly 1000 of them.
+constexpr int32_t kTickUnits = 1000;
+// A tick runs when its time is due within a millisecond: frame times come in whole milliseconds (16, 17,
+// 17 at 60 Hz), and without the slack a 60 Hz display would run no tick in one frame and two in the next.
+// What runs early is owed back, so the rate over time is exact.
+constexpr int32_t kTickDue = kTickUnits - quz::core::kTicksPerSecond;
 
 }  // namespace
 
@@ -46,19 +45,23 @@ void DestroyGame(Game* game) {
     delete game;
 }
 
-// A paused session only takes the commands that end its pause and draws: nothing that shows moves on
-// either.
+// The session runs as many ticks as the frame's time asks for: one per frame at 60 Hz, one every 2.4
+// frames at 144 Hz, at most six after a stall (the frame clock gives no frame more than 100 ms). A paused
+// session only takes the commands that end its pause, and its time is not ticked: nothing that shows
+// moves on either.
 bool Game::PlayFrame() {
     const bool wasPaused = paused;
-    TakeInput();
-    Step(Shared.frameClock.deltaMs);
+    if (script.empty()) {
+        TakeInput();
+    }
     if (!wasPaused) {
+        // Before the ticks, so that an announcement made in this frame shows whole.
         const double fall = Shared.frameClock.deltaMs / 10.0;
         doubleTimer -= fall;
         addLineTimer -= fall;
         pointsTimer -= fall;
     }
-    PresentEvents();
+    RunTicks();
     if (!wasPaused) {
         Animate();
     }
@@ -68,13 +71,39 @@ bool Game::PlayFrame() {
     return !Over();
 }
 
+void Game::RunTicks() {
+    if (paused) {
+        FeedScript();
+        Step();
+        PresentEvents();
+        tickAccumulator = 0;
+        return;
+    }
+    tickAccumulator += Shared.frameClock.deltaMs * quz::core::kTicksPerSecond;
+    while (!Over() && tickAccumulator >= kTickDue) {
+        tickAccumulator -= kTickUnits;
+        FeedScript();
+        Step();
+        PresentEvents();
+        if (paused) {
+            tickAccumulator = 0;
+        }
+    }
+}
+
+void Game::FeedScript() {
+    while (scriptNext < script.size() && script[scriptNext].tick <= CurrentTick()) {
+        Apply(script[scriptNext++]);
+    }
+}
+
 void Game::AimPoint(int& x, int& y) const {
     if (keyboardAim) {
         x = cursorColumn * kCellPixels + kCellPixels / 2;
         y = cursorRow * kCellPixels + kCellPixels / 2;
         return;
     }
-    SDL_GetMouseState(&x, &y);
+    PointerPosition(x, y);
 }
 
 void Game::Send(CommandKind kind, uint16_t arg) {
@@ -91,116 +120,127 @@ void Game::AimAt(uint16_t cell) {
 }
 
 // The aim first, as the pointer stands at the frame's start (moving the mouse hands it back from the
-// keys), then every queued event, the held arrow's repeat and Escape, read as a held key so that a press
-// is seen even when its event was dropped.
+// keys), then every action of the frame.
 void Game::TakeInput() {
     int x = 0;
     int y = 0;
-    SDL_GetMouseState(&x, &y);
+    PointerPosition(x, y);
     if (keyboardAim && (x != aimMouseX || y != aimMouseY)) {
         keyboardAim = false;
-        heldArrow = SDLK_UNKNOWN;
+        arrowRepeats = false;
     }
     AimPoint(x, y);
     AimAt(CellAt(x, y));
-    SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-        TakeEvent(event);
+    if (!InputLive() || LevelOver()) {
+        arrowRepeats = false;
     }
-    RepeatHeldArrow();
-    SDL_PumpEvents();
-    if (GetHeldKeys()[SDLK_ESCAPE] != 0 && (InputLive() || paused)) {
+    if (levelPhase == LevelPhase::NameEntry) {
+        nameEntryMs += Shared.frameClock.deltaMs;
+    }
+    InputAction action;
+    while (NextAction(action)) {
+        TakeAction(action);
+    }
+}
+
+// Escape and the pause see an action first; then the close, which the session keeps until it counts;
+// outside live input, and while the level message holds, the rest is dropped. The session judges again
+// when each command may act.
+void Game::TakeAction(const InputAction& action) {
+    if (action.kind == InputKind::KeyPress && action.key == InputKey::Escape) {
+        TakeEscape();
+        return;
+    }
+    if (TakePauseAction(action)) {
+        return;
+    }
+    if (action.kind == InputKind::Close) {
+        Send(CommandKind::Close);
+        return;
+    }
+    if (paused || !InputLive() || messageDelay > 0) {
+        return;
+    }
+    if (levelPhase == LevelPhase::NameEntry) {
+        TakeNameKey(action);
+    } else if (action.kind == InputKind::ButtonPress) {
+        Send(CommandKind::Remove, sentAim);
+    } else if (action.kind == InputKind::KeyPress) {
+        TakePlayKey(action);
+    }
+}
+
+// In play and in the fade-in, Escape opens the pause screen, which says that Escape leaves the game; there
+// it leaves it. Elsewhere (the level message, the name entry, the close's fade-out) it leaves at once.
+void Game::TakeEscape() {
+    if (!paused && CanPause()) {
+        Send(CommandKind::Pause);
+    } else if (paused || InputLive()) {
         Send(CommandKind::GiveUp);
     }
 }
 
 // P pauses and resumes; the window losing the input focus (or being minimised) pauses; while paused, a
-// click resumes and the close button resumes and then counts as in play. The session itself judges when
-// each may act.
-void Game::TakeEvent(const SDL_Event& event) {
-    const bool live = InputLive() && messageDelay <= 0;
-    switch (event.type) {
-        case SDL_QUIT:
-            Send(CommandKind::Close);
-            return;
-        case SDL_ACTIVEEVENT:
-            if (event.active.gain == 0 && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0 &&
-                !paused) {
-                Send(CommandKind::Pause);
-            }
-            return;
-        case SDL_MOUSEBUTTONDOWN:
-            if (paused || (live && levelPhase != LevelPhase::NameEntry)) {
-                Send(CommandKind::Remove, sentAim);
-            }
-            return;
-        case SDL_KEYDOWN:
-            break;
-        default:
-            return;
+// click resumes, the close button resumes and then counts as in play, and every other action waits.
+bool Game::TakePauseAction(const InputAction& action) {
+    const bool pauseKey = action.kind == InputKind::KeyPress && action.key == InputKey::P;
+    const bool focusLost = action.kind == InputKind::FocusLost;
+    if (!paused) {
+        if ((pauseKey || focusLost) && CanPause()) {
+            Send(CommandKind::Pause);
+            return true;
+        }
+        return false;
     }
-    if (event.key.keysym.sym == SDLK_p && (paused || CanPause())) {
-        Send(paused ? CommandKind::Resume : CommandKind::Pause);
-        return;
+    if (pauseKey) {
+        Send(CommandKind::Resume);
+        return true;
     }
-    if (paused || !live) {
-        return;
+    if (action.kind == InputKind::ButtonPress) {
+        Send(CommandKind::Remove, sentAim);  // a click on the pause screen resumes and removes nothing
+        return true;
     }
-    if (levelPhase == LevelPhase::NameEntry) {
-        TakeNameKey(event.key.keysym.unicode);
-    } else {
-        TakePlayKey(event.key.keysym.sym);
-    }
+    return action.kind != InputKind::Close;
 }
 
-void Game::TakeNameKey(uint16_t unicode) {
-    if (unicode == 8) {
+// Typed characters and Backspace edit the name; Return confirms it once the box has been up long enough.
+// Characters beyond the 16-bit plane never fold to a letter of the name.
+void Game::TakeNameKey(const InputAction& action) {
+    if (action.kind == InputKind::Text && action.character <= 0xFFFF) {
+        Send(CommandKind::NameChar, static_cast<uint16_t>(action.character));
+    } else if (action.kind == InputKind::KeyPress && action.key == InputKey::Backspace) {
         Send(CommandKind::Backspace);
-    } else if (unicode == 13 || unicode == 10) {
+    } else if (action.kind == InputKind::KeyPress && action.key == InputKey::Return &&
+               nameEntryMs >= kNameConfirmDelayMs) {
         Send(CommandKind::Confirm);
-    } else if (unicode != 0) {
-        Send(CommandKind::NameChar, unicode);
     }
 }
 
-void Game::TakePlayKey(SDLKey key) {
-    if (IsArrow(key)) {
-        MoveCursor(key);
-        heldArrow = key;
-        arrowRepeatMs = kArrowFirstRepeatMs;
-    } else if (key == SDLK_SPACE || key == SDLK_RETURN || key == SDLK_KP_ENTER) {
+void Game::TakePlayKey(const InputAction& action) {
+    if (action.key == InputKey::Left || action.key == InputKey::Right || action.key == InputKey::Up ||
+        action.key == InputKey::Down) {
+        if (action.repeat && !arrowRepeats) {
+            return;
+        }
+        MoveCursor(action.key);
+        arrowRepeats = true;
+    } else if (!action.repeat && (action.key == InputKey::Space || action.key == InputKey::Return)) {
         Send(CommandKind::Remove, sentAim);
     }
 }
 
-// The arrow pressed last repeats while it stays held, during play only.
-void Game::RepeatHeldArrow() {
-    if (heldArrow == SDLK_UNKNOWN) {
-        return;
-    }
-    if (paused || !InputLive() || LevelOver() || GetHeldKeys()[heldArrow] == 0) {
-        heldArrow = SDLK_UNKNOWN;
-        return;
-    }
-    arrowRepeatMs -= Shared.frameClock.deltaMs;
-    while (arrowRepeatMs <= 0) {
-        MoveCursor(heldArrow);
-        arrowRepeatMs += kArrowRepeatMs;
-    }
-}
-
 // The first arrow takes the cursor from the cell under the pointer, when the pointer is over the board.
-void Game::MoveCursor(SDLKey arrow) {
+void Game::MoveCursor(InputKey arrow) {
     if (!keyboardAim) {
-        SDL_GetMouseState(&aimMouseX, &aimMouseY);
+        PointerPosition(aimMouseX, aimMouseY);
         if (aimMouseX >= 0 && aimMouseX < kBoardPixels && aimMouseY >= 0 && aimMouseY < kBoardPixels) {
             cursorColumn = aimMouseX / kCellPixels;
             cursorRow = aimMouseY / kCellPixels;
         }
         keyboardAim = true;
     }
-    const int dx = arrow == SDLK_LEFT ? -1 : (arrow == SDLK_RIGHT ? 1 : 0);
-    const int dy = arrow == SDLK_UP ? -1 : (arrow == SDLK_DOWN ? 1 : 0);
+    const int dx = arrow == InputKey::Left ? -1 : (arrow == InputKey::Right ? 1 : 0);
+    const int dy = arrow == InputKey::Up ? -1 : (arrow == InputKey::Down ? 1 : 0);
     cursorColumn = std::clamp(cursorColumn + dx, 0, kBoardSize - 1);
     cursorRow = std::clamp(cursorRow + dy, 0, kBoardSize - 1);
     AimAt(static_cast<uint16_t>(cursorRow * kBoardSize + cursorColumn));
@@ -237,12 +277,13 @@ void Game::PresentEvents() {
             case EventKind::GameOver:
                 PresentLevelEnd();
                 gameOverSound.Play();
+                nameEntryMs = 0;
                 break;
             case EventKind::NameConfirmed:
                 PresentNameConfirmed();
                 break;
             case EventKind::Paused:
-                heldArrow = SDLK_UNKNOWN;
+                arrowRepeats = false;
                 break;
             case EventKind::LevelRestarted:
                 music.Stop();

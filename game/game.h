@@ -7,13 +7,16 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "core/session.h"
 #include "game/board.h"
 #include "core/replay_codec.h"
 #include "game/game_resources.h"
+#include "platform/input.h"
 
 using quz::core::FadePhase;
 using quz::core::LevelPhase;
@@ -37,12 +40,23 @@ struct Game : GameResources, quz::core::Session {
     int cursorRow = kBoardSize / 2;
     int aimMouseX = 0;  // where the pointer stood when the keys took over
     int aimMouseY = 0;
-    SDLKey heldArrow = SDLK_UNKNOWN;  // the arrow that repeats while it is held
-    int32_t arrowRepeatMs = 0;        // ms to its next repeat
-    uint16_t sentAim = kNoCell;       // the cell of the last Aim command
+    // The input layer repeats a held arrow; its repeats move the cursor only after a press taken in play,
+    // so an arrow held through a pause or a level's end does not start moving by itself.
+    bool arrowRepeats = false;
+    // Time since the name entry opened. Return is not taken before kNameConfirmDelayMs, so a Return meant
+    // for the last group cannot confirm a name the player never saw the box for.
+    int32_t nameEntryMs = 0;
+    int32_t tickAccumulator = 0;  // real time not yet ticked, in sixtieths of a millisecond
+    uint16_t sentAim = kNoCell;   // the cell of the last Aim command
     // Every command sent to the session, in order: with Settings() it replays this game.
     std::vector<quz::core::Command> recorded;
     char mode[40] = "NORMAL";  // what its score is sent with: "NORMAL", or "DAILY-YYYYMMDD"
+    // The name entry was confirmed in this frame: the shell enters playerName and score in the table.
+    bool nameConfirmed = false;
+    // A replay shown in the window: when set, its commands are applied at their ticks and the player's
+    // input is not read.
+    std::span<const quz::core::Command> script;
+    size_t scriptNext = 0;
 
     // One frame of the session; false once the session is over.
     bool PlayFrame();
@@ -50,33 +64,40 @@ struct Game : GameResources, quz::core::Session {
     // images' video memory was lost: the frame is left unfinished and the images must be reloaded.
     [[nodiscard]] bool Draw() const;
 
+    // True once after the frame in which the player confirmed their name.
+    bool TakeNameConfirmed();
+    // The game as the score server will re-play it: every command so far, and the end the rules reach
+    // from here with no more input (after the name, only the fade-out is left).
+    quz::core::Replay ConfirmedReplay() const;
+
     // Where the game aims: the cursor cell's centre under keyboard play, else the pointer.
     void AimPoint(int& x, int& y) const;
 
     // Steps of PlayFrame, in the order it runs them; open to the tests that drive a session.
     void TakeInput();
-    void RepeatHeldArrow();
+    void RunTicks();
+    void FeedScript();
     void PresentEvents();
     void Animate();
     void RecoverLostImages();
 
-    void MoveCursor(SDLKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
+    void MoveCursor(InputKey arrow);  // hands the aim to the keys and moves the cursor, stopping at the edges
 
   private:
     void Send(quz::core::CommandKind kind, uint16_t arg = 0);
     void AimAt(uint16_t cell);
-    void TakeEvent(const SDL_Event& event);
-    void TakePlayKey(SDLKey key);
-    void TakeNameKey(uint16_t unicode);
+    void TakeAction(const InputAction& action);
+    bool TakePauseAction(const InputAction& action);  // true when the action was the pause's
+    void TakeEscape();
+    void TakePlayKey(const InputAction& action);
+    void TakeNameKey(const InputAction& action);
     void PresentGroup(int32_t bonus);
     void PresentLevelEnd();
     void PresentNameConfirmed();
-    // The game as the score server will re-play it: every command so far, and the end the rules reach
-    // from here with no more input (after the name, only the fade-out is left).
-    quz::core::Replay ConfirmedReplay() const;
 };
 
 inline constexpr int32_t kMessageRestX = 50;  // the message panel stops here, centred over the board
+inline constexpr int32_t kNameConfirmDelayMs = 500;
 using quz::core::kScoreCap;
 
 // A new Game with its start values, a dealt Board and every resource loaded (music started).

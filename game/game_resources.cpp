@@ -3,6 +3,8 @@
 
 #include <SDL_image.h>
 
+#include <cstdio>
+
 #include "game/shared_state.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/regular_file.h"
@@ -18,6 +20,9 @@ enum class ColourKey { None, Loaded, Both };
 enum class PathKind { Fixed, Theme, Language };
 
 using R = GameResources;
+
+// A picture the data folder may leave out: the game draws a plain stand-in, with one line on stderr.
+enum class Need { Required, Optional };
 
 struct Row {
     const char* pattern;
@@ -78,6 +83,11 @@ constexpr SoundRow kSoundRows[] = {
 
 constexpr char kMusicPath[] = "data/sound/1.zik";
 
+// Only the pause picture may be missing: the pause then covers the board plainly.
+Need NeedOf(const Row& row) {
+    return row.single == &R::pauseImage ? Need::Optional : Need::Required;
+}
+
 SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
     if (row.single != nullptr) {
         return resources.*row.single;
@@ -85,11 +95,14 @@ SDL_Surface*& MemberOf(GameResources& resources, const Row& row) {
     return (resources.*row.array)[row.index];
 }
 
-// Loads one image in the display format with its colour key; null after reporting when it cannot.
-SDL_Surface* LoadImage(const char* path, ColourKey key) {
+// Loads one image in the display format with its colour key; null after reporting when it cannot (a
+// missing optional picture is not reported here: the caller says what stands in for it).
+SDL_Surface* LoadImage(const char* path, ColourKey key, Need need) {
     SDL_Surface* loaded = LoadRegularImage(path);
     if (loaded == nullptr) {
-        ReportError("Cannot Load %s", path);
+        if (need == Need::Required) {
+            ReportError("Cannot Load %s", path);
+        }
         return nullptr;
     }
     if (key != ColourKey::None) {
@@ -109,6 +122,14 @@ SDL_Surface* LoadImage(const char* path, ColourKey key) {
 
 }  // namespace
 
+void GameResources::ReportMissingPicture(const char* path) {
+    // Once per game, not at every level.
+    if (!missingPictureReported) {
+        fprintf(stderr, "%s not found: the pause screen is drawn without it\n", path);
+        missingPictureReported = true;
+    }
+}
+
 void GameResources::LoadResources(bool imagesOnly) {
     theme = 1;
     for (const Row& row : kImageRows) {
@@ -124,7 +145,12 @@ void GameResources::LoadResources(bool imagesOnly) {
                 FormatText(path, sizeof path, row.pattern, Shared.languageCode);
                 break;
         }
-        SDL_Surface* image = LoadImage(path, row.key);
+        const Need need = NeedOf(row);
+        SDL_Surface* image = LoadImage(path, row.key, need);
+        if (image == nullptr && need == Need::Optional) {
+            ReportMissingPicture(path);
+            continue;
+        }
         if (image == nullptr) {
             continue;  // only when errors are not fatal: keep whatever the member held
         }

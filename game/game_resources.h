@@ -33,7 +33,7 @@ struct GameResources {
     SDL_Surface* bonusAddLineImage = nullptr;
     SDL_Surface* bonus500Image = nullptr;
     SDL_Surface* bonus1000Image = nullptr;
-    SDL_Surface* pauseImage = nullptr;  // covers the board while the game is paused
+    SDL_Surface* pauseImage = nullptr;  // covers the board while paused; may be missing (a plain cover then)
     VEKModule music;
     VEKSample bipSound;
     VEKSample doubleSound;
@@ -46,9 +46,13 @@ struct GameResources {
     VEKSample lifeSound;
     Uint8 wipeMap[kWipeMapSize] = {};
     int32_t theme = 1;  // number of the theme folder in image paths (data/theme1)
+    bool missingPictureReported = false;
 
     // Loads every image; unless imagesOnly, then the wipe map, the music (started) and the samples.
     void LoadResources(bool imagesOnly);
     // Frees every image that is present and empties its member.
     void FreeImages();
+
+  private:
+    void ReportMissingPicture(const char* path);
 };

@@ -18,6 +18,9 @@
 namespace {
 
 constexpr int kAnimationFrames = 20;
+constexpr int kLevelPointsX = 586;  // the panel's "this level" figure, five small digits
+constexpr int kLevelPointsY = 264;
+constexpr int kSmallDigitAdvance = 8;
 
 // A frame is about 230 rectangle copies, two of them covering most of the screen; CopyRect keeps them
 // well under the cost of the library's blits, which on this path stream past the cache (unkeyed) or go
@@ -48,6 +51,16 @@ void SmallNumbers(int x, int y, const char* text, SDL_Surface* image) {
     }
 }
 
+// The small digits picture has ten cells and no sign; the idle penalty can take a level's points below 0,
+// so the minus is drawn here, in the digits' outline and middle colours, in the cell before the number.
+void DrawSmallMinus(int x, int y) {
+    SDL_Surface* screen = Shared.screen;
+    SDL_Rect outline = {static_cast<Sint16>(x + 1), static_cast<Sint16>(y + 2), 6, 3};
+    SDL_Rect stroke = {static_cast<Sint16>(x + 2), static_cast<Sint16>(y + 3), 4, 1};
+    SDL_FillRect(screen, &outline, SDL_MapRGB(screen->format, 30, 20, 10));
+    SDL_FillRect(screen, &stroke, SDL_MapRGB(screen->format, 255, 228, 145));
+}
+
 void DrawBoard(const Game& game) {
     const int32_t tick = Shared.frameClock.totalMs / 200;
     for (int row = 0; row < kBoardSize; ++row) {
@@ -63,11 +76,32 @@ void DrawBoard(const Game& game) {
     }
 }
 
+// Keyboard play shows where the cursor is: a light frame just inside the cursor cell, over the block.
+void DrawCursorFrame(const Game& game) {
+    if (!game.keyboardAim) {
+        return;
+    }
+    SDL_Surface* screen = Shared.screen;
+    const Uint32 light = SDL_MapRGB(screen->format, 255, 240, 120);
+    const auto x = static_cast<Sint16>(game.cursorColumn * kCellPixels);
+    const auto y = static_cast<Sint16>(game.cursorRow * kCellPixels);
+    constexpr Uint16 kSide = kCellPixels;
+    constexpr Uint16 kThick = 2;
+    SDL_Rect edges[4] = {{x, y, kSide, kThick},
+                         {x, static_cast<Sint16>(y + kSide - kThick), kSide, kThick},
+                         {x, y, kThick, kSide},
+                         {static_cast<Sint16>(x + kSide - kThick), y, kThick, kSide}};
+    for (SDL_Rect& edge : edges) {
+        SDL_FillRect(screen, &edge, light);
+    }
+}
+
 void DrawPanelNumbers(const Game& game) {
     char text[32];
     // In the last second the 0 blinks off for its lower half.
-    if (game.timeLeft > 999 || (game.timeLeft & 512) != 0) {
-        const int32_t seconds = game.timeLeft / 1000;
+    const int32_t msLeft = quz::core::TicksToMs(game.timeLeft);
+    if (msLeft > 999 || (msLeft & 512) != 0) {
+        const int32_t seconds = msLeft / 1000;
         FormatText(text, sizeof text, "%d", seconds < 0 ? 0 : seconds);
         Numbers(550, 337, text, game.digitsImage);
     }
@@ -78,7 +112,11 @@ void DrawPanelNumbers(const Game& game) {
     FormatText(text, sizeof text, "%02i", game.level);
     Numbers(544, 195, text, game.digitsImage);
     FormatText(text, sizeof text, "%5i", game.levelPoints);
-    SmallNumbers(586, 264, text, game.smallDigitsImage);
+    SmallNumbers(kLevelPointsX, kLevelPointsY, text, game.smallDigitsImage);
+    const char* minus = strchr(text, '-');
+    if (minus != nullptr && game.smallDigitsImage != nullptr) {
+        DrawSmallMinus(kLevelPointsX + kSmallDigitAdvance * static_cast<int>(minus - text), kLevelPointsY);
+    }
 }
 
 void DrawHoverPoints(const Game& game) {
@@ -143,12 +181,26 @@ void DrawPointer(const Game& game) {
     if (game.pointerImage == nullptr) {
         return;
     }
-    if (game.keyboardAim || Shared.fullScreen || (GetAppFocusState() & SDL_APPMOUSEFOCUS) != 0) {
+    if (game.keyboardAim || Shared.fullScreen || PointerInWindow()) {
         int aimX = 0;
         int aimY = 0;
         game.AimPoint(aimX, aimY);
         Copy(game.pointerImage, 0, 0, 32, 32, aimX, aimY);
     }
+}
+
+// Without its picture the pause still hides the board: a plain dark cover with the pause sign, two bars,
+// which needs no words in any language.
+void DrawPlainPauseCover() {
+    SDL_Surface* screen = Shared.screen;
+    SDL_Rect board = {0, 0, kBoardPixels, kBoardPixels};
+    SDL_FillRect(screen, &board, SDL_MapRGB(screen->format, 16, 20, 40));
+    const Uint32 light = SDL_MapRGB(screen->format, 200, 200, 220);
+    constexpr Sint16 kBarTop = kBoardPixels / 2 - 50;
+    SDL_Rect left = {kBoardPixels / 2 - 40, kBarTop, 28, 100};
+    SDL_Rect right = {kBoardPixels / 2 + 12, kBarTop, 28, 100};
+    SDL_FillRect(screen, &left, light);
+    SDL_FillRect(screen, &right, light);
 }
 
 // Later announcements cover earlier ones, and all of them cover the pointer.
@@ -180,10 +232,15 @@ bool Game::Draw() const {
     DrawPanelNumbers(*this);
     if (paused) {
         // The board stays hidden, so a pause gives no time to study it.
-        Copy(pauseImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0);
+        if (pauseImage != nullptr) {
+            Copy(pauseImage, 0, 0, kBoardPixels, kBoardPixels, 0, 0);
+        } else {
+            DrawPlainPauseCover();
+        }
         DrawPointer(*this);
     } else {
         DrawBoard(*this);
+        DrawCursorFrame(*this);
         DrawHoverPoints(*this);
         if (LevelOver()) {
             DrawLevelMessage(*this);

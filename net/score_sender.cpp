@@ -505,11 +505,19 @@ void StartScoreSending(const ScoreSenderConfig& config) {
 }
 
 void QueueScore(const char* name, const char* mode, int32_t score, bool variant) {
+    // Server=off holds for every sender, including one that was never started with the settings.
+    if (scoreServerChoice.off) {
+        return;
+    }
     gameSender.Queue(CurrentScoreSettings(), name, mode, score, variant);
 }
 
 uint64_t QueueGame(const char* name, const char* mode, int32_t score, std::vector<uint8_t> replay) {
-    return gameSender.Queue(CurrentScoreSettings(), name, mode, score, false, std::move(replay));
+    const ScoreSettings settings = CurrentScoreSettings();
+    if (settings.messageOff && settings.submitUrl[0] == '\0') {
+        return 0;
+    }
+    return gameSender.Queue(settings, name, mode, score, false, std::move(replay));
 }
 
 std::vector<SubmissionResult> TakeSubmissionResults() {

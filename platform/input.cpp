@@ -1,53 +1,101 @@
-// Input seam (see input.h).
+// The input layer's frame: this frame's actions, the keys held, and the held arrow's repeat (see input.h).
 #include "platform/input.h"
 
 #include <algorithm>
-#include <cstring>
-#include <iterator>
+#include <array>
+#include <vector>
 
 namespace {
 
-Uint8 heldByTest[SDLK_LAST];
-bool anyHeld = false;
-Uint8 merged[SDLK_LAST];
-int focusOverride = -1;
+constexpr size_t kKeyCount = static_cast<size_t>(InputKey::F12) + 1;
+
+std::vector<InputAction> actions;
+size_t nextAction = 0;
+std::array<bool, kKeyCount> held = {};
+InputKey repeatKey = InputKey::Other;  // the arrow pressed last, while it stays down
+int32_t repeatDueMs = 0;
+
+bool IsArrow(InputKey key) {
+    return key == InputKey::Left || key == InputKey::Right || key == InputKey::Up || key == InputKey::Down;
+}
 
 }  // namespace
 
-const Uint8* GetHeldKeys() {
-    int count = 0;
-    const Uint8* keys = SDL_GetKeyState(&count);
-    if (!anyHeld) {
-        return keys;
+void AddInputAction(const InputAction& action) {
+    const auto index = static_cast<size_t>(action.key);
+    switch (action.kind) {
+        case InputKind::KeyPress:
+            held[index] = true;
+            if (IsArrow(action.key)) {
+                repeatKey = action.key;
+                repeatDueMs = kArrowFirstRepeatMs;
+            }
+            break;
+        case InputKind::KeyRelease:
+            held[index] = false;
+            if (action.key == repeatKey) {
+                repeatKey = InputKey::Other;
+            }
+            break;
+        case InputKind::FocusLost:
+            // Keys let go while another window has the focus are never reported: forget them all, or an
+            // arrow would repeat on its own once the player comes back.
+            held.fill(false);
+            repeatKey = InputKey::Other;
+            break;
+        default:
+            break;
     }
-    // Only tests take this path; a copy keeps SDL's array untouched.
-    memset(merged, 0, sizeof merged);
-    if (keys != nullptr) {
-        memcpy(merged, keys, std::min<size_t>(static_cast<size_t>(std::max(count, 0)), sizeof merged));
-    }
-    for (size_t i = 0; i < sizeof merged; ++i) {
-        merged[i] |= heldByTest[i];
-    }
-    return merged;
+    actions.push_back(action);
 }
 
-Uint8 GetAppFocusState() {
-    return focusOverride >= 0 ? static_cast<Uint8>(focusOverride) : SDL_GetAppState();
-}
-
-void HoldKey(SDLKey key, bool down) {
-    if (key < 0 || key >= SDLK_LAST) {
+void CollectInput(int32_t elapsedMs) {
+    actions.clear();
+    nextAction = 0;
+    ReadSystemInput();
+    if (repeatKey == InputKey::Other) {
         return;
     }
-    heldByTest[key] = down ? 1 : 0;
-    anyHeld = std::any_of(std::begin(heldByTest), std::end(heldByTest), [](Uint8 k) { return k != 0; });
+    repeatDueMs -= elapsedMs;
+    while (repeatDueMs <= 0) {
+        InputAction again;
+        again.kind = InputKind::KeyPress;
+        again.key = repeatKey;
+        again.repeat = true;
+        actions.push_back(again);
+        repeatDueMs += kArrowRepeatMs;
+    }
 }
 
-void ReleaseAllKeys() {
-    memset(heldByTest, 0, sizeof heldByTest);
-    anyHeld = false;
+bool NextAction(InputAction& action) {
+    if (nextAction >= actions.size()) {
+        return false;
+    }
+    action = actions[nextAction++];
+    return true;
 }
 
-void OverrideAppFocusState(int state) {
-    focusOverride = state;
+int TakeKeyPresses(InputKey key) {
+    const auto first = actions.begin() + static_cast<std::ptrdiff_t>(nextAction);
+    const auto taken = std::remove_if(first, actions.end(), [key](const InputAction& action) {
+        return action.kind == InputKind::KeyPress && action.key == key;
+    });
+    const auto count = static_cast<int>(actions.end() - taken);
+    actions.erase(taken, actions.end());
+    return count;
+}
+
+bool KeyHeld(InputKey key) {
+    return held[static_cast<size_t>(key)];
+}
+
+void ResetInput() {
+    // Whatever the system still holds goes through the translation and is then forgotten.
+    ReadSystemInput();
+    actions.clear();
+    nextAction = 0;
+    held.fill(false);
+    repeatKey = InputKey::Other;
+    repeatDueMs = 0;
+    OverridePointerInWindow(-1);
 }

@@ -10,6 +10,9 @@ std::pair<int, nlohmann::json> HealthReport(const StoreHealth& health, BoardRead
     refused["timed_out"] = stats.timedOut.load();
     refused["rate_limited"] = stats.rateLimited.load();
     refused["reset"] = stats.broken.load();
+    refused["too_many_open"] = stats.tooManyOpen.load();
+    refused["silent"] = stats.silent.load();
+    refused["dropped_quiet"] = stats.droppedQuiet.load();
     StoreHealth::Figures figures = health.Snapshot();
     nlohmann::json body = {{"status", "ok"},
                            {"database", boards->Kind()},

@@ -102,7 +102,10 @@ void LeaderboardSite::Stop() {
 void LeaderboardSite::Routes() {
     http.Route("GET", "/", [this](const HttpRequest& request) { return Page(request); });
     http.Route("GET", "/api/scores", [this](const HttpRequest& request) { return Scores(request); });
-    http.Route("GET", "/healthz", [this](const HttpRequest& request) { return Health(request); });
+    http.Route("GET", "/healthz", [this](const HttpRequest&) {
+        auto [status, body] = HealthReport(*health, boards, *stats);
+        return Json(status, body);
+    });
     http.Route("GET", "/metrics", [this](const HttpRequest&) {
         HttpResponse response;
         response.contentType = "text/plain; version=0.0.4; charset=utf-8";
@@ -220,9 +223,4 @@ HttpResponse LeaderboardSite::Scores(const HttpRequest& request) {
     response.contentType = "application/json";
     response.body = std::move(body);
     return response;
-}
-
-HttpResponse LeaderboardSite::Health(const HttpRequest&) {
-    auto [status, body] = HealthReport(*health, boards, *stats);
-    return Json(status, body);
 }

@@ -36,7 +36,6 @@ class LeaderboardSite {
     void Routes();
     HttpResponse Page(const HttpRequest& request);
     HttpResponse Scores(const HttpRequest& request);
-    HttpResponse Health(const HttpRequest& request);
 
     BoardReader* boards;
     const ServerStats* stats;

@@ -20,6 +20,7 @@
 #include "server/score_receiver.h"
 #include "server/score_store.h"
 #include "server/server_log.h"
+#include "server/server_metrics.h"
 #include "server/state_marker.h"
 #include "server/store_health.h"
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     GameEndpointOptions games;
     std::string today;
     bool reverify = false;
+    double firstByteSeconds = 2.0;
 
     CLI::App app{"quz-scored: receives the scores that Quz sends, stores them and serves the leaderboard."};
     // The last of a repeated option wins, so /etc/default/quz-scored can override the unit's --db.
@@ -73,12 +75,20 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     app.add_option("--max-connections", receiving.maxConnections, "Score connections open at once")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
+    app.add_option("--per-address-connections", receiving.perAddressConnections,
+                   "Score connections being read at once from one address (IPv6: one /64; 0: no limit)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 1000000));
+    app.add_option("--first-byte-timeout", firstByteSeconds,
+                   "Seconds a sender has for the first byte of its message, from its connection on")
+        ->capture_default_str()
+        ->check(CLI::Range(0.05, 3600.0));
     app.add_option("--read-timeout", readTimeoutSeconds,
                    "Seconds a sender has for its whole message, from its connection on")
         ->capture_default_str()
         ->check(CLI::Range(0.05, 3600.0));
     app.add_option("--rate-limit", receiving.ratePerMinute,
-                   "Messages per minute from one address, in bursts of as many (0: no limit)")
+                   "Messages per minute from one address (IPv6: one /64), in bursts of as many (0: no limit)")
         ->capture_default_str()
         ->check(CLI::Range(0, 100000000));
     app.add_option("--http-threads", web.threads, "Threads answering web requests")
@@ -129,6 +139,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         games.todayDays = quz::core::DaysFromCivil(date);
     }
     receiving.readTimeout = std::chrono::milliseconds(std::llround(readTimeoutSeconds * 1000.0));
+    receiving.firstByteTimeout = std::chrono::milliseconds(std::llround(firstByteSeconds * 1000.0));
     web.requestTimeout = std::chrono::milliseconds(std::llround(requestTimeoutSeconds * 1000.0));
     web.idleTimeout = std::chrono::seconds(idleTimeoutSeconds);
 
@@ -183,6 +194,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     endpoint.RegisterMetrics(metrics);
     site.SetDailyScores([&endpoint](const HttpRequest& request) { return endpoint.DailyScores(request); });
     site.SetGames(&endpoint);
+    RegisterServerMetrics(&metrics, &stats, &receiver, &site.Http());
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;

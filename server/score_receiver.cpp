@@ -14,32 +14,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "server/client_address.h"
+
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr size_t kMaxBatch = 1024;
+// Connections taken per wake-up: a flood of new connections must not push out, before it is read, one
+// accepted a moment earlier.
+constexpr int kAcceptsPerWake = 64;
+// What the kernel holds while the server is busy; it is capped by net.core.somaxconn.
+constexpr int kListenBacklog = 65535;
 
 int64_t NowUnixMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-std::string AddressText(const sockaddr_storage& address) {
-    char text[INET6_ADDRSTRLEN] = "?";
-    if (address.ss_family == AF_INET) {
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(address).sin_addr, text, sizeof text);
-    } else if (address.ss_family == AF_INET6) {
-        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(address);
-        // An IPv4 sender on a dual-stack socket is shown and rate-limited as its IPv4 address.
-        if (IN6_IS_ADDR_V4MAPPED(&v6.sin6_addr)) {
-            inet_ntop(AF_INET, &v6.sin6_addr.s6_addr[12], text, sizeof text);
-        } else {
-            inet_ntop(AF_INET6, &v6.sin6_addr, text, sizeof text);
-        }
-    }
-    return text;
 }
 
 // A close that tells the peer its message was not kept: a reset rather than the orderly end.
@@ -54,6 +45,8 @@ void CloseWithReset(int fd) {
 struct ScoreReceiver::Connection {
     uint64_t id = 0;
     std::string peer;
+    std::string key;  // what the per-address limits count by
+    std::list<int>::iterator quietPlace;
     size_t length = 0;
     // One byte more than the longest message, to tell a full message from an oversized one.
     uint8_t bytes[kScoreWireLimit + 1];
@@ -154,7 +147,7 @@ bool ScoreReceiver::OpenListener(std::string* error) {
     int fd = socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     int on = 1;
     bool ok = fd >= 0 && setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
-              bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, SOMAXCONN) == 0;
+              bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, kListenBacklog) == 0;
     freeaddrinfo(found);
     if (!ok) {
         *error = "cannot listen on " + options.bindAddress + " port " + port + ": " + strerror(errno);
@@ -216,8 +209,10 @@ void ScoreReceiver::UpdateAccepting(Clock::time_point now) {
     if (listenFd < 0) {
         return;
     }
-    bool want = OpenConnections() < static_cast<size_t>(std::max(options.maxConnections, 1)) &&
-                now >= acceptPausedUntil;
+    // While full, a connection being read can still make room; those waiting for the database cannot.
+    bool want =
+        (OpenConnections() < static_cast<size_t>(std::max(options.maxConnections, 1)) || !reading.empty()) &&
+        now >= acceptPausedUntil;
     if (want == accepting) {
         return;
     }
@@ -231,7 +226,11 @@ void ScoreReceiver::UpdateAccepting(Clock::time_point now) {
 
 void ScoreReceiver::Accept() {
     Clock::time_point now = Clock::now();
-    while (OpenConnections() < static_cast<size_t>(std::max(options.maxConnections, 1))) {
+    size_t limit = static_cast<size_t>(std::max(options.maxConnections, 1));
+    for (int taken = 0; taken < kAcceptsPerWake; ++taken) {
+        if (OpenConnections() >= limit && reading.empty()) {
+            return;  // every place waits for the database: the backlog holds the next senders
+        }
         sockaddr_storage address = {};
         socklen_t length = sizeof address;
         int fd =
@@ -245,16 +244,32 @@ void ScoreReceiver::Accept() {
             return;  // EAGAIN: nothing more waiting; other errors concern that one connection
         }
         stats->connections.fetch_add(1);
-        std::string peer = AddressText(address);
-        if (!limiter.Allow(peer, now)) {
+        const auto* from = reinterpret_cast<const sockaddr*>(&address);
+        std::string peer = AddressText(from);
+        std::string key = AddressKey(from);
+        if (options.perAddressConnections > 0) {
+            auto open = perAddress.find(key);
+            if (open != perAddress.end() && open->second >= options.perAddressConnections) {
+                stats->tooManyOpen.fetch_add(1);
+                refusals->Note(peer, "too many connections open from this address");
+                CloseWithReset(fd);
+                continue;
+            }
+        }
+        if (!limiter.Allow(key, now)) {
             stats->rateLimited.fetch_add(1);
             refusals->Note(peer, "too many messages from this address");
+            CloseWithReset(fd);
+            continue;
+        }
+        if (OpenConnections() >= limit && !DropQuietest()) {
             CloseWithReset(fd);
             continue;
         }
         auto connection = std::make_unique<Connection>();
         connection->id = nextId++;
         connection->peer = std::move(peer);
+        connection->key = std::move(key);
         epoll_event event = {};
         event.events = EPOLLIN | EPOLLRDHUP;
         event.data.fd = fd;
@@ -263,13 +278,41 @@ void ScoreReceiver::Accept() {
             continue;
         }
         deadlines.push_back({now + options.readTimeout, fd, connection->id});
+        firstByteDeadlines.push_back({now + options.firstByteTimeout, fd, connection->id});
+        connection->quietPlace = quietOrder.insert(quietOrder.end(), fd);
+        ++perAddress[connection->key];
         reading[fd] = std::move(connection);
+        beingRead.store(reading.size());
     }
 }
 
-void ScoreReceiver::CloseReading(int fd) {
+bool ScoreReceiver::DropQuietest() {
+    if (quietOrder.empty()) {
+        return false;
+    }
+    int fd = quietOrder.front();
+    stats->droppedQuiet.fetch_add(1);
+    refusals->Note(reading[fd]->peer, "a quiet connection closed to make room");
+    CloseReading(fd);
+    return true;
+}
+
+void ScoreReceiver::StopReading(int fd) {
+    auto it = reading.find(fd);
+    if (it == reading.end()) {
+        return;
+    }
     epoll_ctl(epollFd, EPOLL_CTL_DEL, fd, nullptr);
-    reading.erase(fd);
+    quietOrder.erase(it->second->quietPlace);
+    if (auto count = perAddress.find(it->second->key); count != perAddress.end() && --count->second <= 0) {
+        perAddress.erase(count);
+    }
+    reading.erase(it);
+    beingRead.store(reading.size());
+}
+
+void ScoreReceiver::CloseReading(int fd) {
+    StopReading(fd);
     close(fd);
 }
 
@@ -284,6 +327,7 @@ void ScoreReceiver::ReadFrom(int fd) {
             recv(fd, connection.bytes + connection.length, sizeof connection.bytes - connection.length, 0);
         if (got > 0) {
             connection.length += static_cast<size_t>(got);
+            quietOrder.splice(quietOrder.end(), quietOrder, connection.quietPlace);
             if (connection.length > kScoreWireLimit) {
                 stats->refused[static_cast<size_t>(Verdict::kOversized)].fetch_add(1);
                 refusals->Note(connection.peer, VerdictText(Verdict::kOversized));
@@ -318,8 +362,7 @@ void ScoreReceiver::ReadFrom(int fd) {
     }
     Pending pending{{std::move(submission), NowUnixMs(), connection.peer}, fd};
     // Out of the event set but still open: the store thread closes it once the score is committed.
-    epoll_ctl(epollFd, EPOLL_CTL_DEL, fd, nullptr);
-    reading.erase(it);
+    StopReading(fd);
     waitingForStore.fetch_add(1);
     if (health != nullptr) {
         health->SetQueued(waitingForStore.load());
@@ -331,6 +374,17 @@ void ScoreReceiver::ReadFrom(int fd) {
     queueChanged.notify_one();
 }
 void ScoreReceiver::ExpireDeadlines(Clock::time_point now) {
+    while (!firstByteDeadlines.empty() && firstByteDeadlines.front().at <= now) {
+        Deadline due = firstByteDeadlines.front();
+        firstByteDeadlines.pop_front();
+        auto it = reading.find(due.fd);
+        if (it == reading.end() || it->second->id != due.id || it->second->length > 0) {
+            continue;  // ended, or it has begun its message
+        }
+        stats->silent.fetch_add(1);
+        refusals->Note(it->second->peer, "nothing arrived in time");
+        CloseReading(due.fd);
+    }
     while (!deadlines.empty() && deadlines.front().at <= now) {
         Deadline due = deadlines.front();
         deadlines.pop_front();
@@ -360,9 +414,11 @@ void ScoreReceiver::Run() {
         }
         // Sleep until the earliest deadline, a paused accept's retry, or an event.
         int waitMs = 1000;
-        if (!deadlines.empty()) {
-            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadlines.front().at - now).count();
-            waitMs = static_cast<int>(std::clamp<long long>(left, 0, waitMs));
+        for (const std::deque<Deadline>* due : {&deadlines, &firstByteDeadlines}) {
+            if (!due->empty()) {
+                auto left = std::chrono::ceil<std::chrono::milliseconds>(due->front().at - now).count();
+                waitMs = static_cast<int>(std::clamp<long long>(left, 0, waitMs));
+            }
         }
         if (!accepting && listenFd >= 0 && now < acceptPausedUntil) {
             auto left = std::chrono::ceil<std::chrono::milliseconds>(acceptPausedUntil - now).count();
@@ -469,7 +525,9 @@ void ScoreReceiver::StoreLoop() {
         // lets the store tell a retry from a new batch.
         for (;;) {
             Clock::time_point began = Clock::now();
-            if (writer->StoreScores(scores)) {
+            bool stored = writer->StoreScores(scores);
+            stats->storeSeconds.Observe(std::chrono::duration<double>(Clock::now() - began).count());
+            if (stored) {
                 if (health != nullptr) {
                     bool wasHealthy = health->Healthy();
                     health->Stored(Clock::now() - began);

@@ -4,8 +4,11 @@
 // closed, so a sender that does not wait keeps its score too.
 //
 // One thread reads every connection (epoll); a second writes to the database in batches, so one slow
-// commit serves every score that arrived meanwhile. Abuse is bounded: a limit on open connections, a
-// deadline for the whole message from the accept, the game's own size limit, a per-address rate limit.
+// commit serves every score that arrived meanwhile. Abuse is bounded: a limit on open connections and
+// on those from one address (IPv6: one /64), a short deadline for the first byte and one for the whole
+// message from the accept, the game's own size limit, a per-address rate limit. When every place is
+// taken, the connection that has been quiet longest makes room for the new one: a sender that is sending
+// is always the most recent, so holders of idle connections cannot keep it out.
 #pragma once
 
 #include <atomic>
@@ -13,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +33,8 @@ struct ReceiverOptions {
     std::string bindAddress = "0.0.0.0";
     uint16_t port = 4242;  // 0 picks a free port
     int maxConnections = 512;
+    int perAddressConnections = 4;  // being read at once from one address or /64; 0 for no limit
+    std::chrono::milliseconds firstByteTimeout{2000};
     std::chrono::milliseconds readTimeout{5000};
     int ratePerMinute = 60;  // messages per address and minute, in bursts of as many; 0 for no limit
     ExpectedSender expected;
@@ -74,6 +80,10 @@ class ScoreReceiver {
     // From any thread, or a signal handler (it only writes to an eventfd).
     void Stop();
 
+    // From any thread, for /metrics: connections being read, and valid scores waiting for the database.
+    size_t BeingRead() const { return beingRead.load(); }
+    size_t WaitingForStore() const { return waitingForStore.load(); }
+
   private:
     struct Connection;
     struct Pending {
@@ -87,8 +97,12 @@ class ScoreReceiver {
     // handing it to a server that cannot keep it.
     void UpdateListening(std::chrono::steady_clock::time_point now);
     void Accept();
+    // Closes the connection quiet the longest, to make room; false when none is being read.
+    bool DropQuietest();
     void ReadFrom(int fd);
-    // Ends a connection being read: closed, and out of the event set and the table.
+    // A connection that is no longer read: out of the event set, the table and the counts (not closed).
+    void StopReading(int fd);
+    // Ends a connection being read: StopReading, then closed.
     void CloseReading(int fd);
     void ExpireDeadlines(std::chrono::steady_clock::time_point now);
     void UpdateAccepting(std::chrono::steady_clock::time_point now);
@@ -116,13 +130,18 @@ class ScoreReceiver {
     std::chrono::steady_clock::time_point acceptPausedUntil{};
 
     std::unordered_map<int, std::unique_ptr<Connection>> reading;
-    // Deadlines in accept order; all share one time-out, so the front is always the earliest.
+    // Connections being read from each address key.
+    std::unordered_map<std::string, int> perAddress;
+    // The descriptors being read, the one quiet the longest first.
+    std::list<int> quietOrder;
+    // Deadlines in accept order; each kind shares one time-out, so the front is always the earliest.
     struct Deadline {
         std::chrono::steady_clock::time_point at;
         int fd;
         uint64_t id;  // a closed connection's fd may be reused: the id tells them apart
     };
     std::deque<Deadline> deadlines;
+    std::deque<Deadline> firstByteDeadlines;
     uint64_t nextId = 1;
 
     std::mutex queueMutex;
@@ -132,5 +151,6 @@ class ScoreReceiver {
     std::chrono::steady_clock::time_point finishingSince{};
     std::atomic<bool> stopRequested{false};
     std::atomic<size_t> waitingForStore{0};
+    std::atomic<size_t> beingRead{0};
     std::thread storeThread;
 };

@@ -5,7 +5,8 @@
 #include <cstdio>
 
 uint64_t ServerStats::RefusedTotal() const {
-    uint64_t total = timedOut.load() + rateLimited.load() + broken.load();
+    uint64_t total = timedOut.load() + rateLimited.load() + broken.load() + tooManyOpen.load() +
+                     silent.load() + droppedQuiet.load();
     for (const auto& count : refused) {
         total += count.load();
     }

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "server/metrics.h"
 #include "server/score_parser.h"
 
 struct ServerStats {
@@ -19,7 +20,12 @@ struct ServerStats {
     std::atomic<uint64_t> timedOut{0};     // the whole message did not arrive within the read time-out
     std::atomic<uint64_t> rateLimited{0};  // closed at once: the address sent too many
     std::atomic<uint64_t> broken{0};       // reset by the peer before the end of its message
-    std::atomic<uint64_t> lost{0};         // valid, but the database refused them until shut-down
+    std::atomic<uint64_t> tooManyOpen{0};  // closed at once: that address (or /64) already had its share open
+    std::atomic<uint64_t> silent{0};       // nothing arrived within the first-byte time-out
+    std::atomic<uint64_t> droppedQuiet{
+        0};                         // closed to make room for a new sender while every place was taken
+    std::atomic<uint64_t> lost{0};  // valid, but the database refused them until shut-down
+    LatencyHistogram storeSeconds;  // each batch's commit, retries apart
 
     uint64_t RefusedTotal() const;
 };

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -66,11 +67,38 @@ void BindText(sqlite3_stmt* stmt, int index, const std::string& text) {
     sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
 }
 
+// Why a file SQLite cannot write to cannot be written, in words an operator acts on: SQLite itself only
+// says "unable to open database file" when it cannot make its log beside a read-only file.
+std::string WriteProblem(const std::string& path) {
+    std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/') + 1);
+    struct statvfs system = {};
+    if (statvfs(folder.c_str(), &system) == 0 && (system.f_flag & ST_RDONLY) != 0) {
+        return " (" + folder + " is on a read-only file system)";
+    }
+    if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) {
+        return " (" + path + " is read-only for this user)";
+    }
+    if (access(folder.c_str(), W_OK) != 0) {
+        return " (the folder " + folder + " is read-only for this user)";
+    }
+    return "";
+}
+
 class SqliteStore final : public ScoreStore {
   public:
     ~SqliteStore() override { sqlite3_close_v2(db); }
 
     bool Open(const std::string& where, bool asWriter) {
+        if (OpenAndCheck(where, asWriter)) {
+            return true;
+        }
+        if (asWriter) {
+            lastError += WriteProblem(where);
+        }
+        return false;
+    }
+
+    bool OpenAndCheck(const std::string& where, bool asWriter) {
         path = where;
         writer = asWriter;
         int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;

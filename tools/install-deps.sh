@@ -8,6 +8,8 @@ packages=(
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev clang-tidy
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
+  # util-linux and iproute2 give the test run a loopback of its own (tests/private_loopback.sh).
+  util-linux iproute2
   # llvm-14 has /usr/bin/llvm-symbolizer-14, where Debian's sanitizer runtime looks: without it no frame is
   # named, so the SDL leaks that tests/lsan.supp suppresses by name fail the sanitizer run.
   clang libclang-rt-14-dev llvm-14

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "game/shared_state.h"
+#include "support/sending_off.h"
 
 ScratchDirectory::ScratchDirectory() {
     char here[PATH_MAX];
@@ -51,3 +52,9 @@ bool OpenTestScreen() {
     Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
     return Shared.screen != nullptr;
 }
+
+namespace {
+
+const bool sendingOff = SendingOffByDefault::Install();
+
+}  // namespace

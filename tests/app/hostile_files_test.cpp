@@ -84,18 +84,35 @@ TEST(HostileFilesTest, AFifoInPlaceOfAnyFileIsAFileThatIsNotThere) {
 }
 
 // Lang=sound (or bonus, theme1: any folder under data/) used to pass the check and leave the menu
-// without buttons; a language has both its texts and its pictures.
-TEST(HostileFilesTest, OnlyAFolderWithItsTextFileIsALanguage) {
+// without buttons; a language is one with its pictures. Its text file may be missing: the language is
+// kept, and reading its texts says "language file not found".
+TEST(HostileFilesTest, ALanguageIsAFolderWithItsPicturesWhateverItsTextFile) {
     ScratchDirectory scratch;
     ASSERT_EQ(mkdir("data", 0700), 0);
-    for (const char* folder : {"data/sound", "data/en", "data/de"}) {
+    for (const char* folder : {"data/sound", "data/bonus", "data/en", "data/xx", "data/de"}) {
         ASSERT_EQ(mkdir(folder, 0700), 0);
     }
+    ScratchDirectory::WriteImage("data/en/play.png", 640, 43);
+    ScratchDirectory::WriteImage("data/xx/play.png", 640, 43);
+    ScratchDirectory::WriteImage("data/sound/bip.png", 8, 8);
+    ASSERT_EQ(mkdir("data/de/play.png", 0700), 0);  // a folder by that name is no picture
     WriteText("data/text_en.txt", "a\nb\nc\nd\n");
     WriteText("data/text_it.txt", "a\nb\nc\nd\n");
-    char code[32] = "en";
-    EXPECT_TRUE(KeepAvailableLanguage(code));
-    for (const char* bad : {"sound", "de", "it"}) {
+    WriteText("data/text_bonus.txt", "a\nb\nc\nd\n");
+    for (const char* good : {"en", "xx"}) {
+        char code[32];
+        strcpy(code, good);
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(KeepAvailableLanguage(code)) << good;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_STREQ(code, good);
+    }
+    char texts[4][256];
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(ReadLanguageTexts("xx", texts));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "language file not found\n");
+    for (const char* bad : {"sound", "bonus", "de", "it"}) {
+        char code[32];
         strcpy(code, bad);
         ::testing::internal::CaptureStderr();
         EXPECT_FALSE(KeepAvailableLanguage(code)) << bad;

@@ -37,37 +37,28 @@ class MenuTest : public ::testing::Test {
             ReleaseMenu(menu_);
         }
         ReleaseMainLoopObjects();
-        ReleaseAllKeys();
+        ResetInput();
         SetErrorsFatal(&menuTestFatal);
     }
-    static void Drain() {
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) {
-        }
-    }
-    // One menu frame of ms milliseconds; forgets the Menu when it released itself.
+    static void Drain() { ResetInput(); }
+    // One menu frame of ms milliseconds, its input collected as the main loop does; forgets the Menu when
+    // it released itself.
     void Step(int ms = 16) {
         Shared.frameClock.deltaMs = ms;
         Shared.frameClock.totalMs += ms;
+        CollectInput(ms);
         if (!MenuStep(menu_)) {
             menu_ = nullptr;
         }
     }
-    void Release(int x, int y, Uint8 button = SDL_BUTTON_LEFT) {
-        SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
-        SDL_Event event = {};
-        event.type = SDL_MOUSEBUTTONUP;
-        event.button.button = button;
-        event.button.x = static_cast<Uint16>(x);
-        event.button.y = static_cast<Uint16>(y);
-        SDL_PushEvent(&event);
+    void Release(int x, int y, int button = 1) {
+        InjectButton(button, false, x, y);
         Step();
     }
-    void Press(SDLKey key) {
-        SDL_Event event = {};
-        event.type = SDL_KEYDOWN;
-        event.key.keysym.sym = key;
-        SDL_PushEvent(&event);
+    // A tap of the key within one frame.
+    void Press(InputKey key) {
+        InjectKey(key, true);
+        InjectKey(key, false);
         Step();
     }
     void ShowButtons() {
@@ -138,33 +129,33 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
 
 TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) {
     ShowButtons();
-    SDL_WarpMouse(320, 100);  // over the title: no button under the pointer
+    InjectPointer(320, 100);  // over the title: no button under the pointer
     Step();
     EXPECT_EQ(menu_->hoveredButton, 0);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 1);
-    Press(SDLK_UP);
+    Press(InputKey::Up);
     EXPECT_EQ(menu_->hoveredButton, 5);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 1);
-    Press(SDLK_DOWN);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
+    Press(InputKey::Down);
     Step();
     EXPECT_EQ(menu_->hoveredButton, 3) << "the pointer has not moved: the keys keep the light";
-    Press(SDLK_RETURN);
+    Press(InputKey::Return);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
-    Press(SDLK_RETURN);  // like a click, it leaves the score screen
+    Press(InputKey::Return);  // like a click, it leaves the score screen
     EXPECT_EQ(menuScreen, MenuScreen::Main);
     EXPECT_EQ(menu_->action, MenuAction::None);
 
     // Moving the mouse hands the light back to the pointer, and a click goes by the pointer's band.
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 4);
-    SDL_WarpMouse(320, 260);
+    InjectPointer(320, 260);
     Step();
     EXPECT_EQ(menu_->hoveredButton, 1);
-    Press(SDLK_DOWN);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
+    Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 3);
     Release(320, 260);
     EXPECT_EQ(menu_->action, MenuAction::Play);
@@ -173,12 +164,12 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
 
 TEST_F(MenuTest, TheDailyGameIsReachedByKeysAndByClickAndStartsAsADailyGame) {
     ShowButtons();
-    SDL_WarpMouse(320, 100);
+    InjectPointer(320, 100);
     Step();
-    Press(SDLK_DOWN);
-    Press(SDLK_DOWN);
+    Press(InputKey::Down);
+    Press(InputKey::Down);
     EXPECT_EQ(MenuButtonOfBand(menu_, menu_->hoveredButton), MenuButton::Daily);
-    Press(SDLK_RETURN);
+    Press(InputKey::Return);
     EXPECT_EQ(menu_->action, MenuAction::PlayDaily);
     EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
     ShowButtons();
@@ -222,9 +213,90 @@ TEST(MenuLayoutTest, WithoutTheDailyPicturesTheMenuKeepsFourButtons) {
     ReleaseMenu(menu);
 }
 
+// The rules are told on the About screen's second page, reached by a click or by Return, and drawn over the
+// whole screen with no star over it; a click, Return or Escape goes back to the buttons.
+TEST_F(MenuTest, TheAboutScreensSecondPageTellsHowToPlayByMouseAndKey) {
+    ASSERT_NE(menu_->howToPlayImage, nullptr);
+    ShowButtons();
+    Release(320, 384);
+    EXPECT_EQ(menuScreen, MenuScreen::Credits);
+    Release(320, 384);
+    EXPECT_EQ(menuScreen, MenuScreen::HowToPlay);
+    InjectPointer(630, 470);
+    for (int frame = 0; frame < 20; ++frame) {
+        Step(100);  // the stars rise on meanwhile
+    }
+    SDL_Surface* shown = menu_->backBuffer;
+    SDL_Surface* page = menu_->howToPlayImage;
+    SDL_LockSurface(shown);
+    SDL_LockSurface(page);
+    int differing = 0;
+    for (int y = 0; y < 440; y += 2) {
+        const auto* a =
+            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(shown->pixels) + y * shown->pitch);
+        const auto* b = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(page->pixels) + y * page->pitch);
+        for (int x = 0; x < 600; x += 2) {
+            differing += a[x] != b[x] ? 1 : 0;
+        }
+    }
+    SDL_UnlockSurface(page);
+    SDL_UnlockSurface(shown);
+    EXPECT_EQ(differing, 0) << "the page is covered by something";
+    Press(InputKey::Return);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+
+    // By the keyboard alone: Down to About, Return, Return, then Escape back.
+    InjectPointer(320, 100);
+    Step();
+    for (int i = 0; i < 4; ++i) {
+        Press(InputKey::Down);
+    }
+    Press(InputKey::Return);
+    EXPECT_EQ(menuScreen, MenuScreen::Credits);
+    Press(InputKey::Return);
+    EXPECT_EQ(menuScreen, MenuScreen::HowToPlay);
+    Press(InputKey::Escape);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+
+    // Without the page the About screen is the credits alone, as before.
+    SDL_FreeSurface(menu_->howToPlayImage);
+    menu_->howToPlayImage = nullptr;
+    Release(320, 384);
+    Release(320, 384);
+    EXPECT_EQ(menuScreen, MenuScreen::Main);
+}
+
+// Stars pass behind the lit button: its label is drawn over them.
+TEST_F(MenuTest, TheLitButtonsLabelIsDrawnOverTheStars) {
+    ShowButtons();
+    InjectPointer(320, 270);
+    for (MenuStar& star : menu_->stars) {
+        star = MenuStar{320, 272, 30, 0, 0, 0};  // every star over the play button's label, still
+    }
+    Step();
+    Step();
+    ASSERT_EQ(menu_->hoveredButton, 1);
+    SDL_Surface* shown = menu_->backBuffer;
+    SDL_Surface* lit = menu_->buttonLitImages[0];
+    SDL_LockSurface(shown);
+    SDL_LockSurface(lit);
+    int differing = 0;
+    for (int y = 0; y < 38; ++y) {
+        const auto* a =
+            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(shown->pixels) + (251 + y) * shown->pitch);
+        const auto* b = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(lit->pixels) + y * lit->pitch);
+        for (int x = 200; x < 440; ++x) {
+            differing += a[x] != b[x] ? 1 : 0;
+        }
+    }
+    SDL_UnlockSurface(lit);
+    SDL_UnlockSurface(shown);
+    EXPECT_EQ(differing, 0) << "a star covers the lit label";
+}
+
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
     ShowButtons();
-    Release(300, 420, SDL_BUTTON_WHEELDOWN);
+    Release(300, 420, 5);
     ASSERT_NE(menu_, nullptr);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     int frames = 0;
@@ -254,9 +326,9 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
     Release(320, 270);
     Step(100);  // level 236
     EXPECT_EQ(menu_->music.volume, 118);
-    HoldKey(SDLK_ESCAPE, true);
+    InjectKey(InputKey::Escape, true);
     Step(100);  // level 216, then the fade stops
-    HoldKey(SDLK_ESCAPE, false);
+    InjectKey(InputKey::Escape, false);
     for (int frame = 0; frame < 5; ++frame) {
         Step(100);
     }
@@ -270,9 +342,7 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
     Release(320, 340);
     Release(320, 340);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
-    HoldKey(SDLK_ESCAPE, true);
-    Step();
-    HoldKey(SDLK_ESCAPE, false);
+    Press(InputKey::Escape);
     EXPECT_EQ(menuScreen, MenuScreen::Main);
     Release(320, 420);  // a new choice replaces the remembered one
     EXPECT_EQ(menu_->action, MenuAction::Exit);
@@ -282,9 +352,7 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
 }
 
 TEST_F(MenuTest, ClosingTheWindowFadesOutEvenDuringTheFadeIn) {
-    SDL_Event event = {};
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
+    InjectClose();
     Step();
     EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
@@ -293,11 +361,10 @@ TEST_F(MenuTest, ClosingTheWindowFadesOutEvenDuringTheFadeIn) {
 TEST_F(MenuTest, F1ResetsTheTableOnlyOnTheScoreScreen) {
     HighScoreTable[0].score = 777;
     ShowButtons();
-    HoldKey(SDLK_F1, true);
-    Step();
+    Press(InputKey::F1);
     EXPECT_EQ(HighScoreTable[0].score, 777);
     menuScreen = MenuScreen::Scores;
-    Step();
+    Press(InputKey::F1);
     EXPECT_EQ(HighScoreTable[0].score, 9);
 }
 
@@ -349,13 +416,17 @@ TEST_F(MenuTest, TheMainLoopRebuildsTheMenuAtF9AndDropsItWhenItHandsOver) {
     ASSERT_NE(CurrentMenu(), nullptr);
     menuScreen = MenuScreen::Main;
     CurrentMenu()->fadeLevel = 256;
-    HoldKey(SDLK_F9, true);
+    InjectKey(InputKey::F9, true);
     RunMainLoopFrame();
-    HoldKey(SDLK_F9, false);
     EXPECT_TRUE(Shared.fullScreen);
     ASSERT_NE(CurrentMenu(), nullptr);
     EXPECT_EQ(menuScreen, MenuScreen::FadeIn) << "the new Menu fades in again";
     EXPECT_LT(CurrentMenu()->fadeLevel, 10.0f);
+
+    RunMainLoopFrame();
+    EXPECT_TRUE(Shared.fullScreen) << "F9 still down: one press, one switch";
+    EXPECT_EQ(menuScreen, MenuScreen::FadeIn);
+    InjectKey(InputKey::F9, false);
 
     CurrentMenu()->action = MenuAction::Play;
     CurrentMenu()->fadeLevel = -50;  // done whatever this frame's step turns out to be

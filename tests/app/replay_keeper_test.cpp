@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/replay_check.h"
 #include "core/rules_version.h"
+#include "game/game.h"
 #include "replay/replay_file.h"
 
 namespace {
@@ -44,7 +46,9 @@ class ReplayKeeperTest : public ::testing::Test {
     }
     std::vector<std::string> Names() {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_ / "replays")) {
+        const fs::path replays =
+            fs::exists(folder_ / "replays") ? folder_ / "replays" : folder_ / "quz/replays";
+        for (const auto& entry : fs::directory_iterator(replays)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
@@ -118,6 +122,36 @@ TEST_F(ReplayKeeperTest, AReplayThatCannotBeEncodedIsNotWritten) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot be written as a replay"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(folder_ / "replays/best.quzr"));
+}
+
+// The main loop's hook: the game that just ended goes to $XDG_DATA_HOME/quz/replays, and re-plays.
+TEST_F(ReplayKeeperTest, AnEndedGameIsKeptUnderTheDataFolder) {
+    const std::string saved = getenv("XDG_DATA_HOME") != nullptr ? getenv("XDG_DATA_HOME") : "";
+    setenv("XDG_DATA_HOME", folder_.c_str(), 1);
+    SessionSettings settings;
+    settings.seed = 99;
+    Game game(settings);
+    for (int tick = 0; tick < 200; ++tick) {
+        if (tick == 120) {
+            const quz::core::Command remove{game.CurrentTick(), quz::core::CommandKind::Remove, 7 * 15 + 7};
+            game.recorded.push_back(remove);
+            game.Apply(remove);
+        }
+        game.Step();
+    }
+    KeepGameReplay(game);
+    setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    const std::vector<std::string> names = Names();
+    ASSERT_EQ(names.size(), 2u);  // the game, and the best so far
+    quz::core::Replay replay;
+    std::string detail;
+    ASSERT_TRUE(quz::replay::ReadReplayFile((folder_ / "quz/replays" / names[0]).c_str(), replay, detail))
+        << detail;
+    EXPECT_EQ(replay.seed, 99u);
+    EXPECT_EQ(replay.commands.size(), 1u);
+    EXPECT_EQ(replay.outcome.ticks, 200u);
+    EXPECT_FALSE(replay.outcome.over);
+    EXPECT_EQ(quz::core::FirstDifference(replay.outcome, quz::core::Replayed(replay)), "");
 }
 
 }  // namespace

@@ -169,9 +169,9 @@ TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ASSERT_NE(Shared.screen, nullptr);
     AppMode = AppModeKind::InMenu;
     Shared.frameClock = FrameClockValues{};
-    HoldKey(SDLK_F12, true);
+    InjectKey(InputKey::F12, true);
     RunMainLoop();
-    ReleaseAllKeys();
+    ResetInput();
     EXPECT_EQ(AppMode, AppModeKind::Quit);
     EXPECT_EQ(Shared.frameClock.totalMs, 1);
     SDL_Quit();
@@ -217,13 +217,42 @@ TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {
     SDL_Quit();
 }
 
+// F9 and F12 act on the press: a press held for many frames switches once, and one shorter than a frame
+// is not lost.
+TEST(MainLoopTest, OneF9PressOfAnyLengthSwitchesOnceAndAShortF12Quits) {
+    ASSERT_TRUE(OpenTestScreen());
+    ResetInput();
+    Shared.fullScreen = false;
+    AppMode = AppModeKind::InMenu;
+    Shared.frameClock = FrameClockValues{};
+    InjectKey(InputKey::F9, true);
+    for (int frame = 0; frame < 15; ++frame) {
+        ASSERT_TRUE(RunMainLoopFrame());
+    }
+    EXPECT_TRUE(Shared.fullScreen);
+    InjectKey(InputKey::F9, false);
+    InjectKey(InputKey::F9, true);
+    InjectKey(InputKey::F9, false);
+    ASSERT_TRUE(RunMainLoopFrame());
+    EXPECT_FALSE(Shared.fullScreen) << "a tap within one frame switches back";
+    ASSERT_TRUE(RunMainLoopFrame());
+    EXPECT_FALSE(Shared.fullScreen);
+
+    InjectKey(InputKey::F12, true);
+    InjectKey(InputKey::F12, false);
+    EXPECT_FALSE(RunMainLoopFrame());
+    EXPECT_EQ(AppMode, AppModeKind::Quit);
+    ReleaseMainLoopObjects();
+    ResetInput();
+}
+
 TEST(ProgramTest, WindowedRunQuitsWithStatusZeroOnHeldF12) {
-    HoldKey(SDLK_F12, true);
+    InjectKey(InputKey::F12, true);
     std::string program = "quz";
     std::string windowed = "-windowed";
     char* argv[] = {program.data(), windowed.data(), nullptr};
     EXPECT_EQ(RunQuz(2, argv), 0);
-    ReleaseAllKeys();
+    ResetInput();
     EXPECT_FALSE(Shared.fullScreen);
     EXPECT_EQ(AppMode, AppModeKind::Quit);
 }

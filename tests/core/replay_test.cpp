@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/high_score_rules.h"
@@ -21,11 +23,13 @@ namespace {
 using namespace quz::core;
 
 constexpr uint64_t kReplaySeed = 2026;
-constexpr int32_t kStepMs = 20;
 constexpr int kCellPixels = 32;
+// The recorder removes the largest group this often (half a second: the board has settled).
+constexpr int kScriptTicks = 30;
 
+// Each line of a script is taken at the start of its tick.
 struct ScriptLine {
-    int frame;
+    Tick tick;
     std::string kind;
     int a;
     int b;
@@ -41,7 +45,7 @@ std::vector<ScriptLine> ReadScript(const std::filesystem::path& path) {
     std::vector<ScriptLine> lines;
     std::ifstream in(path);
     ScriptLine line{};
-    while (in >> line.frame >> line.kind) {
+    while (in >> line.tick >> line.kind) {
         line.b = 0;
         if (line.kind == "click") {
             in >> line.a >> line.b;
@@ -92,39 +96,40 @@ std::string State(const Session& session) {
 
 // Plays the script on a board dealt from the replay's seed against an empty table and returns the trace.
 // The decoration seed only changes the blocks' animation phases.
-std::string ReplayTrace(uint32_t decorationSeed, const std::vector<ScriptLine>& script) {
+std::string ReplayTrace(uint32_t decorationSeed, const std::vector<ScriptLine>& script,
+                        uint64_t seed = kReplaySeed, Tick lastTick = 30000) {
     HighScoreEntries table = {};
-    Session session(SessionSettings{kReplaySeed, TableFloor(table), decorationSeed});
+    Session session(SessionSettings{seed, TableFloor(table), decorationSeed});
     std::string trace;
     char line[160];
     std::string lastState = State(session);
     size_t next = 0;
-    int frame = 1;
-    for (; frame < 20000; ++frame) {
+    Tick tick = 0;
+    for (; tick < lastTick; ++tick) {
         const int32_t scoreBefore = session.score;
         bool clicked = false;
-        while (next < script.size() && script[next].frame == frame) {
+        while (next < script.size() && script[next].tick == tick) {
             const ScriptLine& s = script[next++];
             session.Apply(CommandOf(s, session.CurrentTick()));
             clicked = clicked || s.kind == "click";
         }
-        session.Step(kStepMs);
+        session.Step();
         for (const Event& event : session.Events()) {
             if (event.kind == EventKind::NameConfirmed) {
                 InsertHighScore(table, session.playerName, session.score, 0);
             }
         }
         if (clicked) {
-            snprintf(line, sizeof line, "%d click score %d points %d lines %d\n", frame, session.score,
+            snprintf(line, sizeof line, "%u click score %d points %d lines %d\n", tick, session.score,
                      session.levelPoints, session.linesPending);
             trace += line;
         } else if (session.score < scoreBefore) {
-            snprintf(line, sizeof line, "%d penalty score %d\n", frame, session.score);
+            snprintf(line, sizeof line, "%u penalty score %d\n", tick, session.score);
             trace += line;
         }
         if (State(session) != lastState) {
             lastState = State(session);
-            snprintf(line, sizeof line, "%d state %s score %d points %d\n", frame, lastState.c_str(),
+            snprintf(line, sizeof line, "%u state %s score %d points %d\n", tick, lastState.c_str(),
                      session.score, session.levelPoints);
             trace += line;
         }
@@ -132,7 +137,7 @@ std::string ReplayTrace(uint32_t decorationSeed, const std::vector<ScriptLine>& 
             break;
         }
     }
-    snprintf(line, sizeof line, "%d end score %d name '%s' rank1 '%s' %d\n", frame, session.score,
+    snprintf(line, sizeof line, "%u end score %d name '%s' rank1 '%s' %d\n", tick, session.score,
              session.playerName, table[0].name, table[0].score);
     trace += line;
     return trace;
@@ -162,9 +167,119 @@ TEST(RecordedGame, AnotherDecorationSeedGivesTheSameRulesTrace) {
     EXPECT_EQ(ReplayTrace(777, script), ReadAll(Here() / "replay_golden.txt"));
 }
 
-// Not a check: with QUZ_WRITE_REPLAY_SCRIPT=1 this plays a game on the replay's board, removing the
-// largest group every 25 steps, types a name at the game over, and writes the script. Record the script
-// anew only when the dealing itself changed; then record the trace too (QUZ_WRITE_REPLAY=1).
+// A recorded game that clears its first board: the level is won, 10000 points, and level 2 is dealt.
+constexpr uint64_t kWonSeed = 3;
+constexpr Tick kWonTraceTicks = 1700;  // into level 2
+
+TEST(RecordedWonGame, ReplaysExactly) {
+    const std::vector<ScriptLine> script = ReadScript(Here() / "replay_won_script.txt");
+    ASSERT_FALSE(script.empty());
+    const std::string trace = ReplayTrace(1, script, kWonSeed, kWonTraceTicks);
+    const std::filesystem::path golden = Here() / "replay_won_golden.txt";
+    const char* write = getenv("QUZ_WRITE_REPLAY");
+    if (write != nullptr && strcmp(write, "1") == 0) {
+        std::ofstream(golden) << trace;
+    }
+    EXPECT_EQ(trace, ReadAll(golden));
+    EXPECT_NE(trace.find(" state 1/3/11000 "), std::string::npos) << "the level is won";
+    EXPECT_NE(trace.find(" state 2/3/00000 "), std::string::npos) << "level 2 is played";
+}
+
+// How far a board is from cleared: its blocks, and more for each block no neighbour of its colour can
+// take along.
+int Distance(const Session& session) {
+    int distance = 0;
+    for (int column = 0; column < kBoardSize; ++column) {
+        for (int row = 0; row < kBoardSize; ++row) {
+            const int32_t value = session.cells[CellIndex(column, row)];
+            if (value == kEmptyCell) {
+                continue;
+            }
+            bool alone = true;
+            for (const auto& [dc, dr] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                const int c = column + dc;
+                const int r = row + dr;
+                if (c >= 0 && c < kBoardSize && r >= 0 && r < kBoardSize &&
+                    ((session.cells[CellIndex(c, r)] ^ value) & 15) == 0) {
+                    alone = false;
+                }
+            }
+            distance += alone ? 4 : 1;
+        }
+    }
+    return distance;
+}
+
+struct Line {
+    Session session;
+    std::vector<uint16_t> moves;
+    int distance;
+};
+
+// Not a check: with QUZ_WRITE_REPLAY_SCRIPT=1 this searches the won game's removals (a beam search over
+// whole sessions, a removal every 30 ticks, lines and bonuses included) and writes its script.
+TEST(RecordedWonGame, WriteScript) {
+    const char* write = getenv("QUZ_WRITE_REPLAY_SCRIPT");
+    if (write == nullptr || strcmp(write, "1") != 0) {
+        GTEST_SKIP() << "set QUZ_WRITE_REPLAY_SCRIPT=1 to search the script";
+    }
+    Session start(SessionSettings{kWonSeed, 0, 1});
+    while (start.fadePhase == FadePhase::FadeIn) {
+        start.Step();
+    }
+    const Tick first = start.CurrentTick();
+    std::vector<Line> beam = {{start, {}, Distance(start)}};
+    const Line* won = nullptr;
+    for (int depth = 0; depth < 150 && won == nullptr && !beam.empty(); ++depth) {
+        std::vector<Line> next;
+        for (const Line& line : beam) {
+            bool seen[kCellCount] = {};
+            for (int cell = 0; cell < kCellCount; ++cell) {
+                const int column = cell % kBoardSize;
+                const int row = cell / kBoardSize;
+                Board copy = line.session;
+                if (seen[CellIndex(column, row)] || copy.MarkGroupAtCell(column, row) == 0) {
+                    continue;
+                }
+                for (int i = 0; i < kCellCount; ++i) {
+                    seen[i] = seen[i] || copy.highlight[i] != 0;
+                }
+                Line child{line.session, line.moves, 0};
+                child.session.Apply({child.session.CurrentTick(), CommandKind::Remove, static_cast<uint16_t>(cell)});
+                for (int tick = 0; tick < kScriptTicks; ++tick) {
+                    child.session.Step();
+                }
+                if (child.session.levelPhase == LevelPhase::Lost) {
+                    continue;
+                }
+                child.moves.push_back(static_cast<uint16_t>(cell));
+                child.distance = Distance(child.session);
+                next.push_back(child);
+            }
+        }
+        std::sort(next.begin(), next.end(), [](const Line& a, const Line& b) { return a.distance < b.distance; });
+        next.resize(std::min<size_t>(next.size(), 60));
+        beam = std::move(next);
+        for (const Line& line : beam) {
+            if (line.session.levelPhase == LevelPhase::Won) {
+                won = &line;
+                break;
+            }
+        }
+    }
+    ASSERT_NE(won, nullptr) << "no clearing found for this seed";
+    std::ofstream script(Here() / "replay_won_script.txt");
+    for (size_t i = 0; i < won->moves.size(); ++i) {
+        const int column = won->moves[i] % kBoardSize;
+        const int row = won->moves[i] / kBoardSize;
+        script << first + i * kScriptTicks << " click " << column * kCellPixels + 5 << " " << row * kCellPixels + 9
+               << "\n";
+    }
+}
+
+// Not a check: with QUZ_WRITE_REPLAY_SCRIPT=1 this plays a game from the replay's seed, removing the
+// largest group every half second, types a name at the game over, and writes the script. Record the
+// script anew only when the dealing itself changed; then record the trace too (QUZ_WRITE_REPLAY=1).
 TEST(RecordedGame, WriteReplayScript) {
     const char* write = getenv("QUZ_WRITE_REPLAY_SCRIPT");
     if (write == nullptr || strcmp(write, "1") != 0) {
@@ -173,10 +288,11 @@ TEST(RecordedGame, WriteReplayScript) {
     Session session(SessionSettings{kReplaySeed, 0, 1});
     std::ofstream script(Here() / "replay_script.txt");
     const char* name = "Replay 7\r";
-    int nameFrame = 0;
-    for (int frame = 1; frame < 20000 && !session.Over(); ++frame) {
+    Tick nameTick = 0;
+    while (!session.Over() && session.CurrentTick() < 30000) {
+        const Tick tick = session.CurrentTick();
         const bool live = session.InputLive() && session.messageDelay <= 0;
-        if (frame % 25 == 0 && live && session.levelPhase == LevelPhase::Playing) {
+        if (tick % kScriptTicks == 0 && live && session.levelPhase == LevelPhase::Playing) {
             int best = 0;
             int bestX = 0;
             int bestY = 0;
@@ -190,19 +306,19 @@ TEST(RecordedGame, WriteReplayScript) {
                 }
             }
             if (best > 0) {
-                session.Apply({session.CurrentTick(), CommandKind::Remove, CellOfPixel(bestX, bestY)});
-                script << frame << " click " << bestX << " " << bestY << "\n";
+                session.Apply({tick, CommandKind::Remove, CellOfPixel(bestX, bestY)});
+                script << tick << " click " << bestX << " " << bestY << "\n";
             }
         }
-        if (live && session.levelPhase == LevelPhase::NameEntry && nameFrame == 0) {
-            nameFrame = frame + 10;
+        if (live && session.levelPhase == LevelPhase::NameEntry && nameTick == 0) {
+            nameTick = tick + 12;
         }
-        if (nameFrame != 0 && frame >= nameFrame && (frame - nameFrame) % 10 == 0 && *name != '\0') {
-            session.Apply(CommandOf(ScriptLine{frame, "key", *name, 0}, session.CurrentTick()));
-            script << frame << " key " << static_cast<int>(*name) << "\n";
+        if (nameTick != 0 && tick >= nameTick && (tick - nameTick) % 12 == 0 && *name != '\0') {
+            session.Apply(CommandOf(ScriptLine{tick, "key", *name, 0}, tick));
+            script << tick << " key " << static_cast<int>(*name) << "\n";
             ++name;
         }
-        session.Step(kStepMs);
+        session.Step();
     }
 }
 

@@ -10,7 +10,6 @@ namespace {
 
 using namespace quz::core;
 
-constexpr int32_t kStepMs = 20;
 
 void Put(Session& session, int column, int row, int32_t value) {
     session.cells[CellIndex(column, row)] = value;
@@ -46,7 +45,7 @@ Session InPlay(uint64_t seed = 5) {
     Put(session, 0, 14, 3);
     Put(session, 0, 13, 3);
     for (int i = 0; i < 200 && session.fadePhase == FadePhase::FadeIn; ++i) {
-        session.Step(kStepMs);
+        session.Step();
     }
     EXPECT_EQ(session.fadePhase, FadePhase::Shown);
     return session;
@@ -61,12 +60,12 @@ TEST(SessionCommands, ARemovalTakesTheGroupMarkedAtItsCellAtTheStepsStart) {
     Put(session, 1, 13, 1);
     Put(session, 1, 12, 1);
     Send(session, CommandKind::Aim, Cell(0, 14));
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_EQ(session.hoverPoints, 4);
     // The aim moves and the removal comes in the same step: the removal's own cell is judged.
     Send(session, CommandKind::Aim, Cell(0, 14));
     Send(session, CommandKind::Remove, Cell(1, 14));
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_EQ(session.score, 9);
     ASSERT_EQ(session.Events().size(), 1u);
     EXPECT_EQ(session.Events()[0].kind, EventKind::GroupRemoved);
@@ -79,31 +78,31 @@ TEST(SessionCommands, ARemovalOffTheBoardRestartsTheSettleWait) {
     Put(session, 0, 14, 3);
     Put(session, 0, 13, 3);
     Send(session, CommandKind::Remove, Cell(0, 14));
-    session.Step(kStepMs);
+    session.Step();
     for (int i = 0; i < 10; ++i) {
-        session.Step(kStepMs);
+        session.Step();
     }
     Send(session, CommandKind::Remove, kNoCell);
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_EQ(session.settleFrames, 15);
     EXPECT_TRUE(session.Events().empty()) << "nothing removed, nothing to hear";
     for (int i = 0; i < 15; ++i) {
-        session.Step(kStepMs);
+        session.Step();
         ASSERT_FALSE(session.LevelOver()) << i;
     }
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_EQ(session.levelPhase, LevelPhase::Won);
 }
 
 TEST(SessionCommands, APausedSessionStandsStillAndKeepsTheRestForTheNextStep) {
     Session session = InPlay();
     Send(session, CommandKind::Pause);
-    session.Step(kStepMs);
+    session.Step();
     ASSERT_TRUE(session.paused);
     const Tick tick = session.CurrentTick();
     const int32_t idle = session.timeLeft;
     for (int i = 0; i < 50; ++i) {
-        session.Step(kStepMs);
+        session.Step();
     }
     EXPECT_EQ(session.CurrentTick(), tick) << "paused time is not ticked";
     EXPECT_EQ(session.timeLeft, idle);
@@ -111,11 +110,11 @@ TEST(SessionCommands, APausedSessionStandsStillAndKeepsTheRestForTheNextStep) {
     Send(session, CommandKind::NameChar, 'a');
     Send(session, CommandKind::Resume);
     Send(session, CommandKind::Remove, Cell(0, 14));
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_FALSE(session.paused);
     EXPECT_EQ(session.CurrentTick(), tick);
     EXPECT_EQ(session.score, 0);
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_EQ(session.score, 9) << "the pair and its neighbour of the same colour";
     EXPECT_EQ(session.CurrentTick(), tick + 1);
 }
@@ -123,28 +122,28 @@ TEST(SessionCommands, APausedSessionStandsStillAndKeepsTheRestForTheNextStep) {
 TEST(SessionCommands, GivingUpWhilePausedLeavesInEveryPausablePhase) {
     Session fadingIn(SessionSettings{5, 0, 1});
     Send(fadingIn, CommandKind::Pause);
-    fadingIn.Step(kStepMs);
+    fadingIn.Step();
     ASSERT_TRUE(fadingIn.paused);
     Send(fadingIn, CommandKind::GiveUp);
-    fadingIn.Step(kStepMs);
+    fadingIn.Step();
     EXPECT_FALSE(fadingIn.paused);
     EXPECT_EQ(fadingIn.fadePhase, FadePhase::FadeOutToMenu);
 
     Session fadingInUnpaused(SessionSettings{5, 0, 1});
     Send(fadingInUnpaused, CommandKind::GiveUp);
-    fadingInUnpaused.Step(kStepMs);
+    fadingInUnpaused.Step();
     EXPECT_EQ(fadingInUnpaused.fadePhase, FadePhase::FadeIn) << "a give-up in the fade-in does nothing";
 }
 
 TEST(SessionCommands, TheCloseWaitsForPlayAndEndsTheSession) {
     Session session(SessionSettings{5, 0, 1});
     Send(session, CommandKind::Close);
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_TRUE(session.closePending);
     EXPECT_EQ(session.fadePhase, FadePhase::FadeIn);
     int steps = 0;
     while (!session.Over() && steps < 1000) {
-        session.Step(kStepMs);
+        session.Step();
         ++steps;
     }
     EXPECT_TRUE(session.Over());
@@ -156,17 +155,17 @@ TEST(SessionNames, TypedCharactersAreFoldedAndRefusedAsTheNameRulesSay) {
     session.lives = 0;
     session.score = 50;
     NoMoves(session);
-    session.Step(kStepMs);
+    session.Step();
     ASSERT_EQ(session.levelPhase, LevelPhase::NameEntry);
     for (const uint16_t code : {uint16_t{'J'}, uint16_t{0xE9}, uint16_t{0xDF}, uint16_t{0x416}, uint16_t{'#'},
                                 uint16_t{' '}, uint16_t{'!'}}) {
         Send(session, CommandKind::NameChar, code);
     }
     Send(session, CommandKind::Backspace);
-    session.Step(kStepMs);
+    session.Step();
     EXPECT_STREQ(session.playerName, "Jess ");
     Send(session, CommandKind::Confirm);
-    session.Step(kStepMs);
+    session.Step();
     ASSERT_FALSE(session.Events().empty());
     EXPECT_EQ(session.Events()[0].kind, EventKind::NameConfirmed);
     EXPECT_EQ(session.Events()[0].a, 50);
@@ -179,13 +178,13 @@ TEST(SessionState, TheHashFollowsTheRulesStateOnly) {
     EXPECT_EQ(first.StateHash(), second.StateHash()) << "the decoration is not part of the rules";
     Session other(SessionSettings{10, 0, 1});
     EXPECT_NE(first.StateHash(), other.StateHash());
-    first.Step(kStepMs);
+    first.Step();
     EXPECT_NE(first.StateHash(), second.StateHash());
-    second.Step(kStepMs);
+    second.Step();
     EXPECT_EQ(first.StateHash(), second.StateHash());
     Send(first, CommandKind::Aim, Cell(3, 3));
-    first.Step(kStepMs);
-    second.Step(kStepMs);
+    first.Step();
+    second.Step();
     EXPECT_NE(first.StateHash(), second.StateHash()) << "where the player aims is state";
 }
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A whole session in a real X window: the logo, the menu fading in, the score screen, the credits, a
-# game started and left with Escape, the menu again, and the exit button. Every screen is saved to
+# game started, paused with Escape and left with Escape again, the menu again, and the exit button. Every screen is saved to
 # e2e-shots/ in the working directory (the build folder) and checked by regions; the program must end
 # with status 0 and only its expected diagnostic lines.
 set -u
@@ -81,7 +81,12 @@ shot game
 above "$(mean_of game 640 480 0 0)" 0.02 || fail "the game screen is black"
 above "$(changed menu_back game 640 480 0 0)" 0.3 || fail "the game did not replace the menu"
 
-# Escape ends the game with a fade-out; a new menu fades in.
+# Escape pauses the game (the board hidden, the run kept); Escape again ends it with a fade-out and a new
+# menu fades in.
+press_key Escape
+sleep 1
+shot game_paused
+above "$(changed game game_paused 480 480 0 0)" 0.3 || fail "Escape in play did not open the pause screen"
 press_key Escape
 sleep 4
 shot menu_again

@@ -103,6 +103,8 @@ done
 [[ -n $level_seen ]] || fail "the level did not end after 20 keyboard sweeps"
 
 press_key Escape
+sleep 0.5
+press_key Escape
 sleep 3
 press_key F12
 wait_exit "$game" 5 || fail "F12 did not end the program"

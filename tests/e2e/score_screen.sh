@@ -31,7 +31,7 @@ frame_in() {
 
 for lang in fr en; do
   work=$(mktemp -d)
-  printf '[Game]\nLang=%s\n' "$lang" >"$work/quz.ini"
+  printf '[Game]\nLang=%s\n[Scores]\nServer=off\n' "$lang" >"$work/quz.ini"
   ln -s "$data" "$work/data"
   (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
   game=$!
@@ -60,12 +60,14 @@ for lang in fr en; do
   f=$(shows "$shots/scores_${lang}_a.png" "$shots/scores_${lang}_b.png" 0 430 640 16 0 430)
   at_least 0.99 "$f" || fail "$lang: row 9 does not sway"
 
-  # In both screenshots the bottom line (y 465) keeps six cells clear at both ends, and no score
+  # In both screenshots the bottom line (y 456) keeps six cells clear at both ends, and eight pixels
+  # clear of the window's bottom edge, and no score
   # reaches the ten columns right of where row 9 can sway to (x 614), where the frame must not be either.
   for phase in a b; do
     name=scores_${lang}_$phase
-    (( $(ink_in "$name" 72 16 0 464) == 0 )) || fail "$lang: the bottom line reaches the left edge ($name)"
-    (( $(ink_in "$name" 72 16 568 464) == 0 )) || fail "$lang: the bottom line reaches the right edge ($name)"
+    (( $(ink_in "$name" 72 16 0 456) == 0 )) || fail "$lang: the bottom line reaches the left edge ($name)"
+    (( $(ink_in "$name" 72 16 568 456) == 0 )) || fail "$lang: the bottom line reaches the right edge ($name)"
+    (( $(ink_in "$name" 640 8 0 472) == 0 )) || fail "$lang: the bottom line is within 8 pixels of the bottom ($name)"
     (( $(ink_in "$name" 10 150 616 300) == 0 )) || fail "$lang: a score runs past x 616 ($name)"
     (( $(frame_in "$name" 10 150 616 300) == 0 )) || fail "$lang: the frame is within 10 pixels of the scores ($name)"
   done

@@ -86,7 +86,7 @@ void StepFrame(quz::core::Session& game) {
     game.StepGravity();
     game.StepColumns();
     if (game.linesPending > 0) {
-        game.AddLine(game.rulesRandom);
+        game.AddLine(game.dealRandom);
         game.linesPending -= 1;
     }
     CheckCells(game);

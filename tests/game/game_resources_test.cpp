@@ -345,4 +345,33 @@ TEST_F(GeneratedGameData, AMissingImageEndsWithStatusOneAndAShortWipeMapOnlyMake
     fs::remove_all(copy);
 }
 
+// A data folder with only the files the game cannot do without has no pause picture: a game still loads,
+// says once what stands in for it, and loads every level after quietly.
+TEST_F(GeneratedGameData, AMissingPausePictureIsOneLineAndNoStop) {
+    fs::path copy = fs::temp_directory_path() / ("quz-game-nopause-" + std::to_string(getpid()));
+    testfiles::RemoveAtExit(copy);
+    fs::remove_all(copy);
+    fs::create_directories(copy);
+    fs::copy("data", copy / "data", fs::copy_options::recursive);
+    fs::remove(copy / "data/fr/pause.png");
+    fs::path previous = fs::current_path();
+    fs::current_path(copy);
+    CopyText(Shared.languageCode, "fr");
+    {
+        auto resources = std::make_unique<GameResources>();
+        ::testing::internal::CaptureStderr();
+        resources->LoadResources(false);
+        resources->LoadResources(false);
+        resources->LoadResources(true);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "data/fr/pause.png not found: the pause screen is drawn without it\n");
+        EXPECT_EQ(resources->pauseImage, nullptr);
+        EXPECT_NE(resources->points5000Image, nullptr) << "every picture after it is loaded";
+        resources->FreeImages();
+        resources->music.Release();
+    }
+    fs::current_path(previous);
+    fs::remove_all(copy);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The game screen compared pixel by pixel at the places where each item belongs: the panel's numbers,
 // the blinking seconds, the block animation, the sliding message with the name, the pointer and the fade.
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "game/shared_state.h"
@@ -67,12 +68,12 @@ class GameScreen : public GameSession {
         Shared.frameClock.totalMs = 0;
         Shared.frameClock.deltaMs = 0;
         Shared.fullScreen = false;
-        OverrideAppFocusState(0);
+        OverridePointerInWindow(0);
         WarpTo(630, 470);
     }
 
     void TearDown() override {
-        OverrideAppFocusState(-1);
+        OverridePointerInWindow(-1);
         GameSession::TearDown();
     }
 
@@ -92,13 +93,32 @@ class GameScreen : public GameSession {
     }
 };
 
+// Paused without its picture, the board is still hidden: not one block's pixel shows.
+TEST_F(GameScreen, APauseWithoutItsPictureStillHidesTheBoard) {
+    SDL_FreeSurface(game->pauseImage);
+    game->pauseImage = nullptr;
+    game->paused = true;
+    DrawAt(1000);
+    const Uint32 cover = PixelAt(Shared.screen, 5, 5);
+    int differing = 0;
+    for (int y = 0; y < kBoardPixels; y += 3) {
+        for (int x = 0; x < kBoardPixels; x += 3) {
+            differing += PixelAt(Shared.screen, x, y) != cover ? 1 : 0;
+        }
+    }
+    // Only the pause sign's two bars differ from the cover.
+    EXPECT_GT(differing, 0);
+    EXPECT_LT(differing, 2 * 28 * 100 / 9 + 100);
+    EXPECT_TRUE(ShowsPanel(game->panelImage, kBoardPixels, 0, 160, 100)) << "the panel stays";
+}
+
 TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     game->shownScore = 1234;
     game->score = 99;  // the displayed value is drawn, not the score
     game->lives = 3;
     game->level = 12;
     game->levelPoints = 42;
-    game->timeLeft = 10000;
+    game->timeLeft = quz::core::kLevelStartIdleTicks;
     DrawAt(0);
     const int score[] = {0, 0, 1, 2, 3, 4};
     for (int k = 0; k < 6; ++k) {
@@ -116,13 +136,55 @@ TEST_F(GameScreen, PanelNumbersInTheirPlaces) {
     EXPECT_TRUE(SmallDigit(2, 618, 264));
 }
 
+// The idle penalty takes a level below its start: the figure keeps its sign, in the cell before the digits,
+// and the digits keep their cells.
+TEST_F(GameScreen, ALevelBelowZeroShowsItsMinus) {
+    game->levelPoints = -3865;
+    DrawAt(0);
+    const int digits[] = {3, 8, 6, 5};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(SmallDigit(digits[k], 594 + 8 * k, 264)) << "digit " << k;
+    }
+    const Uint32 stroke = SDL_MapRGB(Shared.screen->format, 255, 228, 145);
+    EXPECT_EQ(PixelAt(Shared.screen, 589, 267), stroke);
+    EXPECT_FALSE(ShowsPanel(game->panelImage, 586, 264, 8, 7)) << "no minus drawn";
+
+    game->levelPoints = -12345;  // six characters: the minus still goes first
+    DrawAt(0);
+    EXPECT_EQ(PixelAt(Shared.screen, 589, 267), stroke);
+    EXPECT_TRUE(SmallDigit(5, 626, 264));
+
+    game->levelPoints = 3865;
+    DrawAt(0);
+    EXPECT_TRUE(ShowsPanel(game->panelImage, 586, 264, 8, 7)) << "a minus on a positive figure";
+    EXPECT_TRUE(SmallDigit(3, 594, 264));
+}
+
+// Keyboard play draws a frame round the cursor cell; the pointer alone draws none.
+TEST_F(GameScreen, KeyboardPlayFramesTheCursorCell) {
+    const Uint32 light = SDL_MapRGB(Shared.screen->format, 255, 240, 120);
+    game->cursorColumn = 4;
+    game->cursorRow = 9;
+    DrawAt(0);
+    EXPECT_NE(PixelAt(Shared.screen, 4 * 32 + 16, 9 * 32), light);
+    game->keyboardAim = true;
+    DrawAt(0);
+    // The pointer stands at the cell's centre and covers its lower right quarter.
+    for (const auto& [x, y] : {std::pair{130, 288}, {130, 288 + 31}, {128, 300}, {128 + 31, 290}}) {
+        EXPECT_EQ(PixelAt(Shared.screen, x, y), light) << x << "," << y;
+    }
+    EXPECT_NE(PixelAt(Shared.screen, 128 + 8, 288 + 8), light) << "the block inside shows";
+    EXPECT_NE(PixelAt(Shared.screen, 160 + 16, 288), light) << "the next cell has no frame";
+}
+
+// The idle timer counts ticks; the panel shows their milliseconds (59 ticks: 983 ms, 31: 516, 30: 500).
 TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
-    for (int32_t left : {999, 512}) {
+    for (int32_t left : {59, 31}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(Digit(0, 550, 337)) << left;
     }
-    for (int32_t left : {511, 0}) {
+    for (int32_t left : {30, 0}) {
         game->timeLeft = left;
         DrawAt(0);
         EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28)) << left;
@@ -130,7 +192,7 @@ TEST_F(GameScreen, SecondsBlinkDuringTheLastSecond) {
     game->timeLeft = -1;  // bit 512 set in two's complement
     DrawAt(0);
     EXPECT_TRUE(Digit(0, 550, 337));
-    game->timeLeft = -600;
+    game->timeLeft = -36;  // -600 ms
     DrawAt(0);
     EXPECT_TRUE(ShowsPanel(game->panelImage, 550, 337, 40, 28));
 }
@@ -208,7 +270,7 @@ TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
     WarpTo(300, 300);
     DrawAt(0);
     SDL_Surface* without = SDL_ConvertSurface(Shared.screen, Shared.screen->format, 0);
-    OverrideAppFocusState(SDL_APPMOUSEFOCUS);
+    OverridePointerInWindow(1);
     DrawAt(0);
     SDL_Rect area = {300, 300, 32, 32};
     bool differs = false;
@@ -219,7 +281,7 @@ TEST_F(GameScreen, PointerNeedsMouseFocusInAWindow) {
         }
     }
     EXPECT_TRUE(differs) << "the pointer shows with mouse focus";
-    OverrideAppFocusState(0);
+    OverridePointerInWindow(0);
     Shared.fullScreen = true;
     DrawAt(0);
     EXPECT_NE(memcmp(Shared.screen->pixels, without->pixels, static_cast<size_t>(Shared.screen->pitch) * 480),

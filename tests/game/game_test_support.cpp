@@ -1,10 +1,9 @@
 // Shared helpers of the game tests (see game_test_support.h).
 #include "game_test_support.h"
 
+
 #include "game/shared_state.h"
 #include "gfx/font.h"
-#include "net/score_client.h"
-#include "platform/input.h"
 
 void EnsureVideo() {
     // Other suites of this program may have shut SDL down: start it again with a fresh Screen.
@@ -21,10 +20,7 @@ void EnsureVideo() {
 }
 
 void FlushEvents() {
-    SDL_Event event;
-    SDL_PumpEvents();
-    while (SDL_PollEvent(&event) != 0) {
-    }
+    ResetInput();
 }
 
 void Put(Game& game, int column, int row, int32_t value) {
@@ -46,74 +42,60 @@ void FillWithoutMoves(Game& game) {
 }
 
 void WarpTo(int x, int y) {
-    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
+    InjectPointer(x, y);
 }
 
-void PushButton(int x, int y, Uint8 button) {
-    SDL_WarpMouse(static_cast<Uint16>(x), static_cast<Uint16>(y));
-    SDL_Event event = {};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.button = button;
-    event.button.state = SDL_PRESSED;
-    event.button.x = static_cast<Uint16>(x);
-    event.button.y = static_cast<Uint16>(y);
-    SDL_PushEvent(&event);
+void PushButton(int x, int y, int button) {
+    InjectButton(button, true, x, y);
 }
 
 void PushRelease(int x, int y) {
-    SDL_Event event = {};
-    event.type = SDL_MOUSEBUTTONUP;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.x = static_cast<Uint16>(x);
-    event.button.y = static_cast<Uint16>(y);
-    SDL_PushEvent(&event);
+    InjectButton(1, false, x, y);
 }
 
-void PushKey(SDLKey sym, Uint16 unicode) {
-    SDL_Event event = {};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = sym;
-    event.key.keysym.unicode = unicode;
-    SDL_PushEvent(&event);
+void PushKey(InputKey key, uint32_t character) {
+    InjectKey(key, true, character);
+    InjectKey(key, false);
+}
+
+void PushText(uint32_t character) {
+    InjectText(character);
 }
 
 void PushQuit() {
-    SDL_Event event = {};
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
+    InjectClose();
 }
 
 void GameSession::SetUp() {
     EnsureVideo();
     FlushEvents();
-    ReleaseAllKeys();
-    OverrideAppFocusState(-1);
     Shared.frameClock.totalMs = 0;
     Shared.frameClock.deltaMs = 1;
-    // No game of a test goes to a web side it does not own (the build's default is a real server's).
-    submitChoice = SubmitChoice{};
-    submitChoice.off = true;
-    SetDefaultScoreSettings();
     game = new Game();
-    SDL_WarpMouse(600, 10);  // over the panel: no group under the pointer
+    WarpTo(600, 10);  // over the panel: no group under the pointer
 }
 
 void GameSession::TearDown() {
     DestroyGame(game);
     game = nullptr;
-    ReleaseAllKeys();
     FlushEvents();
 }
 
 bool GameSession::Frame(int deltaMs) {
+    if (deltaMs == kOneTick) {
+        game->tickAccumulator = 0;
+        deltaMs = 17;
+    }
     Shared.frameClock.deltaMs = deltaMs;
     Shared.frameClock.totalMs += deltaMs;
-    return game->PlayFrame();
+    CollectInput(deltaMs);
+    const bool goOn = game->PlayFrame();
+    AfterFrame();
+    return goOn;
 }
 
 bool GameSession::FinishFadeIn(int deltaMs) {
-    for (int i = 0; i < 100 && game->fadePhase == FadePhase::FadeIn; ++i) {
+    for (int i = 0; i < 1000 && game->fadePhase == FadePhase::FadeIn; ++i) {
         Frame(deltaMs);
     }
     return game->fadePhase == FadePhase::Shown;
@@ -128,6 +110,6 @@ int GameSession::RunToEnd(int deltaMs, int limit) {
     return -1;
 }
 
-void GameSession::ClickCell(int column, int row, Uint8 button) {
+void GameSession::ClickCell(int column, int row, int button) {
     PushButton(CellCentre(column), CellCentre(row), button);
 }

@@ -1,15 +1,16 @@
-// Shared helpers of the game tests: a headless Screen, a Game in a chosen state, and input pushed the way
-// SDL delivers it (warped pointer, queued events, held keys).
+// Shared helpers of the game tests: a headless Screen, a Game in a chosen state, and input fed through the
+// input layer's seam, which hands it to the system and reads it back as the game would.
 #pragma once
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "game/game.h"
+#include "platform/input.h"
 
 // Video on the dummy driver with a 640 by 480 by 32 Screen, Unicode key translation on. Idempotent.
 void EnsureVideo();
-// Drops every queued event.
+// Drops every queued event and action, every held key and repeat.
 void FlushEvents();
 
 void Put(Game& game, int column, int row, int32_t value);
@@ -18,9 +19,12 @@ void ClearBoard(Game& game);
 void FillWithoutMoves(Game& game);
 
 void WarpTo(int x, int y);
-void PushButton(int x, int y, Uint8 button = SDL_BUTTON_LEFT);
+void PushButton(int x, int y, int button = 1);
 void PushRelease(int x, int y);
-void PushKey(SDLKey sym, Uint16 unicode);
+// A tap: the key goes down (typing character, if any) and up again within the frame.
+void PushKey(InputKey key, uint32_t character = 0);
+// A key of no meaning to the game that types this character.
+void PushText(uint32_t character);
 void PushQuit();
 // Centre of a cell in screen pixels.
 inline int CellCentre(int cell) {
@@ -32,14 +36,20 @@ class GameSession : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // One frame of deltaMs milliseconds; the result of PlayFrame.
-    bool Frame(int deltaMs = 10);
+    // One frame of deltaMs milliseconds, its input collected as the main loop does (the session runs the
+    // ticks that time holds, carrying the rest over); without an argument, a frame of exactly one tick.
+    // The result of PlayFrame.
+    bool Frame(int deltaMs = kOneTick);
+    static constexpr int kOneTick = -1;
     // Runs frames until the session is in play (fade-in over). Returns false if that never happened.
     bool FinishFadeIn(int deltaMs = 100);
     // Runs frames until PlayFrame returns false; the number of frames, or -1 after `limit` frames.
     int RunToEnd(int deltaMs = 100, int limit = 1000);
     // Moves the pointer to a cell and presses a button there.
-    void ClickCell(int column, int row, Uint8 button = SDL_BUTTON_LEFT);
+    void ClickCell(int column, int row, int button = 1);
+
+    // Called after every frame of Frame, as the shell would go on after the game's frame.
+    virtual void AfterFrame() {}
 
     Game* game = nullptr;
 };

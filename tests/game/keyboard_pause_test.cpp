@@ -26,14 +26,6 @@ void Stage(Game& game) {
     game.levelPoints = 0;
 }
 
-void PushActive(Uint8 gain, Uint8 state) {
-    SDL_Event event = {};
-    event.type = SDL_ACTIVEEVENT;
-    event.active.gain = gain;
-    event.active.state = state;
-    SDL_PushEvent(&event);
-}
-
 class KeyboardPlay : public GameSession {
   protected:
     void SetUp() override {
@@ -44,9 +36,9 @@ class KeyboardPlay : public GameSession {
         ASSERT_TRUE(FinishFadeIn());
         Stage(*game);
     }
-    void Key(SDLKey key, int times = 1) {
+    void Key(InputKey key, int times = 1) {
         for (int i = 0; i < times; ++i) {
-            PushKey(key, 0);
+            PushKey(key);
         }
         Frame();
     }
@@ -70,14 +62,14 @@ TEST_F(KeyboardPlay, SpaceOnTheCursorRemovesWhatAClickOnThatCellRemoves) {
     WarpTo(600, 10);
     Frame();
     // The pointer is over the panel: the cursor starts from the middle cell (7, 7).
-    Key(SDLK_LEFT, 6);
-    Key(SDLK_DOWN, 4);
+    Key(InputKey::Left, 6);
+    Key(InputKey::Down, 4);
     EXPECT_TRUE(game->keyboardAim);
     EXPECT_EQ(game->cursorColumn, 1);
     EXPECT_EQ(game->cursorRow, 11);
     EXPECT_EQ(game->hoverPoints, 25) << "the group is lit and offered as under the pointer";
     EXPECT_NE(game->highlight[CellIndex(1, 8)], 0);
-    Key(SDLK_SPACE);
+    Key(InputKey::Space);
     Settle();
     EXPECT_EQ(game->score, clickScore);
     EXPECT_EQ(Cells(), clickCells);
@@ -85,30 +77,30 @@ TEST_F(KeyboardPlay, SpaceOnTheCursorRemovesWhatAClickOnThatCellRemoves) {
     // Return does the same as Space; a cursor on a single block removes nothing, as a click there.
     Stage(*game);
     Frame();
-    Key(SDLK_RETURN);
+    Key(InputKey::Return);
     Frame();
     EXPECT_EQ(game->score, clickScore);
-    Key(SDLK_LEFT, 4);
-    Key(SDLK_UP, 3);  // (0, 8): an empty cell, the cursor stopped at the left edge
-    Key(SDLK_RETURN);
+    Key(InputKey::Left, 4);
+    Key(InputKey::Up, 3);  // (0, 8): an empty cell, the cursor stopped at the left edge
+    Key(InputKey::Return);
     EXPECT_EQ(game->score, clickScore);
     EXPECT_EQ(game->settleFrames, 15);
 }
 
 TEST_F(KeyboardPlay, TheCursorStopsAtTheBoardsEdges) {
-    Key(SDLK_LEFT, 20);
-    Key(SDLK_UP, 20);
+    Key(InputKey::Left, 20);
+    Key(InputKey::Up, 20);
     EXPECT_EQ(game->cursorColumn, 0);
     EXPECT_EQ(game->cursorRow, 0);
-    Key(SDLK_RIGHT, 20);
-    Key(SDLK_DOWN, 20);
+    Key(InputKey::Right, 20);
+    Key(InputKey::Down, 20);
     EXPECT_EQ(game->cursorColumn, kBoardSize - 1);
     EXPECT_EQ(game->cursorRow, kBoardSize - 1);
 }
 
 TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
-    HoldKey(SDLK_RIGHT, true);
-    Key(SDLK_RIGHT);
+    InjectKey(InputKey::Right, true);
+    Frame();
     EXPECT_EQ(game->cursorColumn, 8);
     for (int i = 0; i < 23; ++i) {
         Frame(10);  // 240 ms of the 250 before the first repeat
@@ -120,7 +112,7 @@ TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
         Frame(10);  // two repeats at 70 ms
     }
     EXPECT_EQ(game->cursorColumn, 11);
-    HoldKey(SDLK_RIGHT, false);
+    InjectKey(InputKey::Right, false);
     for (int i = 0; i < 20; ++i) {
         Frame(10);
     }
@@ -131,7 +123,7 @@ TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
     Frame();
     EXPECT_FALSE(game->keyboardAim);
     EXPECT_EQ(game->hoverPoints, 25);
-    Key(SDLK_UP);
+    Key(InputKey::Up);
     EXPECT_EQ(game->cursorColumn, 1);
     EXPECT_EQ(game->cursorRow, 11);
     WarpTo(CellCentre(0), CellCentre(14));
@@ -143,11 +135,11 @@ TEST_F(KeyboardPlay, AHeldArrowRepeatsAndMovingTheMouseHandsTheAimBack) {
 // Everything that moves with time is set going, then the game is paused for 30 seconds of frames.
 TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     ClickCell(1, 11);  // a removal: blocks above fall, the score starts rolling, the double bonus shows
-    Frame(10);
+    Frame();
     game->linesPending = 3;
-    game->lineTimer = 150;
-    game->timeLeft = 2500;
-    Key(SDLK_p);
+    game->lineTimer = 9;
+    game->timeLeft = 150;
+    Key(InputKey::P);
     ASSERT_TRUE(game->paused);
 
     struct Snapshot {
@@ -172,24 +164,21 @@ TEST_F(KeyboardPlay, PausedThirtySecondsNothingMovesAndResumingCarriesOn) {
     EXPECT_TRUE(take() == before) << "something moved during the pause";
     EXPECT_TRUE(game->paused);
 
-    Key(SDLK_p);  // the frame that resumes moves nothing either
+    Key(InputKey::P);  // the frame that resumes moves nothing either
     EXPECT_FALSE(game->paused);
     EXPECT_TRUE(take() == before);
     Frame(100);
-    EXPECT_EQ(game->timeLeft, before.timeLeft - 100);
-    EXPECT_EQ(game->lineTimer, before.lineTimer - 100);
+    EXPECT_EQ(game->timeLeft, before.timeLeft - 6) << "100 ms: six ticks";
+    EXPECT_EQ(game->lineTimer, before.lineTimer - 6);
     EXPECT_DOUBLE_EQ(game->doubleTimer, before.doubleTimer - 10);
     EXPECT_NE(game->shownScore, before.shownScore);
 }
 
 TEST_F(KeyboardPlay, ALostFocusPausesAClickResumesWithoutRemovingAndEscapeStillEnds) {
-    PushActive(0, SDL_APPMOUSEFOCUS);  // the mouse leaving the window is no reason to stop
-    Frame();
-    EXPECT_FALSE(game->paused);
-    PushActive(0, SDL_APPINPUTFOCUS);
+    InjectFocus(false);
     Frame();
     EXPECT_TRUE(game->paused);
-    PushActive(1, SDL_APPINPUTFOCUS);
+    InjectFocus(true);
     Frame();
     EXPECT_TRUE(game->paused) << "coming back does not resume by itself";
 
@@ -198,9 +187,9 @@ TEST_F(KeyboardPlay, ALostFocusPausesAClickResumesWithoutRemovingAndEscapeStillE
     EXPECT_FALSE(game->paused);
     EXPECT_EQ(game->score, 0) << "the click that resumes removes nothing";
 
-    Key(SDLK_p);
+    Key(InputKey::P);
     ASSERT_TRUE(game->paused);
-    HoldKey(SDLK_ESCAPE, true);
+    InjectKey(InputKey::Escape, true);
     Frame();
     EXPECT_FALSE(game->paused);
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
@@ -209,13 +198,13 @@ TEST_F(KeyboardPlay, ALostFocusPausesAClickResumesWithoutRemovingAndEscapeStillE
 
 TEST_F(KeyboardPlay, PIsALetterDuringNameEntryAndNoPauseOnceTheLevelIsOver) {
     game->levelPhase = LevelPhase::NameEntry;
-    PushKey(SDLK_p, 'p');
+    PushKey(InputKey::P, 'p');
     Frame();
     EXPECT_FALSE(game->paused);
     EXPECT_STREQ(game->playerName, "p");
     game->levelPhase = LevelPhase::Lost;
     game->messageDelay = 3000;
-    Key(SDLK_p);
+    Key(InputKey::P);
     EXPECT_FALSE(game->paused);
 }
 

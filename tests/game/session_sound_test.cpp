@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "game/high_score_table.h"
 #include "game_test_support.h"
 #include "platform/audio_layer.h"
 
@@ -69,7 +68,7 @@ class SessionSounds : public GameSession {
         }
     }
 
-    std::set<std::string> After(int deltaMs = 10) {
+    std::set<std::string> After(int deltaMs = kOneTick) {
         Silence();
         Frame(deltaMs);
         return Sounding();
@@ -128,8 +127,7 @@ TEST_F(SessionSounds, LevelEndsHaveTheirSounds) {
     EXPECT_EQ(After(), Names{"lost"});
     game->levelPhase = LevelPhase::Playing;
     game->lives = 0;
-    memset(HighScoreTable, 0, sizeof HighScoreTable);
-    game->tableFloor = 0;
+    game->tableFloor = 0;  // an empty table
     EXPECT_EQ(After(), Names{"gameOver"});
     EXPECT_EQ(game->levelPhase, LevelPhase::NameEntry);
 }

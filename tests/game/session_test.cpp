@@ -2,7 +2,6 @@
 // restarts, the settle wait, Escape and the window's close event.
 #include <cstdlib>
 
-#include "game/high_score_table.h"
 #include "game/random_stream.h"
 #include "game_test_support.h"
 #include "platform/input.h"
@@ -16,12 +15,9 @@ void KeepAMove(Game& game, int32_t colour = 3) {
     Put(game, 0, 13, colour);
 }
 
-// The table a new game would play against: its lowest score is the session's floor.
+// The lowest score of the table a new game would play against: a final score above it is entered.
 void HighTable(Game& game, int32_t lowest) {
-    for (int i = 0; i < kHighScoreCount; ++i) {
-        HighScoreTable[i] = HighScoreEntry{"OLD", lowest + 100 * (kHighScoreCount - 1 - i), 0};
-    }
-    game.tableFloor = quz::core::TableFloor(HighScoreTable);
+    game.tableFloor = lowest;
 }
 
 // Boards are staged after the fade-in, so that nothing has moved by the time of the first click.
@@ -42,7 +38,7 @@ TEST_F(GameSession, StartValues) {
     EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
     EXPECT_EQ(game->FadeStep(), 1);
     EXPECT_FALSE(game->InputLive());
-    EXPECT_EQ(game->timeLeft, 10000);
+    EXPECT_EQ(game->timeLeft, quz::core::kLevelStartIdleTicks);
     EXPECT_EQ(game->level, 1);
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->messageX, -400);
@@ -77,7 +73,7 @@ TEST_F(PlaySession, GroupScoresSquareOfItsSize) {
     EXPECT_EQ(game->score, 25);
     EXPECT_EQ(game->levelPoints, 25);
     EXPECT_EQ(game->settleFrames, 15);
-    EXPECT_EQ(game->timeLeft, 4000 - 10);
+    EXPECT_EQ(game->timeLeft, quz::core::kRemovalIdleTicks - 1) << "set, then one tick ran down";
     for (int row = 10; row < 15; ++row) {
         EXPECT_EQ(game->cells[CellIndex(1, row)], 0);
     }
@@ -92,7 +88,7 @@ TEST_F(PlaySession, GroupScoresSquareOfItsSize) {
     EXPECT_EQ(game->score, 25);
     EXPECT_EQ(game->cells[CellIndex(1, 14)], 2);
     EXPECT_EQ(game->settleFrames, 15);
-    EXPECT_EQ(game->timeLeft, 4000 - 30);
+    EXPECT_EQ(game->timeLeft, quz::core::kRemovalIdleTicks - 3);
 }
 
 TEST_F(PlaySession, AnyButtonRemovesReleasesDoNot) {
@@ -104,11 +100,11 @@ TEST_F(PlaySession, AnyButtonRemovesReleasesDoNot) {
     PushRelease(CellCentre(1), CellCentre(14));
     Frame();
     EXPECT_EQ(game->score, 0);
-    ClickCell(1, 14, SDL_BUTTON_WHEELUP);
+    ClickCell(1, 14, 4);
     Frame();
     EXPECT_EQ(game->score, 4);
     Frame();  // column 2 closes onto column 1
-    ClickCell(1, 14, SDL_BUTTON_RIGHT);
+    ClickCell(1, 14, 3);
     Frame();
     EXPECT_EQ(game->score, 8);
 }
@@ -168,7 +164,7 @@ TEST_F(PlaySession, PointsBonusFollowsTheParityOfRand) {
         Put(*game, 1, 13, kPointsBonus);
         game->score = game->levelPoints = 0;
         ClickCell(1, 14);
-        game->rulesRandom.Seed(seed);
+        game->pointsRandom.Seed(seed);
         Frame();
         const int32_t extra = wanted == 0 ? 1000 : 500;
         EXPECT_EQ(game->score, 4 + extra);
@@ -178,7 +174,7 @@ TEST_F(PlaySession, PointsBonusFollowsTheParityOfRand) {
     }
 }
 
-TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
+TEST_F(PlaySession, AddLineDropsOneLineEveryThirteenTicksAcrossARestart) {
     // A group of 20 blocks of colour 2 holding the add-line bonus: 15 lines, not 21.
     for (int row = 0; row < 15; ++row) {
         Put(*game, 1, row, 2);
@@ -188,33 +184,34 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     }
     game->linesPending = 0;
     ClickCell(2, 14);
-    Frame(50);
+    Frame();
     EXPECT_EQ(game->linesPending, 15);
     EXPECT_EQ(game->lastBonusKind, BonusKind::AddLine);
     EXPECT_EQ(game->addLineTimer, 255);
     EXPECT_EQ(game->score, 400);
 
-    // The timer of a game's first series still holds 0: the first line comes on the next frame.
-    Frame(50);
+    // The timer of a game's first series still holds 0: the first line comes on the next tick.
+    Frame();
     EXPECT_EQ(game->linesPending, 14);
     for (int column = 1; column < kBoardSize; ++column) {
         EXPECT_NE(game->cells[CellIndex(column, 0)], 0) << "column " << column;
     }
-    // Then one line per 200 ms: with 50-ms frames the timer reads 150, 100, 50, 0, then drops below.
-    for (int frame = 0; frame < 4; ++frame) {
-        Frame(50);
+    // Then a line every 13 ticks (216.7 ms, as 60-Hz frames gave): the timer reads 12 down to 0, then
+    // drops below.
+    for (int tick = 0; tick < 12; ++tick) {
+        Frame();
         EXPECT_EQ(game->linesPending, 14);
     }
-    Frame(50);
+    Frame();
     EXPECT_EQ(game->linesPending, 13);
 
     // End the level now: lines go on during the message, the fade-out and into the next level.
     game->levelPhase = LevelPhase::Lost;
-    game->messageDelay = 5000;
+    game->messageDelay = quz::core::kMessageTicks;
     int32_t before = game->linesPending;
-    Frame(100);
-    Frame(100);
-    Frame(100);
+    for (int tick = 0; tick < 13; ++tick) {
+        Frame();
+    }
     EXPECT_EQ(game->linesPending, before - 1);
     int frames = 0;
     while (game->fadePhase != FadePhase::FadeOutToNext && frames < 200) {
@@ -230,9 +227,9 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     before = game->linesPending;
     EXPECT_GT(before, 0);
     EXPECT_LT(before, 15);
-    Frame(100);
-    Frame(100);
-    Frame(100);
+    for (int tick = 0; tick < 13; ++tick) {
+        Frame();
+    }
     EXPECT_EQ(game->linesPending, before - 1);
     while (game->linesPending > 0 && frames < 600) {
         Frame(100);
@@ -240,7 +237,7 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     }
     ASSERT_TRUE(FinishFadeIn());
 
-    // A new series starts 200 ms after the bonus: the timer stayed at 200.
+    // A new series starts 13 ticks after the bonus: the timer stayed at 12.
     ClearBoard(*game);
     KeepAMove(*game);
     Put(*game, 1, 14, 2);
@@ -249,13 +246,13 @@ TEST_F(PlaySession, AddLineDropsOneLinePer200MsAcrossARestart) {
     game->fadePhase = FadePhase::Shown;
     game->SetFadeLevel(256);
     ClickCell(1, 14);
-    Frame(100);
+    Frame();
     EXPECT_EQ(game->linesPending, 4);
-    Frame(100);
-    EXPECT_EQ(game->linesPending, 4);
-    Frame(100);
-    EXPECT_EQ(game->linesPending, 4) << "200 - 200 is not below 0";
-    Frame(100);
+    for (int tick = 0; tick < 12; ++tick) {
+        Frame();
+    }
+    EXPECT_EQ(game->linesPending, 4) << "12 - 12 is not below 0";
+    Frame();
     EXPECT_EQ(game->linesPending, 3);
 }
 
@@ -263,23 +260,23 @@ TEST_F(PlaySession, IdlePenaltyAfterTenSecondsAtALevelStartThenEverySecond) {
     FillWithoutMoves(*game);
     KeepAMove(*game);
     game->score = game->shownScore = 1000;
-    game->timeLeft = 10000;
-    int elapsed = 0;
-    while (game->score == 1000 && elapsed < 20000) {
-        Frame(100);
-        elapsed += 100;
+    game->timeLeft = quz::core::kLevelStartIdleTicks;
+    int ticks = 0;
+    while (game->score == 1000 && ticks < 2000) {
+        Frame();
+        ++ticks;
     }
-    // 10000 ms run down to -100, then the penalty falls in the next frame.
-    EXPECT_EQ(elapsed, 10200);
+    // 600 ticks run down to -1, then the penalty falls in the next tick (10.03 s, as at 60 Hz).
+    EXPECT_EQ(ticks, 602);
     EXPECT_EQ(game->score, 900);
     EXPECT_EQ(game->levelPoints, -100);
-    EXPECT_EQ(game->timeLeft, 999);
-    elapsed = 0;
-    while (game->score == 900 && elapsed < 5000) {
-        Frame(100);
-        elapsed += 100;
+    EXPECT_EQ(game->timeLeft, quz::core::kPenaltyIdleTicks);
+    ticks = 0;
+    while (game->score == 900 && ticks < 500) {
+        Frame();
+        ++ticks;
     }
-    EXPECT_EQ(elapsed, 1100);
+    EXPECT_EQ(ticks, 62);
 }
 
 TEST_F(PlaySession, IdlePenaltyFourSecondsAfterARemoval) {
@@ -287,14 +284,14 @@ TEST_F(PlaySession, IdlePenaltyFourSecondsAfterARemoval) {
     Put(*game, 2, 14, 1);
     game->score = game->shownScore = 200;
     ClickCell(1, 14);
-    Frame(100);
+    Frame();
     ASSERT_EQ(game->score, 204);
-    int elapsed = 0;
-    while (game->score == 204 && elapsed < 10000) {
-        Frame(100);
-        elapsed += 100;
+    int ticks = 0;
+    while (game->score == 204 && ticks < 1000) {
+        Frame();
+        ++ticks;
     }
-    EXPECT_EQ(elapsed, 4100);
+    EXPECT_EQ(ticks, 241) << "4.02 s after the removal's tick";
     EXPECT_EQ(game->score, 104);
 }
 
@@ -327,14 +324,14 @@ TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
     EXPECT_EQ(game->levelPhase, LevelPhase::Won);
     EXPECT_EQ(game->score, 10004);
     EXPECT_EQ(game->levelPoints, 4);
-    EXPECT_EQ(game->messageDelay, 5000);
+    EXPECT_EQ(game->messageDelay, quz::core::kMessageTicks);
 
     // Clicks during the message are dropped; after 5 s the fade-out runs, then level 2 starts.
     ClickCell(5, 14);
-    int frames = 0;
-    while (game->level == 1 && frames < 100) {
-        ASSERT_TRUE(Frame(100));
-        ++frames;
+    int ticks = 0;
+    while (game->level == 1 && ticks < 1000) {
+        ASSERT_TRUE(Frame());
+        ++ticks;
     }
     EXPECT_EQ(game->level, 2);
     EXPECT_EQ(game->lives, 3);
@@ -343,12 +340,12 @@ TEST_F(PlaySession, PerfectClearGivesTenThousandAndTheNextLevel) {
     EXPECT_FALSE(game->LevelOver());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
     EXPECT_EQ(game->FadeLevel(), -80);
-    EXPECT_EQ(game->timeLeft, 10000);
+    EXPECT_EQ(game->timeLeft, quz::core::kLevelStartIdleTicks);
     EXPECT_EQ(game->messageX, -400);
     EXPECT_EQ(game->CheckBoard(), BoardOutcome::MovesLeft) << "a full new board";
-    // The message stays 5000 ms (51 frames to fall below 0); the fade-out starts at 255 in that frame's
-    // drawing and falls by 20 a frame to -100.
-    EXPECT_EQ(frames, 51 + 17);
+    // The message stays 300 ticks (301 to fall below 0); the fade-out starts at 255 in that tick and
+    // falls by 3 1/3 a tick to -100 (107 ticks).
+    EXPECT_EQ(ticks, 300 + 107);
 }
 
 TEST_F(PlaySession, FourthLostLevelIsTheGameOver) {
@@ -419,22 +416,43 @@ TEST_F(PlaySession, ClickWhileBlocksFallRemovesTheGroupUnderThePointer) {
     EXPECT_EQ(colour2, 1) << "the block above it stayed";
 }
 
-TEST_F(GameSession, EscapeIsIgnoredWhileFadingIn) {
+// Escape in play and in the fade-in opens the pause screen, which says that Escape leaves the game: a run
+// is never thrown away by one key. Escape there leaves, in the fade-in too.
+TEST_F(GameSession, EscapeDuringTheFadeInPausesAndEscapeAgainEndsTheSession) {
     FillWithoutMoves(*game);
     KeepAMove(*game);
-    HoldKey(SDLK_ESCAPE, true);
+    PushKey(InputKey::Escape);
     Frame(100);
+    EXPECT_TRUE(game->paused);
     EXPECT_FALSE(game->QuitRequested());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeIn);
+    PushKey(InputKey::Escape);
+    Frame(100);
+    EXPECT_FALSE(game->paused);
+    EXPECT_TRUE(game->QuitRequested());
+    EXPECT_GT(RunToEnd(100), 0);
 }
 
-TEST_F(PlaySession, EscapeInPlayEndsTheSessionAfterTheFadeOut) {
-    HoldKey(SDLK_ESCAPE, true);
+TEST_F(PlaySession, EscapeInPlayPausesAndEscapeAgainEndsTheSessionAfterTheFadeOut) {
+    const int32_t score = game->score;
+    InjectKey(InputKey::Escape, true);
     EXPECT_TRUE(Frame(100));
+    EXPECT_TRUE(game->paused);
+    EXPECT_EQ(game->fadePhase, FadePhase::Shown);
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(Frame(100)) << "a held Escape is one press";
+    }
+    EXPECT_TRUE(game->paused);
+    InjectKey(InputKey::Escape, false);
+    PushKey(InputKey::Escape);
+    EXPECT_TRUE(Frame(100));
+    EXPECT_FALSE(game->paused);
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_EQ(game->FadeStep(), -1);
-    EXPECT_EQ(RunToEnd(100), 18) << "Escape still held changes nothing during the fade-out";
+    // The paused give-up starts the fade-out at once; its 107 ticks take 18 frames of six.
+    EXPECT_EQ(RunToEnd(100), 18);
+    EXPECT_EQ(game->score, score);
 }
 
 TEST_F(PlaySession, EscapeDuringTheLevelMessageEndsWithoutALevelChange) {
@@ -443,10 +461,13 @@ TEST_F(PlaySession, EscapeDuringTheLevelMessageEndsWithoutALevelChange) {
         Frame();
     }
     ASSERT_EQ(game->levelPhase, LevelPhase::Won);
-    HoldKey(SDLK_ESCAPE, true);
+    InjectKey(InputKey::Escape, true);
     Frame(100);
-    HoldKey(SDLK_ESCAPE, false);
-    EXPECT_EQ(RunToEnd(100), 18);
+    EXPECT_FALSE(game->paused) << "no pause once the level is over";
+    EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
+    InjectKey(InputKey::Escape, false);
+    // The give-up is judged at the first tick's end, so the fade moved in the frame's other five ticks.
+    EXPECT_EQ(RunToEnd(100), 17);
     EXPECT_EQ(game->level, 1);
     EXPECT_EQ(game->lives, 3);
 }
@@ -459,8 +480,8 @@ TEST_F(GameSession, ACloseDuringTheFadeInIsRememberedUntilPlayStarts) {
     PushQuit();
     Frame(100);
     EXPECT_FALSE(game->QuitRequested()) << "not acted on during the fade-in";
-    ASSERT_TRUE(FinishFadeIn());
-    Frame(100);
+    ASSERT_TRUE(FinishFadeIn(kOneTick));
+    Frame();
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutInPlay);
     EXPECT_TRUE(game->InputLive()) << "play input stays live";
     PushQuit();
@@ -482,8 +503,8 @@ TEST_F(PlaySession, ACloseDuringTheLevelMessageEndsTheGameOnceTheNextLevelIsInPl
     EXPECT_EQ(game->lives, 2);
     EXPECT_FALSE(game->QuitRequested()) << "the message and the fades run as before";
     KeepAMove(*game);
-    ASSERT_TRUE(FinishFadeIn());
-    Frame(100);
+    ASSERT_TRUE(FinishFadeIn(kOneTick));
+    Frame();
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutInPlay);
     EXPECT_GT(RunToEnd(100), 0);
     EXPECT_EQ(game->lives, 2);
@@ -506,7 +527,7 @@ TEST_F(PlaySession, LevelClearedDuringTheCloseFadeOutStillEndsTheSession) {
     Frame(100);        // column 1 closes onto the emptied column 0
     ClickCell(0, 14);  // the colour-1 pair
     for (int i = 0; i < 20 && !game->LevelOver(); ++i) {
-        Frame(10);
+        Frame();
     }
     ASSERT_EQ(game->levelPhase, LevelPhase::Won);
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutInPlay);

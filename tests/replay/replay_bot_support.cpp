@@ -192,7 +192,7 @@ class Bot {
                 session_.Apply(command);
                 replay_.commands.push_back(command);
             }
-            core::StepOneTick(session_);
+            session_.Step();
         }
         replay_.outcome = {session_.score, session_.level, session_.CurrentTick(), session_.Over(),
                            session_.StateHash()};

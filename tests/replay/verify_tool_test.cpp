@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -132,6 +133,26 @@ TEST_F(VerifyTool, ReportsTheMismatchOfOneChangedCommand) {
     core::Replay hashed = *sample_;
     hashed.outcome.stateHash ^= 1;
     ExpectRefused(WriteReplay("hashed.quzr", hashed), "MISMATCH: state hash: recorded");
+}
+
+// A pause whose resume is stamped ticks later: the paused game stood still, so no game stamps that.
+TEST_F(VerifyTool, ReportsCommandsNoGameStamps) {
+    core::Replay forged = *sample_;
+    size_t at = 0;
+    while (at < forged.commands.size() && forged.commands[at].tick < 1200) {
+        ++at;
+    }
+    const core::Tick tick = forged.commands[at].tick;
+    forged.commands.insert(forged.commands.begin() + static_cast<ptrdiff_t>(at),
+                           {{tick, core::CommandKind::Pause, 0}, {tick, core::CommandKind::Resume, 0}});
+    EXPECT_EQ(RunVerify(WriteReplay("paused.quzr", forged)).status, 0)
+        << "a pause and its resume at one tick";
+    forged.commands[at + 1].tick = tick + 5;
+    for (size_t i = at + 2; i < forged.commands.size(); ++i) {
+        forged.commands[i].tick = std::max(forged.commands[i].tick, tick + 5);
+    }
+    ExpectRefused(WriteReplay("stamped.quzr", forged),
+                  "MISMATCH: the commands are stamped with ticks no game gives");
 }
 
 TEST_F(VerifyTool, RefusesDamagedFilesWithOneLine) {

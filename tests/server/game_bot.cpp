@@ -49,7 +49,7 @@ quz::core::Replay PlayRobotGame(uint64_t seed, const std::string& mode, const st
                 }
             }
         }
-        session.Step(1000 / 60);
+        session.Step();
     }
     replay.outcome = {session.score, session.level, session.CurrentTick(), session.Over(),
                       session.StateHash()};

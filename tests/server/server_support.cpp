@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -134,17 +135,10 @@ std::vector<uint8_t> Wire(const std::string& text) {
     return std::vector<uint8_t>(bytes.get(), bytes.get() + text.size() + kChecksumSize);
 }
 
-SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options) {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options,
+                         const std::string& from) {
+    int fd = ConnectFrom(from, port);
     if (fd < 0) {
-        return SendOutcome::kNoConnect;
-    }
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
         return SendOutcome::kNoConnect;
     }
     size_t chunks = std::max<size_t>(options.chunks, 1);
@@ -325,10 +319,10 @@ bool PostgresServer::Start() {
         return false;
     }
     port = FreeLoopbackPort();
-    return Run();
+    return Resume();
 }
 
-bool PostgresServer::Run() {
+bool PostgresServer::Resume() {
     const passwd* user = geteuid() == 0 ? getpwnam("nobody") : nullptr;
     std::string log = folder + "/server.log";
     // Only a socket in the folder: nothing listens on the network, and two test runs never meet.
@@ -378,11 +372,6 @@ void PostgresServer::Halt() {
         }
         pid = -1;
     }
-}
-
-bool PostgresServer::Restart() {
-    Halt();
-    return Run();
 }
 
 void PostgresServer::Stop() {
@@ -561,4 +550,38 @@ double SendValidMessages(uint16_t port, int clients, int count) {
     plan.valid = count;
     plan.malformed = plan.badChecksum = plan.truncated = plan.oversized = plan.slow = plan.chunked = 0;
     return RunLoad(port, plan).seconds;
+}
+
+bool ReadStoredNames(const std::string& location, std::multiset<std::string>* names, std::string* integrity) {
+    if (location.rfind("postgres", 0) == 0) {
+        PGconn* conn = PQconnectdb(location.c_str());
+        PGresult* result = PQexec(conn, "SELECT name FROM scores");
+        bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
+        for (int i = 0; ok && i < PQntuples(result); ++i) {
+            names->insert(PQgetvalue(result, i, 0));
+        }
+        PQclear(result);
+        PQfinish(conn);
+        *integrity = "ok";
+        return ok;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt* check = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
+    if (sqlite3_step(check) == SQLITE_ROW) {
+        *integrity = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+    }
+    sqlite3_finalize(check);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM scores", -1, &select, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        names->insert(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,10 @@ struct SendOptions {
     std::chrono::milliseconds wait{10000};  // how long to wait for the server's close
 };
 
-// Connects to 127.0.0.1:port, sends, and waits for the server's close.
-SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options = {});
+// Connects to 127.0.0.1:port (from the loopback address `from`, or the system's choice), sends, and waits
+// for the server's close.
+SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options = {},
+                         const std::string& from = "");
 
 // quz-scored started by the test with its own arguments and log.
 class ServerProcess {
@@ -71,17 +74,15 @@ class PostgresServer {
     ~PostgresServer() { Stop(); }
     bool Start();
     void Stop();
-    // Stops the server (the fast way, which ends every session) and starts it again on the same data.
-    bool Restart();
+    // Stops the server the fast way, which ends every session, keeping its data; Resume starts it again.
+    void Halt();
+    bool Resume();
     bool Running() const { return pid > 0; }
     const std::string& Problem() const { return problem; }
     // A new empty database: its URL for quz-scored, or "" on failure.
     std::string CreateDatabase(const std::string& name);
 
   private:
-    bool Run();
-    void Halt();
-
     pid_t pid = -1;
     std::string folder;
     std::string bin;
@@ -136,6 +137,9 @@ struct LoadResult {
 
 // Runs the plan against 127.0.0.1:port. `stop` (optional) ends it early when set.
 LoadResult RunLoad(uint16_t port, const LoadPlan& plan, const std::atomic<bool>* stop = nullptr);
+
+// Every stored name, read past the server; and whether the database is sound (SQLite checks its file).
+bool ReadStoredNames(const std::string& location, std::multiset<std::string>* names, std::string* integrity);
 
 // Only the valid messages, from `clients` threads, and the seconds it took (for the benchmark).
 double SendValidMessages(uint16_t port, int clients, int count);

@@ -47,6 +47,7 @@ std::vector<Expected> AllImages() {
         list.push_back({l + "credits.png", 640, 229});
         list.push_back({l + "bottom.png", 640, 229});
         list.push_back({l + "pause.png", 480, 480});
+        list.push_back({l + "howto.png", 640, 480});
     }
     return list;
 }

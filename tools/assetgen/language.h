@@ -42,6 +42,15 @@ struct LanguageWords {
     const char* pauseTitle;
     const char* pauseResume;
     const char* pauseQuit;
+    // How to play: the About screen's second page
+    const char* howToTitle;
+    const char* howToGoal[2];
+    const char* howToScoring;
+    const char* howToBonus[3];  // beside the 2x, lines and points blocks
+    const char* howToTimer[2];
+    const char* howToLevels[2];
+    const char* howToKeys[3];
+    const char* howToBack;
 };
 
 const LanguageWords& FrenchWords();

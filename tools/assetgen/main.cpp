@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     for (const LanguageWords* words : {&FrenchWords(), &EnglishWords()}) {
         WritePanel(out, *words);
         WriteMenuPictures(out, *words);
+        WriteHowToPlay(out, *words);
         WriteMessages(out, *words);
     }
     CloseFonts();

@@ -236,10 +236,11 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
     // Score screen. The game sways row i (rank i + 1) sideways by up to i + 2 pixels, so each row's bar is
     // as wide as its whole sway plus a margin: the bars widen row by row into a fan, and the motion reads
     // as part of the design. Headings at y 270, rows every 16 pixels from y 302 (ranks at x 64, names at
-    // 128, scores at 528, six 12-pixel cells), bottom line at y 465; this picture starts at y 251.
+    // 128, scores at 528, six 12-pixel cells), bottom line at y 456 (8 pixels clear of the window's edge);
+    // this picture starts at y 251. The frame ends above the bottom line.
     Canvas scores(640, 229);
     PaintBackdrop(scores, 251);
-    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 108, 313, 100, 12); };
+    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 104, 313, 96, 12); };
     FillShape(scores, table, Solid({12, 12, 36}), 0.9f);
     StrokeShape(scores, 0, 0, 640, 229, table, {120, 140, 255}, 2);
     FillShape(
@@ -263,4 +264,45 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
             Solid(medals[row]));
     }
     WritePng(out, dir + "bottom.png", scores, KeyMode::Opaque);
+}
+
+// The About screen's second page: the rules and the keys, on the whole screen so that every line can be
+// large enough to read at 640 by 480. Each bonus block is shown as the board draws it.
+void WriteHowToPlay(AssetOutput& out, const LanguageWords& words) {
+    Canvas page(640, 480);
+    PaintBackdrop(page, 0);
+    auto card = [](float x, float y) { return SdRoundBox(x, y, 320, 240, 306, 228, 14); };
+    FillShape(page, card, VerticalGradient(12, {24, 24, 70}, 468, {10, 10, 34}), 0.94f);
+    StrokeShape(page, 0, 0, 640, 480, card, {120, 140, 255}, 2);
+    TextStyle heading = PlainText(28, {255, 200, 60});
+    heading.fill = VerticalGradient(26, {255, 250, 200}, 54, {255, 150, 30});
+    heading.outlineWidth = 2.5f;
+    DrawWordsCentred(page, words.howToTitle, 320, 40, heading);
+
+    constexpr int kTextWidth = 580;
+    const Colour body = {230, 235, 255};
+    const Colour accent = {170, 200, 255};
+    auto line = [&](const char* text, float y, Colour colour, int size) {
+        DrawWordsCentred(page, text, 320, y,
+                         PlainText(FitSize(text, FontFace::Bold, size, kTextWidth), colour));
+    };
+    line(words.howToGoal[0], 82, body, 16);
+    line(words.howToGoal[1], 103, body, 16);
+    line(words.howToScoring, 132, {255, 228, 145}, 16);
+    for (int i = 0; i < 3; ++i) {
+        const int y = 154 + i * 38;
+        PaintBlock(page, 96, y, i + 1, 17 + i, 4, false);
+        const int size = FitSize(words.howToBonus[i], FontFace::Bold, 16, 440);
+        DrawWords(page, words.howToBonus[i], 142, float(y + 8), PlainText(size, body));
+    }
+    line(words.howToTimer[0], 284, accent, 15);
+    line(words.howToTimer[1], 305, accent, 15);
+    line(words.howToLevels[0], 336, body, 15);
+    line(words.howToLevels[1], 357, body, 15);
+    FillRect(page, 60, 376, 520, 1, {70, 90, 180});
+    line(words.howToKeys[0], 394, accent, 14);
+    line(words.howToKeys[1], 414, accent, 14);
+    line(words.howToKeys[2], 434, accent, 14);
+    DrawWordsCentred(page, words.howToBack, 320, 458, PlainText(13, {140, 150, 200}));
+    WritePng(out, std::string(words.code) + "/howto.png", page, KeyMode::Opaque);
 }

@@ -52,14 +52,18 @@ bool VerifyFile(const char* path, const Options& options) {
                replay.tableFloor, replay.commands.size());
     }
     quz::core::Session session(quz::core::SettingsOf(replay));
-    const quz::core::ReplayOutcome replayed = quz::core::ReplayInto(replay, session);
+    bool wellFormed = true;
+    const quz::core::ReplayOutcome replayed = quz::core::ReplayInto(replay, session, &wellFormed);
     if (!quiet) {
         PrintOutcome(replayed);
     }
     if (options.board) {
         printf("board\n%s", quz::core::BoardText(session).c_str());
     }
-    const std::string difference = quz::core::FirstDifference(replay.outcome, replayed);
+    std::string difference = quz::core::FirstDifference(replay.outcome, replayed);
+    if (difference.empty() && !wellFormed) {
+        difference = "the commands are stamped with ticks no game gives them";
+    }
     if (!difference.empty()) {
         printf("%s: MISMATCH: %s\n", path, difference.c_str());
         return false;

@@ -5,6 +5,9 @@ E2E_PIDS=()
 # The game saves the player's files under the home folder: a test must never touch a real one.
 E2E_HOME=$(mktemp -d)
 export HOME=$E2E_HOME XDG_DATA_HOME=$E2E_HOME/.local/share XDG_CONFIG_HOME=$E2E_HOME/.config
+# Nor may it send a score to a real server: sending is off unless a script's own quz.ini names a port it owns.
+mkdir -p "$XDG_CONFIG_HOME/quz"
+printf '[Scores]\nServer=off\n' >"$XDG_CONFIG_HOME/quz/quz.ini"
 # No test may need a sound device: the machines that run them have none.
 export SDL_AUDIODRIVER=dummy
 e2e_cleanup() {
@@ -65,7 +68,7 @@ wait_for_window() {
   return 1
 }
 
-# A key is read as held state by the game, so it must stay down for a few frames.
+# A press as a player makes it: down for a moment, then up (the game acts on the press alone).
 press_key() {
   xdotool keydown "$1"; sleep 0.15; xdotool keyup "$1"
 }

@@ -1,5 +1,5 @@
 // Storage of the high-score table (see high_score_table.h).
-#include "game/high_score_table.h"
+#include "app/high_score_table.h"
 
 HighScoreEntries HighScoreTable = {};
 HighScoreEntries SavedHighScoreTable = {};

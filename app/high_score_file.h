@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/high_score_table.h"
+#include "app/high_score_table.h"
 #include "platform/user_files.h"
 
 inline constexpr const char kScoresFileName[] = "scores.vek";

@@ -1,11 +1,12 @@
-// The end of a game: the high-score test, typing the name, confirming it (table entry and the score
-// sent) and leaving it with Escape.
+// The end of a game, through the play session and the shell: the high-score test, typing the name,
+// confirming it (table entry and the score sent) and leaving it with Escape.
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "game/high_score_table.h"
+#include "app/end_of_game.h"
+#include "app/high_score_table.h"
 #include "game/shared_state.h"
 #include "game_test_support.h"
 #include "loopback_server.h"
@@ -48,7 +49,7 @@ std::vector<std::string> Fields(const std::vector<uint8_t>& wire) {
 
 void Type(const char* text) {
     for (const char* c = text; *c != '\0'; ++c) {
-        PushKey(SDLK_a, static_cast<Uint16>(static_cast<unsigned char>(*c)));
+        PushText(static_cast<uint32_t>(static_cast<unsigned char>(*c)));
     }
 }
 
@@ -64,8 +65,15 @@ class EndOfGame : public GameSession {
         FillWithoutMoves(*game);
         game->lives = 0;
         strcpy(game->playerName, "LEFTOVER");
-        // A sender of this test alone, its outbox in memory.
+        // A sender of this test alone, its outbox in memory; it sends only where a test says it may.
         StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, "", ""});
+    }
+
+    // The shell's part of the frame: a confirmed name goes into the table and out to the server.
+    void AfterFrame() override {
+        if (game->TakeNameConfirmed()) {
+            RecordConfirmedName(game->playerName, game->score);
+        }
     }
 
     void TearDown() override {
@@ -83,6 +91,19 @@ class EndOfGame : public GameSession {
         Frame();
         ASSERT_TRUE(game->LevelOver());
     }
+
+    // Return confirms only once the box has been up for half a second.
+    void ShowTheBoxLongEnough() {
+        for (int i = 0; i < 5; ++i) {
+            Frame(100);
+        }
+    }
+
+    // A test that owns a port lets the game send there; every other test runs with sending off.
+    static void SendTo(uint16_t port) {
+        scoreServerChoice.off = false;
+        scoreServerPort = port;
+    }
 };
 
 TEST_F(EndOfGame, ScoreEqualToTheLowestShowsTheGameOverMessage) {
@@ -91,7 +112,7 @@ TEST_F(EndOfGame, ScoreEqualToTheLowestShowsTheGameOverMessage) {
     EXPECT_EQ(game->levelPhase, LevelPhase::GameOver);
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_STREQ(game->playerName, "");
-    EXPECT_EQ(game->messageDelay, 5000);
+    EXPECT_EQ(game->messageDelay, quz::core::kMessageTicks);
     // Nothing more is played: the session ends after the message and the fade-out.
     EXPECT_EQ(RunToEnd(100), 51 + 17);
     EXPECT_EQ(game->level, 1);
@@ -122,18 +143,18 @@ TEST_F(EndOfGame, OnePointMoreStartsNameEntryAtOnce) {
 TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
     ZeroTable();
     EndWithScore(10);
-    PushKey(SDLK_BACKSPACE, 8);  // on an empty name: nothing
+    PushKey(InputKey::Backspace);  // on an empty name: nothing
     Type("ab");
-    PushKey(SDLK_BACKSPACE, 8);
+    PushKey(InputKey::Backspace);
     Type(" Z.9!*-");
     Frame();
     EXPECT_STREQ(game->playerName, "a Z.9!*-");
 
     // Codes without a glyph, or of no Latin letter (whose low byte alone would often be one), are refused.
-    const Uint16 refused[] = {'#',  '@',  '_',  27,    9,     0,     127,   0xA9,
-                              0xD7, 0xF7, 0xFE, 0x14B, 0x3B1, 0x441, 0x561, 0x2603};
-    for (Uint16 code : refused) {
-        PushKey(SDLK_a, code);
+    const uint32_t refused[] = {'#',  '@',  '_',  27,    9,     0,     127,   0xA9,
+                                0xD7, 0xF7, 0xFE, 0x14B, 0x3B1, 0x441, 0x561, 0x2603};
+    for (uint32_t code : refused) {
+        PushText(code);
     }
     Frame();
     EXPECT_STREQ(game->playerName, "a Z.9!*-");
@@ -143,7 +164,7 @@ TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
     EXPECT_EQ(strlen(game->playerName), 27u);
     EXPECT_STREQ(game->playerName, "a Z.9!*-0123456789ABCDEFGHI");
     Type(" ");
-    PushKey(SDLK_BACKSPACE, 8);
+    PushKey(InputKey::Backspace);
     Type("x");
     Frame();
     EXPECT_STREQ(game->playerName, "a Z.9!*-0123456789ABCDEFGHx");
@@ -159,7 +180,7 @@ TEST_F(EndOfGame, TypingKeepsTwentySevenFontCharacters) {
 // What a keyboard layout sends for an accented letter: its Unicode code, one key event per character.
 void TypeUnicode(const std::u16string& text) {
     for (char16_t c : text) {
-        PushKey(SDLK_WORLD_0, static_cast<Uint16>(c));
+        PushText(static_cast<uint32_t>(c));
     }
 }
 
@@ -183,7 +204,8 @@ TEST_F(EndOfGame, AccentedLettersAreFoldedToTheirBaseLetters) {
 
     game->playerName[0] = '\0';
     TypeUnicode(u"Joueuse été");
-    PushKey(SDLK_RETURN, 13);
+    ShowTheBoxLongEnough();
+    PushKey(InputKey::Return);
     Frame();
     EXPECT_STREQ(HighScoreTable[0].name, "Joueuse ete");
 }
@@ -195,8 +217,8 @@ TEST_F(EndOfGame, ATwoLetterFoldNeedsTwoPlaces) {
     TypeUnicode(u"ßæœé");
     Frame();
     EXPECT_STREQ(game->playerName, "ABCDEFGHIJKLMNOPQRSTUVWXYZe") << "no fold goes in half";
-    PushKey(SDLK_BACKSPACE, 8);
-    PushKey(SDLK_BACKSPACE, 8);
+    PushKey(InputKey::Backspace);
+    PushKey(InputKey::Backspace);
     TypeUnicode(u"ß");
     Frame();
     EXPECT_STREQ(game->playerName, "ABCDEFGHIJKLMNOPQRSTUVWXYss");
@@ -209,10 +231,10 @@ TEST_F(EndOfGame, EscapeLeavesWithoutAnEntry) {
     EndWithScore(5000);
     Type("NOBODY");
     Frame();
-    HoldKey(SDLK_ESCAPE, true);
+    InjectKey(InputKey::Escape, true);
     testing::internal::CaptureStderr();
     Frame(100);
-    HoldKey(SDLK_ESCAPE, false);
+    InjectKey(InputKey::Escape, false);
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_GT(RunToEnd(100), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "nothing was sent";
@@ -222,17 +244,21 @@ TEST_F(EndOfGame, EscapeLeavesWithoutAnEntry) {
 TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     LoopbackServer server;
     ASSERT_TRUE(server.Listening());
-    scoreServerPort = server.Port();
+    SendTo(server.Port());
     TableFrom(1400);
     EndWithScore(1250);
+    ShowTheBoxLongEnough();
     Type("Ann");
-    PushKey(SDLK_RETURN, 13);
-    PushKey(SDLK_RETURN, 13);  // a second Return in the same frame finds the fade running
+    PushKey(InputKey::Return);
+    PushKey(InputKey::Return);  // a second Return in the same frame finds the fade running
     Type("X");
     Shared.frameClock.totalMs += 100;
     Shared.frameClock.deltaMs = 100;
+    CollectInput(100);
+    Shared.frameClock.lastTick = 0;
     ASSERT_TRUE(game->PlayFrame());
-    EXPECT_EQ(Shared.frameClock.deltaMs, 0) << "the save's time is not counted";
+    AfterFrame();
+    EXPECT_NE(Shared.frameClock.lastTick, 0) << "the save's time is not counted in the next frame";
     EXPECT_EQ(game->FadeLevel(), 255) << "this frame's fade did not move";
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
@@ -259,7 +285,7 @@ TEST_F(EndOfGame, ReturnInsertsTheEntryAndSendsTheScore) {
     EXPECT_EQ(fields[6], "NORMAL");
     EXPECT_EQ(fields[7], "1250");
 
-    PushKey(SDLK_RETURN, 13);
+    PushKey(InputKey::Return);
     EXPECT_EQ(RunToEnd(100), 18);
     EXPECT_STRNE(HighScoreTable[3].name, "Ann") << "inserted once";
     EXPECT_EQ(HighScoreTable[8].score, 700);
@@ -274,9 +300,10 @@ TEST_F(EndOfGame, UnsentScoreIsReportedAndTheGameEndsNormally) {
     ZeroTable();
     EndWithScore(77);
     ASSERT_NE(closedPort, 0);
-    scoreServerPort = closedPort;
+    SendTo(closedPort);
+    ShowTheBoxLongEnough();
     Type("Bo");
-    PushKey(SDLK_RETURN, 13);
+    PushKey(InputKey::Return);
     testing::internal::CaptureStderr();
     Frame();
     EXPECT_GT(RunToEnd(100), 0);
@@ -293,12 +320,13 @@ TEST_F(EndOfGame, ConfirmingReturnsToTheFrameLoopWhileTheSendIsInFlight) {
     if (!LoopbackConnectHangs(listener.Port(), 200)) {
         GTEST_SKIP() << "this system completes connects to a full accept queue";
     }
-    scoreServerPort = listener.Port();
+    SendTo(listener.Port());
     scoreConnectTimeoutMs = 500;
     ZeroTable();
     EndWithScore(640);
+    ShowTheBoxLongEnough();
     Type("Cy");
-    PushKey(SDLK_RETURN, 13);
+    PushKey(InputKey::Return);
     testing::internal::CaptureStderr();
     ASSERT_TRUE(Frame());
     EXPECT_EQ(game->fadePhase, FadePhase::FadeOutToMenu);
@@ -319,8 +347,9 @@ TEST_F(EndOfGame, WithServerOffNothingIsSent) {
     StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), true, "", ""});
     ZeroTable();
     EndWithScore(50);
+    ShowTheBoxLongEnough();
     Type("Di");
-    PushKey(SDLK_RETURN, 13);
+    PushKey(InputKey::Return);
     testing::internal::CaptureStderr();
     Frame();
     EXPECT_STREQ(HighScoreTable[0].name, "Di");
@@ -334,11 +363,45 @@ TEST_F(EndOfGame, WithServerOffNothingIsSent) {
 TEST_F(EndOfGame, ReturnOnAnEmptyNameInsertsAnEmptyName) {
     ZeroTable();
     EndWithScore(3);
-    PushKey(SDLK_KP_ENTER, 10);
+    ShowTheBoxLongEnough();
+    PushKey(InputKey::Return);
     Frame();
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_STREQ(HighScoreTable[0].name, "");
     EXPECT_EQ(HighScoreTable[0].score, 3);
+}
+
+// The guard of the test run's score port stands on this when the port is taken by something else.
+TEST(TestSupport, EveryTestStartsWithSendingOffAndThenQueuesNothing) {
+    EXPECT_TRUE(scoreServerChoice.off);
+    const int started = GameScoreSender().SendsStarted();
+    QueueScore("Nobody", "NORMAL", 10, false);
+    EXPECT_FALSE(GameScoreSender().Busy());
+    EXPECT_EQ(GameScoreSender().SendsStarted(), started);
+    EXPECT_TRUE(GameScoreSender().Outbox().empty());
+}
+
+// Return on the last group, then Return again as the box opens, must not confirm a name never seen.
+TEST_F(EndOfGame, ReturnWithinHalfASecondOfTheBoxDoesNothingAndTypingWorksAtOnce) {
+    ZeroTable();
+    EndWithScore(40);
+    PushKey(InputKey::Return);
+    Type("E");
+    Frame(100);
+    EXPECT_EQ(game->levelPhase, LevelPhase::NameEntry);
+    EXPECT_STREQ(game->playerName, "E") << "typing works at once";
+    for (int i = 0; i < 3; ++i) {
+        PushKey(InputKey::Return);
+        Frame(100);
+    }
+    EXPECT_FALSE(game->QuitRequested()) << "400 ms after the box opened";
+    EXPECT_STREQ(HighScoreTable[0].name, "");
+    Frame(100);
+    PushKey(InputKey::Return);
+    Frame(100);
+    EXPECT_TRUE(game->QuitRequested());
+    EXPECT_STREQ(HighScoreTable[0].name, "E");
+    EXPECT_EQ(HighScoreTable[0].score, 40);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Loading and saving the high-score table (see high_score_file.h).
-#include "game/high_score_file.h"
+#include "app/high_score_file.h"
 
 #include <cerrno>
 #include <cstdio>

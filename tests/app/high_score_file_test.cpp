@@ -11,8 +11,8 @@
 #include <sstream>
 #include <string>
 
-#include "game/high_score_file.h"
-#include "game/high_score_table.h"
+#include "app/high_score_file.h"
+#include "app/high_score_table.h"
 #include "support/file_bytes.h"
 
 namespace fs = std::filesystem;
