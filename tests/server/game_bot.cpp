@@ -72,3 +72,9 @@ std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Repl
 std::string AsText(const std::vector<uint8_t>& bytes) {
     return std::string(bytes.begin(), bytes.end());
 }
+
+std::string GamePostRequest(const std::string& body) {
+    return "POST /api/games HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: "
+           "application/x-quz-game\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}

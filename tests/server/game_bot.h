@@ -20,3 +20,5 @@ std::vector<uint8_t> ReplayFile(const quz::core::Replay& replay);
 std::vector<uint8_t> SubmissionOf(const std::string& name, const quz::core::Replay& replay,
                                   uint32_t identity = 7);
 std::string AsText(const std::vector<uint8_t>& bytes);
+// The bytes of POST /api/games with that body, as one request on its own connection.
+std::string GamePostRequest(const std::string& body);

@@ -19,11 +19,7 @@ namespace {
 const quz::core::CivilDate kToday{2026, 12, 7};
 
 HttpAnswer Post(uint16_t port, const std::string& body) {
-    const std::string request =
-        "POST /api/games HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-quz-game\r\n"
-        "Content-Length: " +
-        std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-    return RawRequest(port, request, std::chrono::seconds(30));
+    return RawRequest(port, GamePostRequest(body), std::chrono::seconds(30));
 }
 
 nlohmann::json JsonOf(const std::string& text) {

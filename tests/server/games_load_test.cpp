@@ -152,10 +152,7 @@ TEST_P(GamesServerLoadTest, TwoThousandVerifiedGamesFromTwentyClientsAreAllStore
         clients.emplace_back([&, c] {
             for (int i = c; i < kGames; i += kClients) {
                 const std::string& body = bodies[static_cast<size_t>(i)];
-                const std::string request =
-                    "POST /api/games HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/x-quz-game\r\n"
-                    "Content-Length: " +
-                    std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+                const std::string request = GamePostRequest(body);
                 // Told it is busy, a client comes back later, as the game's sender does.
                 for (int attempt = 0; attempt < 200; ++attempt) {
                     const HttpAnswer answer = RawRequest(web, request, std::chrono::seconds(30));
