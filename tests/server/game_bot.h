@@ -8,11 +8,7 @@
 #include <vector>
 
 #include "core/replay_codec.h"
-
-// Removes a group every few ticks until the game is over, then types the name and confirms it. Every
-// game is entered (the table floor is the lowest score), as every game with a submission URL is.
-quz::core::Replay PlayRobotGame(uint64_t seed, const std::string& mode, const std::string& name,
-                                int removeEveryTicks = 12);
+#include "support/robot_player.h"
 
 // The replay as the game stores it (compressed).
 std::vector<uint8_t> ReplayFile(const quz::core::Replay& replay);
