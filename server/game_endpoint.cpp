@@ -114,8 +114,9 @@ HttpResponse GameEndpoint::Submit(const HttpRequest& request) {
                 LogLine("cannot store a game: %s", writer->LastError().c_str());
             }
         } else {
-            LogLine("game from %s refused: %s (%s)", peer.c_str(), GameVerdictText(outcome.verdict),
-                    detail.c_str());
+            const std::string reason =
+                std::string("a game, ") + GameVerdictText(outcome.verdict) + " (" + detail + ")";
+            refusals.Note(peer, reason.c_str());
         }
         promise->set_value(std::move(outcome));
     });

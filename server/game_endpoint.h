@@ -15,6 +15,7 @@
 #include "server/game_store.h"
 #include "server/http_server.h"
 #include "server/metrics.h"
+#include "server/server_log.h"
 #include "server/worker_pool.h"
 
 struct GameEndpointOptions {
@@ -67,5 +68,7 @@ class GameEndpoint {
     std::mutex readerMutex;
     std::atomic<int> waiting{0};
     GameCounters counters;
+    // A line a second at most, however many refused games come: a flood must not fill the log.
+    RefusalLog refusals;
     WorkerPool pool;
 };
