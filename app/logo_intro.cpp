@@ -11,6 +11,7 @@
 #include "gfx/wipe.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/frame_limiter.h"
+#include "platform/presentation.h"
 #include "platform/quit_signal.h"
 #include "platform/regular_file.h"
 
@@ -25,7 +26,7 @@ void DrawIntroFrame(SDL_Surface* logo, const LogoIntroClock& clock, const Uint8*
     SDL_Rect at = {0, 0, 0, 0};
     SDL_BlitSurface(logo, &whole, Shared.screen, &at);
     DrawWipe(Shared.screen, static_cast<int>(clock.wipeLevel), map);
-    SDL_Flip(Shared.screen);
+    PresentScreen();
     frameLimiter.EndFrame();
 }
 
@@ -54,10 +55,22 @@ bool ContinueLogoIntro(LogoIntroClock& clock) {
 LogoIntroSkip TakeIntroSkip() {
     LogoIntroSkip skip;
     SDL_Event event;
-    const Uint32 mask = SDL_EVENTMASK(SDL_KEYDOWN) | SDL_EVENTMASK(SDL_KEYUP) |
-                        SDL_EVENTMASK(SDL_MOUSEBUTTONDOWN) | SDL_EVENTMASK(SDL_MOUSEBUTTONUP);
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, mask) > 0) {
-        if (!skip.skipped && event.type == SDL_KEYDOWN) {
+    // Keys and buttons only (a turn of the wheel counts as a click, a controller's button as a key); the
+    // rest stays queued for the menu.
+    auto next = [&event]() {
+        return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP) > 0 ||
+               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEWHEEL) > 0 ||
+               SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONDOWN) >
+                   0;
+    };
+    while (next()) {
+        if (event.type == SDL_KEYDOWN && event.key.repeat != 0) {
+            continue;
+        }
+        if (!skip.skipped && (event.type == SDL_MOUSEWHEEL || event.type == SDL_CONTROLLERBUTTONDOWN)) {
+            skip.skipped = true;
+            skip.released = true;
+        } else if (!skip.skipped && event.type == SDL_KEYDOWN) {
             skip.skipped = true;
             skip.key = event.key.keysym.sym;
         } else if (!skip.skipped && event.type == SDL_MOUSEBUTTONDOWN) {
@@ -81,7 +94,7 @@ LogoIntroSkip RunLogoIntro(const char* path) {
         fprintf(stderr, "%s\n", SDL_GetError());
         return {};
     }
-    SDL_Surface* logo = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
+    SDL_Surface* logo = ConvertToScreenFormat(loaded);
     SDL_FreeSurface(loaded);
     if (logo == nullptr) {
         return {};
@@ -105,7 +118,7 @@ LogoIntroSkip RunLogoIntro(const char* path) {
         skip = TakeIntroSkip();
         if (skip.skipped) {
             SDL_FillRect(Shared.screen, nullptr, 0);
-            SDL_Flip(Shared.screen);
+            PresentScreen();
             break;
         }
         DrawIntroFrame(logo, clock, map.data());

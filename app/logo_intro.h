@@ -27,9 +27,9 @@ bool ContinueLogoIntro(LogoIntroClock& clock);
 // key needs no such care.
 struct LogoIntroSkip {
     bool skipped = false;
-    SDLKey key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
-    Uint8 button = 0;           // the mouse button pressed, or 0 for a key
-    bool released = false;      // its release was queued with it: nothing is left to ignore
+    SDL_Keycode key = SDLK_UNKNOWN;  // the key pressed, or SDLK_UNKNOWN for a mouse button
+    Uint8 button = 0;                // the mouse button pressed, or 0 for a key
+    bool released = false;           // its release was queued with it: nothing is left to ignore
 };
 
 // Takes the key and mouse-button events waiting in SDL's queue and leaves every other event (motion,

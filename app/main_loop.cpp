@@ -10,6 +10,7 @@
 #include "app/frame_clock.h"
 #include "app/menu.h"
 #include "app/replay_keeper.h"
+#include "app/replay_viewer.h"
 #include "game/game.h"
 #include "app/high_score_table.h"
 #include "game/random_stream.h"
@@ -18,16 +19,16 @@
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
 #include "platform/quit_signal.h"
 
 AppModeKind AppMode = AppModeKind::InMenu;
 
 namespace {
 
-SDL_Cursor* blankCursor = nullptr;
-SDL_Cursor* systemCursor = nullptr;  // restored before the blank one is freed: SDL keeps a cursor in use
 Menu* currentMenu = nullptr;
 Game* currentGame = nullptr;
+ReplayViewer* currentViewer = nullptr;
 
 void RunMenuStep() {
     EnsureMenu();
@@ -79,58 +80,24 @@ void RunModeStep(AppModeKind mode) {
         RunMenuStep();
     } else if (mode == AppModeKind::InGame || mode == AppModeKind::InDailyGame) {
         RunGameStep(mode);
+    } else if (mode == AppModeKind::ShowingReplay &&
+               (currentViewer == nullptr || !ReplayViewerFrame(currentViewer))) {
+        AppMode = AppModeKind::Quit;
     }
 }
 
 }  // namespace
 
 void ToggleFullScreen() {
-    // The Menu's images and drawing surface belong to the old Screen (it may draw straight into it), so
-    // it goes before the mode changes and comes back built for the new Screen.
-    bool rebuildMenu = AppMode == AppModeKind::InMenu && currentMenu != nullptr;
-    if (rebuildMenu) {
-        ReleaseMenu(currentMenu);
-        currentMenu = nullptr;
-    }
-    SDL_Surface* next = nullptr;
-    if (Shared.fullScreen) {
-        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 0, SDL_ANYFORMAT);
-    } else {
-        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32,
-                                SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN);
-    }
-    if (next == nullptr) {
-        // The rest of the program needs a valid Screen: stay in (or go back to) the mode we had.
-        Uint32 flags = Shared.fullScreen ? SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT | SDL_FULLSCREEN
-                                         : SDL_ANYFORMAT;
-        next = SDL_SetVideoMode(kScreenWidth, kScreenHeight, Shared.fullScreen ? 32 : 0, flags);
-        if (next == nullptr) {
-            if (rebuildMenu) {
-                currentMenu = CreateMenu();
-            }
-            return;
-        }
-    } else {
+    // The Screen is the same surface in both modes, so nothing drawn for it needs rebuilding; a refused
+    // switch keeps the mode we had.
+    if (SetPresentationFullScreen(!Shared.fullScreen)) {
         Shared.fullScreen = !Shared.fullScreen;
-    }
-    Shared.screen = next;
-    if (rebuildMenu) {
-        currentMenu = CreateMenu();
-    }
-    // A blank system cursor avoids a flash of the desktop pointer before the next frame hides it.
-    static Uint8 blank[8] = {};
-    if (blankCursor == nullptr) {
-        systemCursor = SDL_GetCursor();
-        blankCursor = SDL_CreateCursor(blank, blank, 8, 8, 0, 0);
-    }
-    SDL_ShowCursor(1);
-    if (blankCursor != nullptr) {
-        SDL_SetCursor(blankCursor);
     }
 }
 
 bool RunMainLoopFrame() {
-    SDL_ShowCursor(0);
+    SDL_ShowCursor(SDL_DISABLE);
     AdvanceFrameClock(Shared.frameClock, FrameTicks());
     CollectInput(Shared.frameClock.deltaMs);
     // A quit signal ends the program from any screen, as F12 does: whatever fade, message or name
@@ -145,9 +112,9 @@ bool RunMainLoopFrame() {
     if (mode != AppModeKind::Quit) {
         RunModeStep(mode);
     }
-    SDL_Flip(Shared.screen);
-    // One frame per flip still; where the flip does not wait for the display, this holds the loop to
-    // the display's rate instead of letting it spin.
+    PresentScreen();
+    // One frame per present still; where presenting does not wait for the display, this holds the loop
+    // to the display's rate instead of letting it spin.
     frameLimiter.EndFrame();
     return AppMode != AppModeKind::Quit;
 }
@@ -163,6 +130,11 @@ void EnsureMenu() {
     }
 }
 
+void ShowReplay(ReplayViewer* viewer) {
+    currentViewer = viewer;
+    AppMode = AppModeKind::ShowingReplay;
+}
+
 Menu* CurrentMenu() {
     return currentMenu;
 }
@@ -172,18 +144,12 @@ void ReleaseMainLoopObjects() {
         ReleaseMenu(currentMenu);
         currentMenu = nullptr;
     }
+    DestroyReplayViewer(currentViewer);
+    currentViewer = nullptr;
     // A game the player quits in the middle (F12) is kept too: its replay says it did not end.
     if (currentGame != nullptr) {
         KeepGameReplay(*currentGame);
     }
     DestroyGame(currentGame);
     currentGame = nullptr;
-    if (blankCursor != nullptr) {
-        if (SDL_GetCursor() == blankCursor && systemCursor != nullptr) {
-            SDL_SetCursor(systemCursor);
-        }
-        SDL_FreeCursor(blankCursor);
-        blankCursor = nullptr;
-        systemCursor = nullptr;
-    }
 }

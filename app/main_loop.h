@@ -4,7 +4,8 @@
 // What the loop runs in the next frame. Start-up sets it, the menu hands it a choice, a game's end
 // brings the menu back; only app/ reads it.
 // InDailyGame is a game of the board of the day: the same as InGame but for the game it starts.
-enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2, InDailyGame = 3 };
+// ShowingReplay: `quz --replay`, a recorded game in place of the menu, until the program quits.
+enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2, InDailyGame = 3, ShowingReplay = 4 };
 extern AppModeKind AppMode;
 
 // Runs frames until AppMode is Quit after a frame.
@@ -18,5 +19,7 @@ void ToggleFullScreen();
 void EnsureMenu();
 // The Menu the loop owns, or null.
 struct Menu* CurrentMenu();
-// Releases the Menu or Game the loop still owns (shut-down).
+// Hands the loop a replay to show (it owns it from then on) and sets AppMode to ShowingReplay.
+void ShowReplay(struct ReplayViewer* viewer);
+// Releases the Menu, Game or replay the loop still owns (shut-down).
 void ReleaseMainLoopObjects();

@@ -13,6 +13,7 @@
 #include "gfx/triangle.h"
 #include "gfx/wipe_map_file.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
 #include "res/error_report.h"
@@ -56,10 +57,10 @@ SDL_Surface* LoadConverted(const char* path, bool colourKey) {
     if (loaded == nullptr) {
         return nullptr;
     }
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, Shared.screen->format, 0);
+    SDL_Surface* converted = ConvertToScreenFormat(loaded);
     SDL_FreeSurface(loaded);
     if (converted != nullptr && colourKey) {
-        SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(converted, SDL_TRUE, 0);
     }
     return converted;
 }
@@ -169,7 +170,7 @@ void DrawPointer(Menu* menu) {
     int x = 0;
     int y = 0;
     PointerPosition(x, y);
-    SDL_SetAlpha(menu->pointerImage, SDL_SRCALPHA, kPointerAlpha);
+    SetTranslucent(menu->pointerImage, kPointerAlpha);
     Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
 }
 
@@ -317,15 +318,8 @@ MenuButton MenuButtonOfBand(const Menu* menu, int band) {
 
 Menu* CreateMenu() {
     auto* menu = new Menu();
-    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
-        // Per-pixel drawing in video memory is slow: draw in system memory and copy once per frame.
-        const SDL_PixelFormat* format = Shared.screen->format;
-        menu->backBuffer = SDL_CreateRGBSurface(0, kScreenWidth, kScreenHeight, format->BitsPerPixel,
-                                                format->Rmask, format->Gmask, format->Bmask, format->Amask);
-    }
-    if (menu->backBuffer == nullptr) {
-        menu->backBuffer = Shared.screen;
-    }
+    // The Screen is in system memory, where per-pixel drawing is cheap: the menu draws straight into it.
+    menu->backBuffer = Shared.screen;
     menu->fadeLevel = 0;
     menu->action = MenuAction::None;
     menuScreen = MenuScreen::FadeIn;

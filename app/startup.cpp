@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "app/high_scores.h"
@@ -14,6 +15,7 @@
 #include "app/logo_intro.h"
 #include "app/main_loop.h"
 #include "app/menu.h"
+#include "app/replay_viewer.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
 #include "net/score_client.h"
@@ -21,6 +23,7 @@
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
 #include "platform/frame_limiter.h"
+#include "platform/gamepad.h"
 #include "platform/input.h"
 #include "platform/presentation.h"
 #include "platform/profile.h"
@@ -28,11 +31,6 @@
 #include "platform/user_files.h"
 #include "platform/window_icon.h"
 #include "res/error_report.h"
-
-unsigned int StartupVideoFlags(bool full) {
-    unsigned int flags = SDL_HWSURFACE | SDL_DOUBLEBUF | SDL_ANYFORMAT;
-    return full ? flags | SDL_FULLSCREEN : flags;
-}
 
 void PrintInfo(InfoRequest request, FILE* out) {
     if (request == InfoRequest::Version) {
@@ -59,13 +57,21 @@ void PrintInfo(InfoRequest request, FILE* out) {
 
 namespace {
 
-// Starts SDL with every subsystem. A machine without a sound device must still run the game silently,
-// so when only audio is missing SDL is started without it (the audio layer then stays off).
+constexpr const char kNeedsDisplayMessage[] =
+    "Quz needs a display: start it in a graphical session (X11 or Wayland)";
+constexpr Uint32 kSdlParts = SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER | SDL_INIT_GAMECONTROLLER;
+
+// Starts SDL's video, audio, timer and game controllers. A machine without a sound device must still run
+// the game silently, and one without a controller subsystem without gamepads, so the optional parts are
+// dropped one by one (the audio layer then stays off).
 bool StartSdl() {
-    if (SDL_Init(SDL_INIT_EVERYTHING) == 0) {
+    if (SDL_Init(kSdlParts) == 0) {
         return true;
     }
-    return SDL_Init(SDL_INIT_EVERYTHING & ~SDL_INIT_AUDIO) == 0;
+    if (SDL_Init(kSdlParts & ~SDL_INIT_AUDIO) == 0) {
+        return true;
+    }
+    return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
 }
 
 // [Scores] Server: where the old score message goes, or "off"; [Scores] Submit: where verified games go,
@@ -107,6 +113,8 @@ void LoadPlayerFiles(const char* startingScoresFile) {
 
 void ShutDown() {
     ReleaseMainLoopObjects();
+    CloseGamepads();
+    ClosePresentation();
     SDL_Quit();
     TTF_Quit();
     SDLMikMod_Quit();
@@ -118,16 +126,15 @@ void ShutDown() {
 // The Screen, in a window or full screen as asked. False, with the reason on stderr, when SDL can set
 // no such mode.
 bool OpenScreen() {
-    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, StartupVideoFlags(Shared.fullScreen));
+    Shared.screen = OpenPresentation(kWindowCaption, Shared.fullScreen);
     if (Shared.screen == nullptr) {
         fprintf(stderr, "Couldn't set the %dx%d video mode: %s\n", kScreenWidth, kScreenHeight,
                 SDL_GetError());
         return false;
     }
-    if ((Shared.screen->flags & SDL_HWSURFACE) != 0) {
-        printf("Screen in VRAM\n");
-    }
-    if ((Shared.screen->flags & SDL_DOUBLEBUF) != 0) {
+    // The Screen is drawn in system memory and presented through the renderer; a renderer that waits for
+    // the display's refresh is what the hardware double buffer used to be.
+    if (PresentationWaitsForDisplay()) {
         printf("Screen can Flip\n");
     }
     return true;
@@ -138,7 +145,16 @@ bool OpenScreen() {
 bool StartVideo() {
     InstallQuitSignalHandlers();
     if (!StartSdl()) {
+        if (getenv("SDL_VIDEODRIVER") == nullptr && getenv("DISPLAY") == nullptr &&
+            getenv("WAYLAND_DISPLAY") == nullptr) {
+            fprintf(stderr, "%s\n", kNeedsDisplayMessage);
+        }
         fprintf(stderr, "Init Error: %s\n", SDL_GetError());
+        return false;
+    }
+    if (VideoDriverShowsNothing()) {
+        fprintf(stderr, "%s (SDL's video driver is %s)\n", kNeedsDisplayMessage, SDL_GetCurrentVideoDriver());
+        SDL_Quit();
         return false;
     }
     if (TTF_Init() < 0) {
@@ -153,6 +169,38 @@ bool StartVideo() {
         return false;
     }
     return true;
+}
+
+// The help, the version line, or why the command line cannot be followed; the exit status.
+int AnswerInsteadOfPlaying(const CommandLine& commandLine) {
+    if (commandLine.info != InfoRequest::None) {
+        PrintInfo(commandLine.info, stdout);
+        return 0;
+    }
+    fprintf(stderr, "quz: %s (quz --help lists the options)\n", commandLine.error.c_str());
+    return 1;
+}
+
+// A replay named on the command line, read before anything starts so that a refusal opens no window.
+// Null without one; a replay that cannot be shown ends the program with the reason.
+std::unique_ptr<quz::core::Replay> ReplayToShow(const CommandLine& commandLine) {
+    if (commandLine.replayPath.empty()) {
+        return nullptr;
+    }
+    auto replay = std::make_unique<quz::core::Replay>();
+    std::string problem;
+    if (!LoadReplayToShow(commandLine.replayPath, *replay, problem)) {
+        ReportError("Cannot show the replay %s: %s", commandLine.replayPath.c_str(), problem.c_str());
+        return nullptr;
+    }
+    return replay;
+}
+
+// The replay in place of the intro and the menu, until it ends or the player leaves.
+void RunReplay(const quz::core::Replay& replay, int speed) {
+    SDLMikMod_Init(44100, 4096, 4, 3);
+    ShowReplay(CreateReplayViewer(replay, speed));
+    RunMainLoop();
 }
 
 // The logo intro, then the menu and the main loop until the player leaves.
@@ -176,19 +224,18 @@ void RunIntroAndLoop() {
 
 int RunQuz(int argc, char** argv) {
     CommandLine commandLine = ParseCommandLine(argc, argv);
-    if (commandLine.info != InfoRequest::None) {
-        PrintInfo(commandLine.info, stdout);
-        return 0;
-    }
-    if (!commandLine.error.empty()) {
-        fprintf(stderr, "quz: %s (quz --help lists the options)\n", commandLine.error.c_str());
-        return 1;
+    if (commandLine.info != InfoRequest::None || !commandLine.error.empty()) {
+        return AnswerInsteadOfPlaying(commandLine);
     }
     Shared.fullScreen = !commandLine.windowed;
     // The player's files, and a replay named on the command line, belong to the folder the game was
     // started from, which is left below to reach the data: name them first.
     RememberStartFolder();
     ResolveReplayPath(commandLine);
+    const std::unique_ptr<quz::core::Replay> replay = ReplayToShow(commandLine);
+    if (replay == nullptr && !commandLine.replayPath.empty()) {
+        return 1;
+    }
     std::string configFile = ConfigFilePath();
     std::string scoresFile = StartFolderPath(kScoresFileName);
     std::string tried;
@@ -203,20 +250,25 @@ int RunQuz(int argc, char** argv) {
         return 1;
     }
     frameLimiter.SetRefreshRate(DisplayRefreshRate());
-    SDL_ShowCursor(0);
-    SDL_WM_SetCaption(kWindowCaption, nullptr);
+    SDL_ShowCursor(SDL_DISABLE);
+    OpenGamepads();
     ReadProfileString("Game", "Lang", "fr", Shared.languageCode, sizeof Shared.languageCode,
                       configFile.c_str());
     KeepAvailableLanguage(Shared.languageCode);
     ReadScoreServerSetting(configFile.c_str());
-    SetWindowIcon(kWindowCaption, "data/icon.bmp");
+    SetWindowIcon(PresentationWindow(), "data/icon.bmp");
     // An unknown starting folder has no scores file: the default table, as for a missing file.
     LoadPlayerFiles(scoresFile.c_str());
     AppMode = AppModeKind::InMenu;
-    SDL_EnableUNICODE(1);
+    // The name entry reads typed text, composed by the system's keyboard layout and input method.
+    SDL_StartTextInput();
     InitFont();
     ReadLanguageTexts(Shared.languageCode, Shared.languageTexts);
-    RunIntroAndLoop();
+    if (replay != nullptr) {
+        RunReplay(*replay, commandLine.replaySpeed);
+    } else {
+        RunIntroAndLoop();
+    }
     ShutDown();
     return 0;
 }

@@ -8,13 +8,11 @@
 // The window caption; also the name by which the window is found to set its icon.
 inline constexpr const char kWindowCaption[] = "  -=-  Quz v1.1  -=-   made by the Quz team";
 
-// Video mode flags of start-up: a double-buffered hardware surface, full screen unless windowed.
-unsigned int StartupVideoFlags(bool full);
-
 // Writes the usage text or the version line.
 void PrintInfo(InfoRequest request, FILE* out);
 
 // Runs the whole program and returns its exit status: 1 when the command line cannot be followed, the
-// data cannot be found, a replay to show is refused, or SDL, the font library or the video mode cannot
-// start (with one line on stderr saying which), else 0.
+// data cannot be found, a replay to show is refused, or SDL, the font library or the window cannot
+// start, or SDL finds no display and falls back to a driver that shows nothing (with one line on stderr
+// saying which), else 0.
 int RunQuz(int argc, char** argv);

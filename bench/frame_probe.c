@@ -1,5 +1,5 @@
 /* Frame probe for the presentation benchmark: preloaded into the game (or the floor program), it wraps
- * SDL_Flip and writes one line per frame, "<monotonic microseconds after the flip> <images loaded in
+ * SDL_RenderPresent and writes one line per frame, "<monotonic microseconds after the flip> <images loaded in
  * that frame>", to the file named by QUZ_FRAME_PROBE_OUT. The game itself carries no timing hook; the
  * script reads frame rate and frame-time spread from this file, and leaves out the frames that loaded
  * images (menu and level set-up), whose length is loading, not presentation. */
@@ -9,6 +9,7 @@
 #include <time.h>
 
 typedef struct SDL_Surface SDL_Surface;
+typedef struct SDL_Renderer SDL_Renderer;
 
 static FILE* probeOut;
 static int probeOpened;
@@ -31,17 +32,16 @@ static void Record(void) {
     imagesThisFrame = 0;
 }
 
-int SDL_Flip(SDL_Surface* surface) {
-    static int (*realFlip)(SDL_Surface*);
-    if (realFlip == NULL) {
-        realFlip = (int (*)(SDL_Surface*))dlsym(RTLD_NEXT, "SDL_Flip");
-        if (realFlip == NULL) {
-            return -1;
+void SDL_RenderPresent(SDL_Renderer* renderer) {
+    static void (*realPresent)(SDL_Renderer*);
+    if (realPresent == NULL) {
+        realPresent = (void (*)(SDL_Renderer*))dlsym(RTLD_NEXT, "SDL_RenderPresent");
+        if (realPresent == NULL) {
+            return;
         }
     }
-    int result = realFlip(surface);
+    realPresent(renderer);
     Record();
-    return result;
 }
 
 SDL_Surface* IMG_Load(const char* file) {

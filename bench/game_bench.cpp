@@ -10,6 +10,7 @@
 #include "game/game.h"
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "platform/input.h"
 #include "res/error_report.h"
 
 namespace {
@@ -28,7 +29,7 @@ Game* BusyGame() {
     game->doubleTimer = 255;
     game->lastBonusKind = BonusKind::Points1000;
     game->pointsTimer = 255;
-    SDL_WarpMouse(240, 240);
+    InjectPointer(240, 240);
     game->hoverPoints = MarkGroupAt(*game, 240, 240);
     Shared.frameClock.totalMs = 256 + 512;  // every blinking item on
     Shared.frameClock.deltaMs = 0;

@@ -2,7 +2,7 @@
 // the same pixels, the star against SDL_gfx's translucent filled polygon, and text against one blit per
 // glyph. Compare each pair's times for the ratios.
 #include <SDL.h>
-#include <SDL_gfxPrimitives.h>
+#include <SDL2_gfxPrimitives.h>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -24,7 +24,7 @@ SDL_Surface* Screen() {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         SDL_Init(SDL_INIT_VIDEO);
         InitFont();
-        SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        SDL_Surface* surface = SDL_CreateRGBSurface(0, 640, 480, 32, 0xFF0000, 0xFF00, 0xFF, 0);
         SDL_FillRect(surface, nullptr, 0x00406080);
         return surface;
     }();
@@ -152,26 +152,33 @@ void BM_SdlGfxPolygonReference(benchmark::State& state) {
     for (int angle = 0; angle < 72; ++angle) {
         StarOutline(angle, outlines[angle][0], outlines[angle][1]);
     }
+    // SDL2_gfx draws through a renderer: the software one over the same surface.
+    SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(screen);
+    if (renderer == nullptr) {
+        state.SkipWithError("no software renderer");
+        return;
+    }
     int angle = 0;
     for (auto _ : state) {
-        filledPolygonRGBA(screen, outlines[angle][0], outlines[angle][1], 10, 255, 255, 0, 128);
+        filledPolygonRGBA(renderer, outlines[angle][0], outlines[angle][1], 10, 255, 255, 0, 128);
         angle = (angle + 1) % 72;
         benchmark::ClobberMemory();
     }
+    SDL_DestroyRenderer(renderer);
 }
 BENCHMARK(BM_SdlGfxPolygonReference);
 
 // A strip of 40 keyed cells, converted like the game's images to the screen's format.
 SDL_Surface* Strip(int cellWidth, int cellHeight, int cells) {
     SDL_Surface* strip =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, cellWidth * cells, cellHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        SDL_CreateRGBSurface(0, cellWidth * cells, cellHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     for (int y = 0; y < cellHeight; ++y) {
         auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(strip->pixels) + y * strip->pitch);
         for (int x = 0; x < strip->w; ++x) {
             row[x] = (x + y) % 3 == 0 ? 0 : 0x00FFFFFF;
         }
     }
-    SDL_SetColorKey(strip, SDL_SRCCOLORKEY, 0);
+    SDL_SetColorKey(strip, SDL_TRUE, 0);
     return strip;
 }
 

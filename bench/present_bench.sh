@@ -174,10 +174,10 @@ header() {
     "" "cpu%" "X cpu%" "fps" "mean" "sd" "p1" "p99" "max" ">40" "load"
 }
 
-# The floor on the game's own presentation path (the software framebuffer, paced by sleeping) and on
-# SDL's default one (OpenGL, waiting for the vertical blank).
-software_path=(SDL_RENDER_DRIVER=software SDL12COMPAT_OPENGL_SCALING=0 SDL_FRAMEBUFFER_ACCELERATION=0)
-opengl_path=(SDL12COMPAT_SYNC_TO_VBLANK=1)
+# The floor on the game's own presentation path without a graphics card (the software renderer into the
+# window's framebuffer, paced by sleeping) and on SDL's OpenGL renderer, asked to wait for the display.
+software_path=(SDL_RENDER_DRIVER=software SDL_FRAMEBUFFER_ACCELERATION=0)
+opengl_path=(SDL_RENDER_DRIVER=opengl SDL_RENDER_VSYNC=1)
 
 start_display 800x600
 header "Windowed, 640x480 in an 800x600 Xvfb screen, $seconds s each"

@@ -13,6 +13,7 @@
 #include "game/game_resources.h"
 #include "game/shared_state.h"
 #include "platform/audio_layer.h"
+#include "platform/presentation.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ bool StartLibraries() {
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
             return false;
         }
-        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = OpenPresentation("bench", false);
         SDLMikMod_Init(44100, 4096, 4, 3);
         started = Shared.screen != nullptr;
     }

@@ -9,6 +9,7 @@
 
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "platform/presentation.h"
 #include "res/error_report.h"
 
 inline bool OpenBenchScreen() {
@@ -16,8 +17,7 @@ inline bool OpenBenchScreen() {
     if (!open) {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
-        open = SDL_Init(SDL_INIT_VIDEO) == 0 &&
-               (Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE)) != nullptr;
+        open = SDL_Init(SDL_INIT_VIDEO) == 0 && (Shared.screen = OpenPresentation("bench", false)) != nullptr;
         InitFont();
         // A missing data file should skip a figure, not end the whole run.
         SetErrorsFatal(nullptr);

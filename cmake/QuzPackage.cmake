@@ -92,6 +92,14 @@ if(TARGET quz-scored)
   install(TARGETS quz-scored RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR} COMPONENT server)
   install(FILES ${PROJECT_BINARY_DIR}/server/quz-scored.service DESTINATION lib/systemd/system COMPONENT server)
   install(FILES ${quz_staged}/quz-scored.8.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man8 COMPONENT server)
+  # The operator's options, loopback-only until changed; a conffile, so an upgrade keeps the operator's.
+  install(FILES ${PROJECT_SOURCE_DIR}/dist/quz-scored.default DESTINATION /etc/default RENAME quz-scored
+          COMPONENT server)
+  install(FILES ${PROJECT_SOURCE_DIR}/dist/quz-scored.nginx.conf
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quz-server/examples COMPONENT server)
+  configure_file(${PROJECT_SOURCE_DIR}/dist/quz-server.conffiles ${PROJECT_BINARY_DIR}/server-control/conffiles
+                 COPYONLY)
+  set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/server-control/conffiles)
   quz_install_package_docs(server quz-server)
   list(APPEND CPACK_COMPONENTS_ALL server)
   set(CPACK_DEBIAN_SERVER_PACKAGE_NAME quz-server)

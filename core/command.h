@@ -15,12 +15,12 @@ inline constexpr uint16_t kNoCell = 0xFFFF;
 
 enum class CommandKind : uint8_t {
     Aim,        // arg: the cell under the pointer or the keyboard cursor (or kNoCell)
-    Remove,     // arg: the cell whose group goes (or kNoCell: a click off the board)
+    Remove,     // arg: the cell whose group goes (or kNoCell: a click off the board); the aim moves there too
     Pause,      // arg: 0
     Resume,     // arg: 0
     GiveUp,     // Escape on the pause screen; arg: 0
     Close,      // the window's close; arg: 0
-    NameChar,   // arg: the character already folded to the name's alphabet
+    NameChar,   // arg: the typed character's Unicode code; the session folds it (é to e) or refuses it
     Backspace,  // arg: 0
     Confirm,    // arg: 0
 };

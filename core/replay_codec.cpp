@@ -3,14 +3,16 @@
 
 #include <array>
 
+#include "core/board.h"
+
 namespace quz::core {
 
 namespace {
 
 constexpr std::array<uint8_t, 4> kMagic = {'Q', 'U', 'Z', 'R'};
 constexpr size_t kLengthOffset = 5;
-constexpr size_t kFixedHeaderSize =
-    26;  // magic, format, length, rules version, seed, table floor, mode length
+// Magic, format, length, rules version, seed, table floor, mode length.
+constexpr size_t kFixedHeaderSize = 26;
 constexpr size_t kChecksumSize = 4;
 constexpr size_t kHashSize = 8;
 // The smallest replay: a one-letter mode, no command, one-byte score, level and ticks, the end byte.
@@ -18,7 +20,6 @@ constexpr size_t kMinReplaySize = kFixedHeaderSize + 1 + 1 + 4 + kHashSize + kCh
 // A command's kind shares its varint with the tick delta, in the low bits.
 constexpr unsigned kKindBits = 4;
 constexpr uint8_t kNoCellByte = 0xFF;
-constexpr uint16_t kCellCount = 225;
 
 constexpr std::array<uint32_t, 256> MakeCrcTable() {
     std::array<uint32_t, 256> table{};

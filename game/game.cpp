@@ -1,6 +1,7 @@
 // The play session's frame on the screen: the pointer, keys and window events become commands, the rules
-// core steps, its events become sounds, music and the table entry, and what only shows moves on (the
-// message panel, the bonus announcements, the music's volume) before the screen is drawn.
+// core steps, its events become sounds and music (and a confirmed name a note for the shell), and what
+// only shows moves on (the message panel, the bonus announcements, the music's volume) before the screen
+// is drawn.
 #include "game/game.h"
 
 #include <SDL.h>

@@ -1,8 +1,8 @@
 // One play session on the screen: the Game is the presenter over the rules core's Session. Each frame it
-// turns the pointer, keys and window events into commands, steps the session, turns the session's events
-// into sounds, music and the table entry, moves what only shows (the message panel's slide, the bonus
-// announcements, the music's volume) and draws. The main loop creates it, calls PlayFrame once per frame
-// and destroys it when PlayFrame returns false.
+// turns the pointer, keys and window events into commands, runs the ticks real time asks for, turns the
+// session's events into sounds and music, moves what only shows (the message panel's slide, the bonus
+// announcements, the music's volume) and draws. The main loop creates it, calls PlayFrame once per frame,
+// enters a confirmed name in the table, and destroys it when PlayFrame returns false.
 #pragma once
 
 #include <SDL.h>

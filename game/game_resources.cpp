@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #include "game/shared_state.h"
+#include "gfx/surface_copy.h"
 #include "gfx/wipe_map_file.h"
+#include "platform/presentation.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
 #include "res/error_report.h"
@@ -106,16 +108,16 @@ SDL_Surface* LoadImage(const char* path, ColourKey key, Need need) {
         return nullptr;
     }
     if (key != ColourKey::None) {
-        SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(loaded, SDL_TRUE, 0);
     }
-    SDL_Surface* converted = SDL_DisplayFormat(loaded);
+    SDL_Surface* converted = ConvertToScreenFormat(loaded);
     SDL_FreeSurface(loaded);
     if (converted == nullptr) {
         ReportError("Cannot Load %s", path);
         return nullptr;
     }
     if (key == ColourKey::Both) {
-        SDL_SetColorKey(converted, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(converted, SDL_TRUE, 0);
     }
     return converted;
 }
@@ -162,7 +164,7 @@ void GameResources::LoadResources(bool imagesOnly) {
     }
     if (pointerImage != nullptr) {
         // Translucent over its colour key; set here so that drawing a frame changes no image.
-        SDL_SetAlpha(pointerImage, SDL_SRCALPHA, 150);
+        SetTranslucent(pointerImage, 150);
     }
     if (imagesOnly) {
         return;

@@ -46,21 +46,37 @@ bool ClipCopy(const SDL_Surface* source, const SDL_Surface* target, int& sx, int
 bool SameFormat32(const SDL_Surface* source, const SDL_Surface* target) {
     const SDL_PixelFormat* from = source->format;
     const SDL_PixelFormat* to = target->format;
-    return (source->flags & (SDL_HWSURFACE | SDL_SRCALPHA | SDL_RLEACCEL)) == 0 &&
-           (target->flags & SDL_HWSURFACE) == 0 && from->BytesPerPixel == 4 && to->BytesPerPixel == 4 &&
-           from->Rmask == to->Rmask && from->Gmask == to->Gmask && from->Bmask == to->Bmask;
+    SDL_BlendMode blend = SDL_BLENDMODE_NONE;
+    Uint8 alpha = 255;
+    Uint8 red = 255;
+    Uint8 green = 255;
+    Uint8 blue = 255;
+    SDL_GetSurfaceBlendMode(const_cast<SDL_Surface*>(source), &blend);
+    SDL_GetSurfaceAlphaMod(const_cast<SDL_Surface*>(source), &alpha);
+    SDL_GetSurfaceColorMod(const_cast<SDL_Surface*>(source), &red, &green, &blue);
+    const bool plain = (blend == SDL_BLENDMODE_NONE || alpha == 255) && red == 255 && green == 255 &&
+                       blue == 255 && !SDL_HasSurfaceRLE(const_cast<SDL_Surface*>(source));
+    return plain && (blend == SDL_BLENDMODE_NONE || from->Amask == 0) && from->BytesPerPixel == 4 &&
+           to->BytesPerPixel == 4 && from->Rmask == to->Rmask && from->Gmask == to->Gmask &&
+           from->Bmask == to->Bmask;
 }
 
 }  // namespace
+
+void SetTranslucent(SDL_Surface* image, Uint8 alpha) {
+    if (image != nullptr) {
+        SDL_SetSurfaceAlphaMod(image, alpha);
+        SDL_SetSurfaceBlendMode(image, SDL_BLENDMODE_BLEND);
+    }
+}
 
 int CopyRect(SDL_Surface* source, int sx, int sy, int w, int h, SDL_Surface* target, int dx, int dy) {
     if (source == nullptr || target == nullptr) {
         return 0;
     }
     if (!SameFormat32(source, target)) {
-        SDL_Rect from = {static_cast<Sint16>(sx), static_cast<Sint16>(sy), static_cast<Uint16>(w),
-                         static_cast<Uint16>(h)};
-        SDL_Rect to = {static_cast<Sint16>(dx), static_cast<Sint16>(dy), 0, 0};
+        SDL_Rect from = {sx, sy, w, h};
+        SDL_Rect to = {dx, dy, 0, 0};
         return SDL_BlitSurface(source, &from, target, &to);
     }
     if (!ClipCopy(source, target, sx, sy, w, h, dx, dy) || SDL_LockSurface(target) != 0) {
@@ -68,14 +84,15 @@ int CopyRect(SDL_Surface* source, int sx, int sy, int w, int h, SDL_Surface* tar
     }
     const Uint8* src = static_cast<const Uint8*>(source->pixels) + sy * source->pitch + sx * 4;
     Uint8* dst = static_cast<Uint8*>(target->pixels) + dy * target->pitch + dx * 4;
-    if ((source->flags & SDL_SRCCOLORKEY) == 0) {
+    Uint32 colourKey = 0;
+    if (SDL_GetColorKey(source, &colourKey) != 0) {
         for (int row = 0; row < h; ++row, src += source->pitch, dst += target->pitch) {
             memcpy(dst, src, static_cast<size_t>(w) * 4);
         }
     } else {
         const SDL_PixelFormat* format = source->format;
         const Uint32 mask = format->Rmask | format->Gmask | format->Bmask;
-        const Uint32 key = format->colorkey & mask;
+        const Uint32 key = colourKey & mask;
         for (int row = 0; row < h; ++row, src += source->pitch, dst += target->pitch) {
             const Uint32* from = reinterpret_cast<const Uint32*>(src);
             Uint32* to = reinterpret_cast<Uint32*>(dst);

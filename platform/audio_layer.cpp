@@ -65,15 +65,12 @@ StreamReader* AsStreamReader(MREADER* reader) {
 int ReaderSeek(MREADER* reader, long offset, int whence) {
     StreamReader* self = AsStreamReader(reader);
     long target = whence == SEEK_SET ? offset + reader->iobase : offset;
-    if (target > INT_MAX || target < INT_MIN) {
-        return -1;
-    }
     self->atEnd = false;
-    return SDL_RWseek(self->stream, static_cast<int>(target), whence) < 0 ? -1 : 0;
+    return SDL_RWseek(self->stream, target, whence) < 0 ? -1 : 0;
 }
 
 long ReaderTell(MREADER* reader) {
-    return SDL_RWtell(AsStreamReader(reader)->stream) - reader->iobase;
+    return static_cast<long>(SDL_RWtell(AsStreamReader(reader)->stream)) - reader->iobase;
 }
 
 BOOL ReaderRead(MREADER* reader, void* destination, size_t size) {
@@ -81,12 +78,7 @@ BOOL ReaderRead(MREADER* reader, void* destination, size_t size) {
     if (size == 0) {
         return 1;
     }
-    if (size > INT_MAX) {
-        self->atEnd = true;
-        return 0;
-    }
-    int got = SDL_RWread(self->stream, destination, 1, static_cast<int>(size));
-    if (got != static_cast<int>(size)) {
+    if (SDL_RWread(self->stream, destination, 1, size) != size) {
         self->atEnd = true;
         return 0;
     }

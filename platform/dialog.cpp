@@ -12,15 +12,12 @@ void ShowErrorDialog(const char* caption, const char* text) {
 }
 
 #else
-#include <dlfcn.h>
+#include <SDL.h>
 
 namespace {
 
-// The 1.2 API has no message box, but the SDL2 library under it does; it fails at once without a display.
-using ShowSimpleMessageBoxFn = int (*)(unsigned int flags, const char* title, const char* message,
-                                       void* window);
-constexpr unsigned int kMessageBoxError = 0x10;
-
+// SDL's message box fails at once without a display, but would first start a video driver of its own
+// to find out; with no display in sight it is not asked at all.
 bool DisplayMayExist() {
     const char* driver = getenv("SDL_VIDEODRIVER");
     if (driver != nullptr && (strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0)) {
@@ -34,21 +31,9 @@ bool DisplayMayExist() {
 }  // namespace
 
 void ShowErrorDialog(const char* caption, const char* text) {
-    if (!DisplayMayExist()) {
-        return;
+    if (DisplayMayExist()) {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
     }
-    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-    if (sdl2 == nullptr) {
-        sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY);
-    }
-    if (sdl2 == nullptr) {
-        return;
-    }
-    auto show = reinterpret_cast<ShowSimpleMessageBoxFn>(dlsym(sdl2, "SDL_ShowSimpleMessageBox"));
-    if (show != nullptr) {
-        show(kMessageBoxError, caption, text, nullptr);
-    }
-    dlclose(sdl2);
 }
 
 #endif

@@ -28,7 +28,7 @@ enum class InputKind : uint8_t {
     KeyPress,       // key; repeat is set on the held arrow's repeats
     KeyRelease,     // key
     Text,           // character: one typed character (Unicode), never a control code
-    ButtonPress,    // button (1 left, 2 middle, 3 right, 4 and 5 the wheel), x, y
+    ButtonPress,    // button (1 left, 2 middle, 3 right, 4 and 5 a wheel step or a side button), x, y
     ButtonRelease,  // button, x, y
     Close,          // the window's close button
     FocusLost,      // the window lost the keyboard focus or was minimised

@@ -1,11 +1,16 @@
-// The input layer's back end: SDL's events translated into the layer's actions, the pointer, and the test
-// seam that feeds SDL's queue as the system would. Only this file of the layer knows SDL.
+// The input layer's back end: SDL2's events (keys, typed text, the mouse, the window, game controllers)
+// translated into the layer's actions, the pointer in the picture's coordinates, and the test seam that
+// feeds SDL's queue as the system would. Only this file of the layer knows SDL.
 #include <SDL.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
+#include "platform/gamepad.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -23,7 +28,7 @@ void Feed(SDL_Event& event) {
 }
 
 struct KeyName {
-    SDLKey sym;
+    SDL_Keycode sym;
     InputKey key;
 };
 
@@ -43,7 +48,15 @@ constexpr KeyName kKeys[] = {
     {SDLK_F12, InputKey::F12},
 };
 
-InputKey KeyOf(SDLKey sym) {
+// The key of the keyboard each of a controller's keys stands for, in the order of PadKey.
+constexpr InputKey kPadKeys[] = {InputKey::Up,     InputKey::Down,   InputKey::Left, InputKey::Right,
+                                 InputKey::Return, InputKey::Escape, InputKey::P};
+static_assert(std::size(kPadKeys) == static_cast<size_t>(PadKey::Count));
+
+constexpr Uint8 kWheelUp = 4;
+constexpr Uint8 kWheelDown = 5;
+
+InputKey KeyOf(SDL_Keycode sym) {
     for (const KeyName& name : kKeys) {
         if (name.sym == sym) {
             return name.key;
@@ -52,47 +65,101 @@ InputKey KeyOf(SDLKey sym) {
     return InputKey::Other;
 }
 
-SDLKey SymOf(InputKey key) {
+SDL_Keycode SymOf(InputKey key) {
     for (const KeyName& name : kKeys) {
         if (name.key == key) {
             return name.sym;
         }
     }
-    return SDLK_WORLD_0;
+    return SDLK_UNKNOWN;
 }
 
+void AddKey(InputKey key, bool down) {
+    InputAction action;
+    action.key = key;
+    action.kind = down ? InputKind::KeyPress : InputKind::KeyRelease;
+    AddInputAction(action);
+}
+
+// The system's own repeats of a held key are dropped: the layer repeats the held arrow by its own rule.
 void TranslateKey(const SDL_KeyboardEvent& event) {
-    InputAction action;
-    action.key = KeyOf(event.keysym.sym);
-    action.kind = event.type == SDL_KEYDOWN ? InputKind::KeyPress : InputKind::KeyRelease;
-    AddInputAction(action);
-    const Uint16 character = event.keysym.unicode;
-    // Control codes (Backspace, Return, Tab, Escape, Delete) are keys, not text.
-    if (event.type == SDL_KEYDOWN && character >= 32 && character != 127) {
-        InputAction text;
-        text.kind = InputKind::Text;
-        text.character = character;
-        AddInputAction(text);
-    }
-}
-
-void TranslateButton(const SDL_MouseButtonEvent& event) {
-    InputAction action;
-    action.kind = event.type == SDL_MOUSEBUTTONDOWN ? InputKind::ButtonPress : InputKind::ButtonRelease;
-    action.button = event.button;
-    action.x = event.x;
-    action.y = event.y;
-    AddInputAction(action);
-}
-
-void TranslateActive(const SDL_ActiveEvent& event) {
-    // The pointer leaving the window is no loss of focus; the keyboard's focus or a minimised window is.
-    if ((event.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) == 0) {
+    if (event.type == SDL_KEYDOWN && event.repeat != 0) {
         return;
     }
+    AddKey(KeyOf(event.keysym.sym), event.type == SDL_KEYDOWN);
+}
+
+// What the keyboard layout (or an input method) composed: one Text action per character. Control codes
+// are keys, never text.
+void TranslateText(const SDL_TextInputEvent& event) {
+    const char* text = event.text;
+    unsigned int character = 0;
+    for (size_t used = NextUtf8Character(text, &character); used > 0;
+         text += used, used = NextUtf8Character(text, &character)) {
+        if (character >= 32 && character != 127) {
+            InputAction action;
+            action.kind = InputKind::Text;
+            action.character = character;
+            AddInputAction(action);
+        }
+    }
+}
+
+void AddButton(int button, bool down, int x, int y) {
     InputAction action;
-    action.kind = event.gain != 0 ? InputKind::FocusGained : InputKind::FocusLost;
+    action.kind = down ? InputKind::ButtonPress : InputKind::ButtonRelease;
+    action.button = button;
+    action.x = x;
+    action.y = y;
     AddInputAction(action);
+}
+
+// A click from the system is placed where the pointer is in the picture; one the test seam fed has no
+// window and carries the picture's coordinates already.
+void TranslateButton(const SDL_MouseButtonEvent& event) {
+    int x = event.x;
+    int y = event.y;
+    if (event.windowID != 0) {
+        PointerPosition(x, y);
+    }
+    AddButton(event.button, event.type == SDL_MOUSEBUTTONDOWN, x, y);
+}
+
+// A step of the wheel is a click of button 4 (away from the player) or 5, a press and a release.
+void TranslateWheel(const SDL_MouseWheelEvent& event) {
+    const Sint32 steps = event.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.y : event.y;
+    if (steps == 0) {
+        return;
+    }
+    int x = 0;
+    int y = 0;
+    PointerPosition(x, y);
+    const int button = steps > 0 ? kWheelUp : kWheelDown;
+    AddButton(button, true, x, y);
+    AddButton(button, false, x, y);
+}
+
+void TranslateWindow(const SDL_WindowEvent& event) {
+    // The pointer leaving the window is no loss of focus; the keyboard's focus or a minimised window is.
+    InputAction action;
+    if (event.event == SDL_WINDOWEVENT_FOCUS_LOST || event.event == SDL_WINDOWEVENT_MINIMIZED) {
+        action.kind = InputKind::FocusLost;
+    } else if (event.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        action.kind = InputKind::FocusGained;
+    } else {
+        return;
+    }
+    AddInputAction(action);
+}
+
+// A controller's d-pad, stick and buttons act as the keys they stand for, presses and releases alike, so
+// a held direction repeats as a held arrow does.
+void TranslateController(const SDL_Event& event) {
+    PadChange changes[kMaxPadChanges];
+    const int count = TakeGamepadEvent(event, changes);
+    for (int i = 0; i < count; ++i) {
+        AddKey(kPadKeys[static_cast<size_t>(changes[i].key)], changes[i].down);
+    }
 }
 
 void Translate(const SDL_Event& event) {
@@ -101,12 +168,25 @@ void Translate(const SDL_Event& event) {
         case SDL_KEYUP:
             TranslateKey(event.key);
             break;
+        case SDL_TEXTINPUT:
+            TranslateText(event.text);
+            break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             TranslateButton(event.button);
             break;
-        case SDL_ACTIVEEVENT:
-            TranslateActive(event.active);
+        case SDL_MOUSEWHEEL:
+            TranslateWheel(event.wheel);
+            break;
+        case SDL_WINDOWEVENT:
+            TranslateWindow(event.window);
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+        case SDL_CONTROLLERDEVICEREMOVED:
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+        case SDL_CONTROLLERAXISMOTION:
+            TranslateController(event);
             break;
         case SDL_QUIT: {
             InputAction action;
@@ -119,14 +199,31 @@ void Translate(const SDL_Event& event) {
     }
 }
 
-Uint16 Coordinate(int value) {
-    return static_cast<Uint16>(value < 0 ? 0 : value);
+// A character as the UTF-8 of a text event.
+void Utf8Of(uint32_t character, char out[SDL_TEXTINPUTEVENT_TEXT_SIZE]) {
+    size_t n = 0;
+    if (character < 0x80) {
+        out[n++] = static_cast<char>(character);
+    } else if (character < 0x800) {
+        out[n++] = static_cast<char>(0xC0 | (character >> 6));
+        out[n++] = static_cast<char>(0x80 | (character & 0x3F));
+    } else if (character < 0x10000) {
+        out[n++] = static_cast<char>(0xE0 | (character >> 12));
+        out[n++] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (character & 0x3F));
+    } else {
+        out[n++] = static_cast<char>(0xF0 | (character >> 18));
+        out[n++] = static_cast<char>(0x80 | ((character >> 12) & 0x3F));
+        out[n++] = static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+        out[n++] = static_cast<char>(0x80 | (character & 0x3F));
+    }
+    out[n] = '\0';
 }
 
 }  // namespace
 
 void PrepareInput() {
-    // SDL2, under the 1.2 interface, drops the click that focuses its window unless told otherwise.
+    // SDL2 drops the click that focuses its window unless told otherwise.
     setenv("SDL_MOUSE_FOCUS_CLICKTHROUGH", "1", 0);
 }
 
@@ -144,14 +241,18 @@ void ReadSystemInput() {
 }
 
 void PointerPosition(int& x, int& y) {
-    SDL_GetMouseState(&x, &y);
+    int windowX = 0;
+    int windowY = 0;
+    SDL_GetMouseState(&windowX, &windowY);
+    WindowToPicture(windowX, windowY, &x, &y);
 }
 
 bool PointerInWindow() {
     if (pointerInsideOverride >= 0) {
         return pointerInsideOverride != 0;
     }
-    return (SDL_GetAppState() & SDL_APPMOUSEFOCUS) != 0;
+    SDL_Window* window = SDL_GetMouseFocus();
+    return window != nullptr && window == PresentationWindow();
 }
 
 void OverridePointerInWindow(int inside) {
@@ -163,8 +264,15 @@ void InjectKey(InputKey key, bool down, uint32_t character) {
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
     event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.key.keysym.sym = SymOf(key);
-    event.key.keysym.unicode = static_cast<Uint16>(character);
+    event.key.keysym.scancode = SDL_GetScancodeFromKey(event.key.keysym.sym);
     Feed(event);
+    // As SDL2 delivers a printable key: its press, then the text it typed.
+    if (down && character >= 32 && character != 127) {
+        SDL_Event text = {};
+        text.type = SDL_TEXTINPUT;
+        Utf8Of(character, text.text.text);
+        Feed(text);
+    }
 }
 
 void InjectText(uint32_t character) {
@@ -172,18 +280,22 @@ void InjectText(uint32_t character) {
 }
 
 void InjectButton(int button, bool down, int x, int y) {
-    SDL_WarpMouse(Coordinate(x), Coordinate(y));
+    InjectPointer(x, y);
     SDL_Event event = {};
     event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     event.button.button = static_cast<Uint8>(button);
     event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.button.x = Coordinate(x);
-    event.button.y = Coordinate(y);
+    event.button.x = x;
+    event.button.y = y;
     Feed(event);
 }
 
 void InjectPointer(int x, int y) {
-    SDL_WarpMouse(Coordinate(x), Coordinate(y));
+    int windowX = 0;
+    int windowY = 0;
+    PictureToWindow(x, y, &windowX, &windowY);
+    SDL_Window* window = PresentationWindow();
+    SDL_WarpMouseInWindow(window != nullptr ? window : SDL_GetMouseFocus(), windowX, windowY);
 }
 
 void InjectClose() {
@@ -194,8 +306,8 @@ void InjectClose() {
 
 void InjectFocus(bool gained) {
     SDL_Event event = {};
-    event.type = SDL_ACTIVEEVENT;
-    event.active.gain = gained ? 1 : 0;
-    event.active.state = SDL_APPINPUTFOCUS;
+    event.type = SDL_WINDOWEVENT;
+    event.window.event =
+        static_cast<Uint8>(gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
     Feed(event);
 }

@@ -1,36 +1,27 @@
-// Presentation choice and refresh rate (see presentation.h).
+// Window, renderer and the Screen's presentation (see presentation.h).
 #include "platform/presentation.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
-#ifdef _WIN32
-#include <windows.h>
-
-// Direct3D is always there and presents cheaply; only the wait for the display is asked for.
-void ChoosePresentation() {
-    if (getenv("SDL12COMPAT_SYNC_TO_VBLANK") == nullptr) {
-        _putenv_s("SDL12COMPAT_SYNC_TO_VBLANK", "1");
-    }
-}
-
-int DisplayRefreshRate() {
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    if (EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) == 0 || mode.dmDisplayFrequency <= 1) {
-        return 0;  // 0 and 1 mean "the hardware's default"
-    }
-    return static_cast<int>(mode.dmDisplayFrequency);
-}
-
-#else
-#include <dlfcn.h>
-
+#ifndef _WIN32
 #include <filesystem>
 #include <system_error>
+#endif
 
 namespace {
 
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
+
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+SDL_Texture* texture = nullptr;
+SDL_Surface* screen = nullptr;
+bool waitsForDisplay = false;
+
+#ifndef _WIN32
 // Without a render node there is no graphics card to draw with, and OpenGL would be Mesa's software
 // rasteriser: on such machines (Xvfb, most virtual machines, remote desktops) it costs several times
 // what the whole game does, while the window's own framebuffer costs next to nothing.
@@ -44,44 +35,158 @@ bool HasRenderNode() {
     }
     return false;
 }
+#endif
 
-// SDL2's display mode record; the 1.2 API has no refresh rate, the SDL2 library under it does.
-struct Sdl2DisplayMode {
-    uint32_t format;
-    int w;
-    int h;
-    int refreshRate;
-    void* driverData;
-};
-using GetCurrentDisplayModeFn = int (*)(int displayIndex, Sdl2DisplayMode* mode);
+void SetUnlessUserDid(const char* name, const char* value) {
+    SDL_SetHintWithPriority(name, value, SDL_HINT_DEFAULT);
+}
+
+void FreePresentation() {
+    if (texture != nullptr) {
+        SDL_DestroyTexture(texture);
+        texture = nullptr;
+    }
+    if (renderer != nullptr) {
+        SDL_DestroyRenderer(renderer);
+        renderer = nullptr;
+    }
+    if (window != nullptr) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    if (screen != nullptr) {
+        SDL_FreeSurface(screen);
+        screen = nullptr;
+    }
+    waitsForDisplay = false;
+}
 
 }  // namespace
 
-void ChoosePresentation() {
-    if (!HasRenderNode()) {
-        // Read when sdl12-compat creates its renderer: the software one, drawing into...
-        setenv("SDL_RENDER_DRIVER", "software", 0);
-        // ...the window's framebuffer itself, which SDL2 would otherwise emulate with an OpenGL texture.
-        setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+SDL_Surface* ConvertToScreenFormat(SDL_Surface* image) {
+    if (image == nullptr) {
+        SDL_SetError("No image to convert");
+        return nullptr;
     }
-    // A renderer that can wait for the display (OpenGL on a graphics card) should: no tearing, and the
-    // frame limiter then has nothing to do. The software renderer ignores it.
-    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    return SDL_ConvertSurfaceFormat(image, kScreenPixelFormat, 0);
+}
+
+void ChoosePresentation() {
+#ifdef _WIN32
+    const bool graphicsCard = true;  // Direct3D is always there
+#else
+    const bool graphicsCard = HasRenderNode();
+#endif
+    if (!graphicsCard) {
+        SetUnlessUserDid(SDL_HINT_RENDER_DRIVER, "software");
+        // The software renderer then draws into the window's framebuffer itself, which SDL2 would
+        // otherwise emulate with an OpenGL texture.
+        SetUnlessUserDid(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    } else {
+        // A graphics card smooths a scaled picture for nothing, as a monitor's own scaler would; the
+        // software renderer would pay for it on every pixel of a full screen, and keeps nearest pixels.
+        SetUnlessUserDid(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    }
+    // No tearing, and the frame limiter then has nothing to do. A renderer that cannot wait ignores it.
+    SetUnlessUserDid(SDL_HINT_RENDER_VSYNC, "1");
+}
+
+bool VideoDriverShowsNothing() {
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (asked != nullptr && asked[0] != '\0') {
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && (strcmp(driver, "dummy") == 0 || strcmp(driver, "offscreen") == 0);
+}
+
+SDL_Surface* OpenPresentation(const char* caption, bool fullScreen) {
+    FreePresentation();
+    Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kPictureWidth,
+                              kPictureHeight, flags);
+    if (window != nullptr) {
+        SDL_SetWindowMinimumSize(window, kPictureWidth / 4, kPictureHeight / 4);
+        renderer = SDL_CreateRenderer(window, -1, 0);
+    }
+    if (renderer != nullptr && SDL_RenderSetLogicalSize(renderer, kPictureWidth, kPictureHeight) == 0) {
+        texture = SDL_CreateTexture(renderer, kScreenPixelFormat, SDL_TEXTUREACCESS_STREAMING, kPictureWidth,
+                                    kPictureHeight);
+    }
+    if (texture != nullptr) {
+        screen = SDL_CreateRGBSurfaceWithFormat(0, kPictureWidth, kPictureHeight, 32, kScreenPixelFormat);
+    }
+    if (screen == nullptr) {
+        // SDL's reason survives the clean-up: nothing below sets an error.
+        FreePresentation();
+        return nullptr;
+    }
+    SDL_RendererInfo info;
+    // The software renderer takes the flag but presents at once.
+    const Uint32 waiting = SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_ACCELERATED;
+    waitsForDisplay = SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & waiting) == waiting;
+    SDL_FillRect(screen, nullptr, 0);
+    return screen;
+}
+
+bool SetPresentationFullScreen(bool fullScreen) {
+    if (window == nullptr) {
+        return false;
+    }
+    return SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
+void PresentScreen() {
+    if (renderer == nullptr) {
+        return;
+    }
+    SDL_UpdateTexture(texture, nullptr, screen->pixels, screen->pitch);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+}
+
+void ClosePresentation() {
+    FreePresentation();
+}
+
+SDL_Surface* PresentationScreen() {
+    return screen;
+}
+
+SDL_Window* PresentationWindow() {
+    return window;
+}
+
+bool PresentationWaitsForDisplay() {
+    return waitsForDisplay;
 }
 
 int DisplayRefreshRate() {
-    void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-    if (sdl2 == nullptr) {
+    SDL_DisplayMode mode;
+    const int display = window != nullptr ? SDL_GetWindowDisplayIndex(window) : 0;
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) != 0) {
         return 0;
     }
-    int rate = 0;
-    auto current = reinterpret_cast<GetCurrentDisplayModeFn>(dlsym(sdl2, "SDL_GetCurrentDisplayMode"));
-    Sdl2DisplayMode mode = {};
-    if (current != nullptr && current(0, &mode) == 0) {
-        rate = mode.refreshRate;
-    }
-    dlclose(sdl2);
-    return rate;
+    return mode.refresh_rate;
 }
 
-#endif
+void WindowToPicture(int windowX, int windowY, int* x, int* y) {
+    float logicalX = static_cast<float>(windowX);
+    float logicalY = static_cast<float>(windowY);
+    if (renderer != nullptr) {
+        SDL_RenderWindowToLogical(renderer, windowX, windowY, &logicalX, &logicalY);
+    }
+    *x = std::clamp(static_cast<int>(logicalX), 0, kPictureWidth - 1);
+    *y = std::clamp(static_cast<int>(logicalY), 0, kPictureHeight - 1);
+}
+
+void PictureToWindow(int x, int y, int* windowX, int* windowY) {
+    *windowX = x;
+    *windowY = y;
+    if (renderer != nullptr) {
+        SDL_RenderLogicalToWindow(renderer, static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f,
+                                  windowX, windowY);
+    }
+}

@@ -62,7 +62,7 @@ SDL_RWops* OpenRegularFileStream(const char* path) {
         SDL_SetError("Couldn't open %s", path != nullptr ? path : "(null)");
         return nullptr;
     }
-    SDL_RWops* stream = SDL_RWFromFP(file, 1);
+    SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);
     if (stream == nullptr) {
         fclose(file);
     }

@@ -18,3 +18,8 @@ template <size_t N>
 bool CopyText(char (&dst)[N], const char* src) {
     return CopyText(dst, N, src);
 }
+
+// Reads the character at the start of a UTF-8 text: returns how many bytes it takes (0 at the end of
+// the text) and sets codePoint. A malformed, overlong or surrogate sequence counts as one byte of
+// U+FFFD, so a caller walking a text always moves on.
+size_t NextUtf8Character(const char* text, unsigned int* codePoint);

@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -119,9 +120,18 @@ bool ReadReplayFile(const char* path, core::Replay& replay, std::string& detail)
         detail = "cannot be opened";
         return false;
     }
-    // One byte past the limit tells a file at the limit from a larger one without reading all of it.
-    std::vector<uint8_t> stored(kMaxReplayFileBytes + 1);
-    const size_t size = fread(stored.data(), 1, stored.size(), file.get());
+    // Read in pieces, up to one byte past the limit, which tells a file at the limit from a larger one
+    // without reading all of it.
+    std::vector<uint8_t> stored;
+    size_t size = 0;
+    while (size <= kMaxReplayFileBytes) {
+        stored.resize(std::min(kMaxReplayFileBytes + 1, size + 64 * 1024));
+        const size_t got = fread(stored.data() + size, 1, stored.size() - size, file.get());
+        size += got;
+        if (got == 0) {
+            break;
+        }
+    }
     if (ferror(file.get()) != 0) {
         detail = "cannot be read";
         return false;

@@ -3,6 +3,7 @@
 
 #include <unzip.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -109,10 +110,14 @@ unzFile OpenMember(const char* archivePath, const char* memberName, unz_file_inf
 }
 
 // A read-only stream over a malloc'ed buffer that it owns: closing the stream frees the buffer.
-int SDLCALL MemberSeek(SDL_RWops* context, int offset, int whence) {
+Sint64 SDLCALL MemberSize(SDL_RWops* context) {
+    return context->hidden.mem.stop - context->hidden.mem.base;
+}
+
+Sint64 SDLCALL MemberSeek(SDL_RWops* context, Sint64 offset, int whence) {
     Uint8* base = context->hidden.mem.base;
-    long length = context->hidden.mem.stop - base;
-    long position = 0;
+    const Sint64 length = context->hidden.mem.stop - base;
+    Sint64 position = 0;
     switch (whence) {
         case RW_SEEK_SET:
             position = offset;
@@ -127,34 +132,29 @@ int SDLCALL MemberSeek(SDL_RWops* context, int offset, int whence) {
             SDL_SetError("Unknown value for 'whence'");
             return -1;
     }
-    if (position < 0) {
-        position = 0;
-    }
-    if (position > length) {
-        position = length;
-    }
+    position = std::clamp<Sint64>(position, 0, length);
     context->hidden.mem.here = base + position;
-    return static_cast<int>(position);
+    return position;
 }
 
-int SDLCALL MemberRead(SDL_RWops* context, void* destination, int size, int count) {
-    if (size <= 0 || count <= 0) {
+size_t SDLCALL MemberRead(SDL_RWops* context, void* destination, size_t size, size_t count) {
+    if (size == 0 || count == 0) {
         return 0;
     }
-    size_t left = static_cast<size_t>(context->hidden.mem.stop - context->hidden.mem.here);
-    size_t whole = left / static_cast<size_t>(size);
-    size_t taken = whole < static_cast<size_t>(count) ? whole : static_cast<size_t>(count);
-    size_t bytes = taken * static_cast<size_t>(size);
+    const auto left = static_cast<size_t>(context->hidden.mem.stop - context->hidden.mem.here);
+    const size_t taken = std::min(left / size, count);
+    const size_t bytes = taken * size;
     if (bytes > 0) {
         memcpy(destination, context->hidden.mem.here, bytes);
         context->hidden.mem.here += bytes;
     }
-    return static_cast<int>(taken);
+    return taken;
 }
 
-int SDLCALL MemberWrite(SDL_RWops* /*context*/, const void* /*source*/, int /*size*/, int /*count*/) {
+size_t SDLCALL MemberWrite(SDL_RWops* /*context*/, const void* /*source*/, size_t /*size*/,
+                           size_t /*count*/) {
     SDL_SetError("Archive member streams are read-only");
-    return -1;
+    return 0;
 }
 
 int SDLCALL MemberClose(SDL_RWops* context) {
@@ -170,11 +170,12 @@ SDL_RWops* StreamOverBuffer(Uint8* buffer, size_t size) {
     if (stream == nullptr) {
         return nullptr;
     }
+    stream->size = MemberSize;
     stream->seek = MemberSeek;
     stream->read = MemberRead;
     stream->write = MemberWrite;
     stream->close = MemberClose;
-    stream->type = 0;
+    stream->type = SDL_RWOPS_UNKNOWN;
     stream->hidden.mem.base = buffer;
     stream->hidden.mem.here = buffer;
     stream->hidden.mem.stop = buffer + size;

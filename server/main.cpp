@@ -35,6 +35,18 @@ void RaiseDescriptorLimit() {
     }
 }
 
+// A PostgreSQL password in --db is on the command line, which every local user can read in /proc.
+bool LocationHoldsPassword(const std::string& location) {
+    if (!IsPostgresLocation(location)) {
+        return false;
+    }
+    size_t scheme = location.find("://");
+    size_t at = location.find('@');
+    size_t colon = scheme == std::string::npos ? std::string::npos : location.find(':', scheme + 3);
+    bool inUserInfo = at != std::string::npos && colon != std::string::npos && colon < at;
+    return inUserInfo || location.find("password=") != std::string::npos;
+}
+
 }  // namespace
 
 // CLI11 reports a bad command line by an exception, which CLI11_PARSE catches and turns into the exit.
@@ -46,6 +58,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     std::string database = "quz-scores.sqlite";
     std::string stateFolder;
     int readConnections = 4;
+    int cacheMs = 1000;
     double readTimeoutSeconds = 5.0;
     GameEndpointOptions games;
     std::string today;
@@ -72,6 +85,9 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     app.add_option("--read-connections", readConnections, "Database connections of the web side")
         ->capture_default_str()
         ->check(CLI::Range(1, 64));
+    app.add_option("--cache-ms", cacheMs, "Milliseconds a rendered leaderboard is served again (0: never)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 60000));
     app.add_option("--max-connections", receiving.maxConnections, "Score connections open at once")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
@@ -151,12 +167,18 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
     RaiseDescriptorLimit();
+    if (LocationHoldsPassword(database)) {
+        LogLine(
+            "warning: the database password is on the command line, where every local user can read it; "
+            "give it in a libpq password file (PGPASSFILE) or as PGPASSWORD in an environment file instead");
+    }
 
     // The writer first: it creates or upgrades the schema and proves it can write, or the server does
     // not start (a server that answers but cannot keep a score loses every score sent to it).
     std::string error;
     std::unique_ptr<ScoreStore> writer = OpenScoreStore(database, &error);
     BoardReader boards;
+    boards.SetCacheTime(std::chrono::milliseconds(cacheMs));
     if (writer == nullptr || !boards.Open(database, readConnections, &error)) {
         LogLine("cannot open the database: %s", error.c_str());
         return 1;
@@ -195,6 +217,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     site.SetDailyScores([&endpoint](const HttpRequest& request) { return endpoint.DailyScores(request); });
     site.SetGames(&endpoint);
     RegisterServerMetrics(&metrics, &stats, &receiver, &site.Http());
+    RegisterStoreMetrics(&metrics, &health);
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
         LogLine("%s", error.c_str());
         return 1;

@@ -22,10 +22,9 @@ constexpr char kVersion1[] =
     "INSERT INTO schema_version VALUES (1);";
 
 // The best score of each player per period, kept as scores arrive, so a leaderboard reads only its own
-// rows; the ids of stored batches; the counters the health report reads. Filled here from the scores
-// already stored: all time, and the weeks and days from the one before the newest score's on (older
-// periods are never shown, and the store drops them as time goes on). The ranking index carries the
-// name and machine, so a page is read from the index alone.
+// rows; the ids of stored batches; the counters the health report reads. Filled from the scores already
+// stored (kFillBestSql), then indexed for ranking: one sort instead of an index grown row by row. The
+// ranking index carries the name and machine, so a page is read from the index alone.
 constexpr char kVersion2[] =
     "CREATE TABLE best ("
     " period SMALLINT NOT NULL,"  // 0 all time, 1 ISO week, 2 UTC day
@@ -40,24 +39,8 @@ constexpr char kVersion2[] =
     "CREATE TABLE batches (id TEXT PRIMARY KEY, stored_at_ms BIGINT NOT NULL);"
     "CREATE INDEX batches_by_time ON batches (stored_at_ms);"
     "CREATE TABLE store_info (database_id TEXT NOT NULL, scores BIGINT NOT NULL);"
-    "INSERT INTO store_info SELECT md5(random()::text || clock_timestamp()::text), COUNT(*) FROM scores;"
-    "INSERT INTO best SELECT 0, 0, mode, name, identity, score, received_at_ms, id FROM ("
-    " SELECT *, ROW_NUMBER() OVER (PARTITION BY mode, name, identity"
-    "  ORDER BY score DESC, received_at_ms, id) AS place FROM scores) AS ranked WHERE place = 1;"
-    "INSERT INTO best SELECT 1, start, mode, name, identity, score, received_at_ms, id FROM ("
-    " SELECT *, ROW_NUMBER() OVER (PARTITION BY start, mode, name, identity"
-    "  ORDER BY score DESC, received_at_ms, id) AS place FROM ("
-    "  SELECT *, (received_at_ms / 86400000 - (received_at_ms / 86400000 + 3) % 7) * 86400000 AS start"
-    "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000"
-    "   - (MAX(received_at_ms) / 86400000 + 3) % 7 - 7) * 86400000 FROM scores)) AS dated) AS ranked"
-    " WHERE place = 1;"
-    "INSERT INTO best SELECT 2, start, mode, name, identity, score, received_at_ms, id FROM ("
-    " SELECT *, ROW_NUMBER() OVER (PARTITION BY start, mode, name, identity"
-    "  ORDER BY score DESC, received_at_ms, id) AS place FROM ("
-    "  SELECT *, received_at_ms / 86400000 * 86400000 AS start"
-    "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000 - 1) * 86400000"
-    "   FROM scores)) AS dated) AS ranked"
-    " WHERE place = 1;"
+    "INSERT INTO store_info SELECT md5(random()::text || clock_timestamp()::text), COUNT(*) FROM scores;";
+constexpr char kVersion2End[] =
     "CREATE INDEX best_ranking ON best (period, period_start_ms, mode, score DESC, received_at_ms, score_id)"
     " INCLUDE (name, identity);"
     "ANALYZE best;"
@@ -90,7 +73,9 @@ constexpr char kVersion3[] =
     "CREATE INDEX games_by_mode_and_time ON games (mode, verified, received_at_ms);"
     "UPDATE schema_version SET version = 3;";
 
-constexpr SchemaStep kSteps[] = {{1, kVersion1}, {2, kVersion2}, {3, kVersion3}};
+constexpr SchemaStep kSteps[] = {{1, {kVersion1, nullptr, nullptr}},
+                                 {2, {kVersion2, kFillBestSql, kVersion2End}},
+                                 {3, {kVersion3, nullptr, nullptr}}};
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 }  // namespace

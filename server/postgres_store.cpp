@@ -334,10 +334,12 @@ class PostgresStore final : public ScoreStore {
         opening.foundVersion = version;
         SchemaSteps steps = PostgresSchemaSteps();
         for (size_t i = 0; ok && i < steps.count; ++i) {
-            if (steps.steps[i].version > version) {
-                Result r(PQexec(conn, steps.steps[i].sql));
-                ok = r.Is(PGRES_COMMAND_OK) ||
-                     Fail("schema version " + std::to_string(steps.steps[i].version));
+            for (const char* sql : steps.steps[i].sql) {
+                if (ok && steps.steps[i].version > version && sql != nullptr) {
+                    Result r(PQexec(conn, sql));
+                    ok = r.Is(PGRES_COMMAND_OK) ||
+                         Fail("schema version " + std::to_string(steps.steps[i].version));
+                }
             }
         }
         if (!ok) {

@@ -28,3 +28,25 @@ const char kBestConflictSql[] =
     "WHERE excluded.score > best.score OR (excluded.score = best.score AND "
     "(excluded.received_at_ms < best.received_at_ms OR "
     "(excluded.received_at_ms = best.received_at_ms AND excluded.score_id < best.score_id)))";
+
+// Fills version 2's best table from the scores already stored: all time, and the weeks and days from the
+// one before the newest score's on (older periods are never shown, and the store drops them as time goes
+// on). The same in both back ends.
+const char kFillBestSql[] =
+    "INSERT INTO best SELECT 0, 0, mode, name, identity, score, received_at_ms, id FROM ("
+    " SELECT *, ROW_NUMBER() OVER (PARTITION BY mode, name, identity"
+    "  ORDER BY score DESC, received_at_ms, id) AS place FROM scores) AS ranked WHERE place = 1;"
+    "INSERT INTO best SELECT 1, start, mode, name, identity, score, received_at_ms, id FROM ("
+    " SELECT *, ROW_NUMBER() OVER (PARTITION BY start, mode, name, identity"
+    "  ORDER BY score DESC, received_at_ms, id) AS place FROM ("
+    "  SELECT *, (received_at_ms / 86400000 - (received_at_ms / 86400000 + 3) % 7) * 86400000 AS start"
+    "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000"
+    "   - (MAX(received_at_ms) / 86400000 + 3) % 7 - 7) * 86400000 FROM scores)) AS dated) AS ranked"
+    " WHERE place = 1;"
+    "INSERT INTO best SELECT 2, start, mode, name, identity, score, received_at_ms, id FROM ("
+    " SELECT *, ROW_NUMBER() OVER (PARTITION BY start, mode, name, identity"
+    "  ORDER BY score DESC, received_at_ms, id) AS place FROM ("
+    "  SELECT *, received_at_ms / 86400000 * 86400000 AS start"
+    "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000 - 1) * 86400000"
+    "   FROM scores)) AS dated) AS ranked"
+    " WHERE place = 1;";

@@ -3,6 +3,7 @@
 // is one more step in each back end's list (server/SCHEMA.md says what each version holds).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 
@@ -12,8 +13,9 @@
 inline constexpr int kSchemaVersion = 3;
 
 struct SchemaStep {
-    int version;      // the version the database has after this step
-    const char* sql;  // statements run in the migration's transaction, the version's update included
+    int version;  // the version the database has after this step
+    // Statements run in order in the migration's transaction, the version's update last; unused parts null.
+    std::array<const char*, 3> sql;
 };
 
 struct SchemaSteps {
@@ -33,3 +35,6 @@ int PeriodCode(Period period);
 // The end of the insert that keeps the best table up to date, the same in both back ends: a row is
 // replaced by a higher score, or by the same score reached earlier.
 extern const char kBestConflictSql[];
+
+// Version 2's filling of the best table from the stored scores (see SCHEMA.md).
+extern const char kFillBestSql[];

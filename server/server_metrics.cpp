@@ -61,3 +61,12 @@ void RegisterServerMetrics(MetricRegistry* registry, const ServerStats* stats, c
     registry->AddValue("quz_web_queue_depth", MetricType::kGauge, "Web requests waiting for a worker.",
                        [web] { return static_cast<double>(web->QueueDepth()); });
 }
+
+void RegisterStoreMetrics(MetricRegistry* registry, const StoreHealth* health) {
+    registry->AddValue("quz_store_healthy", MetricType::kGauge,
+                       "1 while scores can be stored; 0 while the database refuses them (see /healthz).",
+                       [health] { return health->Healthy() ? 1.0 : 0.0; });
+    registry->AddValue("quz_store_failures_total", MetricType::kCounter,
+                       "Store attempts that failed (each is retried).",
+                       [health] { return static_cast<double>(health->Snapshot().failures); });
+}

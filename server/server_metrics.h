@@ -6,6 +6,10 @@
 #include "server/metrics.h"
 #include "server/score_receiver.h"
 #include "server/server_log.h"
+#include "server/store_health.h"
 
 void RegisterServerMetrics(MetricRegistry* registry, const ServerStats* stats, const ScoreReceiver* receiver,
                            const HttpServer* web);
+
+// Whether scores can be stored now, and how many store attempts failed.
+void RegisterStoreMetrics(MetricRegistry* registry, const StoreHealth* health);

@@ -22,9 +22,8 @@ constexpr char kVersion1[] =
     "INSERT INTO schema_version VALUES (1);";
 
 // The best score of each player per period, kept as scores arrive, so a leaderboard reads only its own
-// rows; the ids of stored batches; the counters the health report reads. Filled here from the scores
-// already stored: all time, and the weeks and days from the one before the newest score's on (older
-// periods are never shown, and the store drops them as time goes on).
+// rows; the ids of stored batches; the counters the health report reads. Filled from the scores already
+// stored (kFillBestSql), then indexed for ranking: one sort instead of an index grown row by row.
 constexpr char kVersion2[] =
     "CREATE TABLE best ("
     " period INTEGER NOT NULL,"  // 0 all time, 1 ISO week, 2 UTC day
@@ -36,28 +35,12 @@ constexpr char kVersion2[] =
     " received_at_ms INTEGER NOT NULL,"
     " score_id INTEGER NOT NULL,"
     " PRIMARY KEY (period, period_start_ms, mode, name, identity)) WITHOUT ROWID;"
-    "CREATE INDEX best_ranking ON best (period, period_start_ms, mode, score DESC, received_at_ms, score_id);"
     "CREATE TABLE batches (id TEXT PRIMARY KEY, stored_at_ms INTEGER NOT NULL) WITHOUT ROWID;"
     "CREATE INDEX batches_by_time ON batches (stored_at_ms);"
     "CREATE TABLE store_info (database_id TEXT NOT NULL, scores INTEGER NOT NULL);"
-    "INSERT INTO store_info SELECT lower(hex(randomblob(16))), COUNT(*) FROM scores;"
-    "INSERT INTO best SELECT 0, 0, mode, name, identity, score, received_at_ms, id FROM ("
-    " SELECT *, ROW_NUMBER() OVER (PARTITION BY mode, name, identity"
-    "  ORDER BY score DESC, received_at_ms, id) AS place FROM scores) WHERE place = 1;"
-    "INSERT INTO best SELECT 1, start, mode, name, identity, score, received_at_ms, id FROM ("
-    " SELECT *, ROW_NUMBER() OVER (PARTITION BY start, mode, name, identity"
-    "  ORDER BY score DESC, received_at_ms, id) AS place FROM ("
-    "  SELECT *, (received_at_ms / 86400000 - (received_at_ms / 86400000 + 3) % 7) * 86400000 AS start"
-    "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000"
-    "   - (MAX(received_at_ms) / 86400000 + 3) % 7 - 7) * 86400000 FROM scores)))"
-    " WHERE place = 1;"
-    "INSERT INTO best SELECT 2, start, mode, name, identity, score, received_at_ms, id FROM ("
-    " SELECT *, ROW_NUMBER() OVER (PARTITION BY start, mode, name, identity"
-    "  ORDER BY score DESC, received_at_ms, id) AS place FROM ("
-    "  SELECT *, received_at_ms / 86400000 * 86400000 AS start"
-    "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000 - 1) * 86400000"
-    "   FROM scores)))"
-    " WHERE place = 1;"
+    "INSERT INTO store_info SELECT lower(hex(randomblob(16))), COUNT(*) FROM scores;";
+constexpr char kVersion2End[] =
+    "CREATE INDEX best_ranking ON best (period, period_start_ms, mode, score DESC, received_at_ms, score_id);"
     "UPDATE schema_version SET version = 2;";
 
 // Games sent with their replays (POST /api/games): each with what the server found when it re-played it,
@@ -87,7 +70,9 @@ constexpr char kVersion3[] =
     "CREATE INDEX games_by_mode_and_time ON games (mode, verified, received_at_ms);"
     "UPDATE schema_version SET version = 3;";
 
-constexpr SchemaStep kSteps[] = {{1, kVersion1}, {2, kVersion2}, {3, kVersion3}};
+constexpr SchemaStep kSteps[] = {{1, {kVersion1, nullptr, nullptr}},
+                                 {2, {kVersion2, kFillBestSql, kVersion2End}},
+                                 {3, {kVersion3, nullptr, nullptr}}};
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 }  // namespace

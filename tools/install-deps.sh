@@ -4,9 +4,9 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-ttf2.0-dev libmikmod-dev
+  libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev libmikmod-dev
   libminizip-dev zlib1g-dev libpng-dev fonts-dejavu-core fonts-dejavu-extra
-  libgtest-dev libgmock-dev libbenchmark-dev libsdl-gfx1.2-dev clang-tidy
+  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-gfx-dev clang-tidy
   xvfb xauth xdotool imagemagick x11-apps x11-utils openbox openmpt123 xmp zip unzip sox bc
   # util-linux and iproute2 give the test run a loopback of its own (tests/private_loopback.sh).
   util-linux iproute2
@@ -14,7 +14,7 @@ packages=(
   # named, so the SDL leaks that tests/lsan.supp suppresses by name fail the sanitizer run.
   clang libclang-rt-14-dev llvm-14
   dpkg-dev file lintian desktop-file-utils appstream
-  libcurl4-openssl-dev libsqlite3-dev libpq-dev libmicrohttpd-dev nlohmann-json3-dev libcli11-dev
+  libcurl4-openssl-dev libsqlite3-dev sqlite3 libpq-dev libmicrohttpd-dev nlohmann-json3-dev libcli11-dev
   postgresql chromium curl
   # The reverse-proxy example in dist/ is checked with nginx -t; its stream block needs the stream module.
   nginx libnginx-mod-stream

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "game/shared_state.h"
+#include "platform/presentation.h"
 #include "support/sending_off.h"
 
 ScratchDirectory::ScratchDirectory() {
@@ -40,16 +41,15 @@ void ScratchDirectory::WriteImage(const std::string& path, int w, int h) {
 }
 
 bool OpenTestScreen() {
-    // One Screen serves every test that finds it still open: the SDL 1.2 layer leaks a little at each
-    // video start, which would bury real leaks in the sanitizer's report.
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && Shared.screen != nullptr &&
-        SDL_GetVideoSurface() == Shared.screen) {
+    // One window serves every test that finds it still open.
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0 && PresentationScreen() != nullptr) {
+        Shared.screen = PresentationScreen();
         return true;
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         return false;
     }
-    Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+    Shared.screen = OpenPresentation("test", false);
     return Shared.screen != nullptr;
 }
 

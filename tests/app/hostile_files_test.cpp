@@ -66,7 +66,7 @@ TEST(HostileFilesTest, AFifoInPlaceOfAnyFileIsAFileThatIsNotThere) {
     EXPECT_FALSE(LoadWipeMap(kWipeMapFileName, map));
     ::testing::internal::GetCapturedStderr();
 
-    EXPECT_FALSE(SetWindowIcon("no such window", "data/icon.bmp"));
+    EXPECT_FALSE(SetWindowIcon(nullptr, "data/icon.bmp"));
     EXPECT_EQ(OpenResourceStream("data/sound/bip.wav"), nullptr);
     EXPECT_EQ(OpenResourceStream("zip:data/pack.zip,other.wav"), nullptr) << "the archive is a FIFO";
     EXPECT_EQ(OpenResourceStream("zip:data/none.zip,sound.wav"), nullptr) << "the loose file is a FIFO";

@@ -16,6 +16,7 @@
 #include "platform/data_dir.h"
 #include "platform/frame_limiter.h"
 #include "platform/input.h"
+#include "platform/presentation.h"
 #include "platform/text.h"
 #include "support/fake_frame_time.h"
 
@@ -41,8 +42,6 @@ TEST(StartupTest, AnExactWindowedArgumentAnywhereOpensAWindow) {
     EXPECT_FALSE(Parse({"-Windowed"}).windowed);
     EXPECT_FALSE(Parse({"-windowed2"}).windowed);
     EXPECT_FALSE(Parse({"--replay", "-windowed"}).windowed);  // that is the replay's name
-    EXPECT_EQ(StartupVideoFlags(true), 0xD0000001u);
-    EXPECT_EQ(StartupVideoFlags(false), 0x50000001u);
 }
 
 TEST(StartupTest, HelpAndVersionAreReadAnywhere) {
@@ -165,7 +164,7 @@ TEST(LanguageChoiceTest, UnshippedLanguageFallsBackToFrench) {
 
 TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    Shared.screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
+    Shared.screen = OpenPresentation("test", false);
     ASSERT_NE(Shared.screen, nullptr);
     AppMode = AppModeKind::InMenu;
     Shared.frameClock = FrameClockValues{};
@@ -174,6 +173,7 @@ TEST(MainLoopTest, HeldF12EndsTheLoopAfterOneFrame) {
     ResetInput();
     EXPECT_EQ(AppMode, AppModeKind::Quit);
     EXPECT_EQ(Shared.frameClock.totalMs, 1);
+    ClosePresentation();
     SDL_Quit();
 }
 
@@ -201,19 +201,22 @@ TEST(MainLoopTest, AFlipThatNeverWaitsIsHeldToSixtyFramesASecond) {
     EXPECT_NEAR(Shared.frameClock.totalMs, 1 + 119 * 1000.0 / 60, 1);
 }
 
-TEST(MainLoopTest, F9KeepsAValidScreenAndTogglesTheFlag) {
+TEST(MainLoopTest, F9KeepsTheScreenAndTogglesTheWindowAndTheFlag) {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
     Shared.fullScreen = false;
-    Shared.screen = SDL_SetVideoMode(640, 480, 32, StartupVideoFlags(false));
+    Shared.screen = OpenPresentation("test", false);
     ASSERT_NE(Shared.screen, nullptr);
+    SDL_Surface* screen = Shared.screen;
     ToggleFullScreen();
     EXPECT_TRUE(Shared.fullScreen);
-    ASSERT_NE(Shared.screen, nullptr);
-    EXPECT_EQ(Shared.screen->w, 640);
+    EXPECT_NE(SDL_GetWindowFlags(PresentationWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(Shared.screen, screen);
     ToggleFullScreen();
     EXPECT_FALSE(Shared.fullScreen);
-    EXPECT_EQ(Shared.screen->h, 480);
+    EXPECT_EQ(SDL_GetWindowFlags(PresentationWindow()) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(Shared.screen, screen);
     ReleaseMainLoopObjects();
+    ClosePresentation();
     SDL_Quit();
 }
 

@@ -56,8 +56,8 @@ SDL_Surface* MakeFuzzSurface(int depth, int width, int height) {
         {32, 0xFF0000, 0xFF00, 0xFF},
     };
     const Layout& layout = kLayouts[depth % kFuzzDepthCount];
-    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, layout.bits, layout.red,
-                                                layout.green, layout.blue, 0);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurface(0, width, height, layout.bits, layout.red, layout.green, layout.blue, 0);
     if (surface != nullptr) {
         SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 40, 80, 120));
     }

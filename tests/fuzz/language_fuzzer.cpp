@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         InitFont();
         target = MakeFuzzSurface(5, 640, 480);
         font = MakeFuzzSurface(5, 640, 16);
-        SDL_SetColorKey(font, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(font, SDL_TRUE, 0);
     }
     if (size == 0) {
         return 0;

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MakeFuzzSurface(input.ConsumeIntegral<uint8_t>(), input.ConsumeIntegralInRange(1, 700),
                         input.ConsumeIntegralInRange(1, 20));
     if (target != nullptr && font != nullptr) {
-        SDL_SetColorKey(font, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(font, SDL_TRUE, 0);
         DrawHighScores(target, font);
     }
     SDL_FreeSurface(font);

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SDL_Surface* image =
         MakeFuzzSurface(depth, input.ConsumeIntegralInRange(1, 700), input.ConsumeIntegralInRange(1, 32));
     if (target != nullptr && image != nullptr) {
-        SDL_SetColorKey(image, SDL_SRCCOLORKEY, 0);
+        SDL_SetColorKey(image, SDL_TRUE, 0);
         while (input.remaining_bytes() > 0) {
             const int kind = input.ConsumeIntegralInRange(0, 2);
             const bool extreme = input.ConsumeBool();

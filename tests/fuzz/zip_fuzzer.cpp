@@ -17,10 +17,11 @@ void ReadWhole(SDL_RWops* stream) {
     if (stream == nullptr) {
         return;
     }
-    int size = SDL_RWseek(stream, 0, RW_SEEK_END);
+    const Sint64 size = SDL_RWseek(stream, 0, RW_SEEK_END);
     SDL_RWseek(stream, 0, RW_SEEK_SET);
-    std::vector<uint8_t> buffer(size > 0 ? static_cast<size_t>(size) : 0);
-    if (size > 0 && SDL_RWread(stream, buffer.data(), 1, size) != size) {
+    const size_t length = size > 0 ? static_cast<size_t>(size) : 0;
+    std::vector<uint8_t> buffer(length);
+    if (length > 0 && SDL_RWread(stream, buffer.data(), 1, length) != length) {
         abort();
     }
     SDL_RWclose(stream);

@@ -16,6 +16,7 @@
 
 #include "game/shared_state.h"
 #include "platform/audio_layer.h"
+#include "platform/presentation.h"
 #include "platform/text.h"
 #include "support/sound_files.h"
 
@@ -74,7 +75,7 @@ SDL_Surface* MemberOf(GameResources& resources, const ImageFile& image) {
 // A palette image whose palette entry 0 is red and whose pixels are entry `fill` (IMG_Load reads BMP
 // whatever the file is called). Every file gets its own fill colour, so a member shows where it came from.
 bool WritePaletteImage(const std::string& path, int fill) {
-    SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, 8, 4, 8, 0, 0, 0, 0);
+    SDL_Surface* image = SDL_CreateRGBSurface(0, 8, 4, 8, 0, 0, 0, 0);
     if (image == nullptr) {
         return false;
     }
@@ -83,7 +84,7 @@ bool WritePaletteImage(const std::string& path, int fill) {
     for (int i = 1; i < 256; ++i) {
         colours[i] = {static_cast<Uint8>(i), static_cast<Uint8>(255 - i), 77, 0};
     }
-    SDL_SetColors(image, colours, 0, 256);
+    SDL_SetPaletteColors(image->format->palette, colours, 0, 256);
     SDL_FillRect(image, nullptr, static_cast<Uint32>(fill));
     bool ok = SDL_SaveBMP(image, path.c_str()) == 0;
     SDL_FreeSurface(image);
@@ -100,14 +101,14 @@ Uint32 PixelAt(SDL_Surface* surface, int x, int y) {
 
 class GameResourcesLoad : public ::testing::Test {
   protected:
-    // One video mode for the whole suite: setting one again after SDL_Quit leaks inside the SDL 1.2 layer.
     static void SetUpTestSuite() {
         SDL_Init(SDL_INIT_VIDEO);
-        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = OpenPresentation("test", false);
     }
-    // The SDL 1.2 layer does not free the video surface at SDL_Quit; `screen` keeps it reachable, as in
-    // the game, so the leak check does not blame us for it.
-    static void TearDownTestSuite() { SDL_Quit(); }
+    static void TearDownTestSuite() {
+        ClosePresentation();
+        SDL_Quit();
+    }
 
     void SetUp() override {
         ASSERT_NE(Shared.screen, nullptr);
@@ -196,19 +197,21 @@ TEST_F(GameResourcesLoad, ColourKeysFollowEachRowsRule) {
         Uint32 red = SDL_MapRGB(Shared.screen->format, 255, 0, 0);
         Uint32 black = SDL_MapRGB(Shared.screen->format, 0, 0, 0);
         // No key: the background and the panel draw every pixel, black included.
-        EXPECT_EQ(resources.backImage->flags & SDL_SRCCOLORKEY, 0u);
-        EXPECT_EQ(resources.panelImage->flags & SDL_SRCCOLORKEY, 0u);
+        EXPECT_FALSE(SDL_HasColorKey(resources.backImage));
+        EXPECT_FALSE(SDL_HasColorKey(resources.panelImage));
         // Keyed on the loaded image: palette entry 0 (red here) is the transparent colour.
         for (SDL_Surface* image : {resources.fontImage, resources.blockLitImages[1], resources.bonusImages[2],
                                    resources.points5000Image}) {
-            ASSERT_NE(image->flags & SDL_SRCCOLORKEY, 0u);
-            EXPECT_EQ(image->format->colorkey, red);
+            Uint32 key = 0;
+            ASSERT_EQ(SDL_GetColorKey(image, &key), 0);
+            EXPECT_EQ(key, red);
         }
         // Keyed again after conversion: black is the transparent colour.
         for (SDL_Surface* image :
              {resources.pointerImage, resources.blockImages[0], resources.smallDigitsImage}) {
-            ASSERT_NE(image->flags & SDL_SRCCOLORKEY, 0u);
-            EXPECT_EQ(image->format->colorkey, black);
+            Uint32 key = 0;
+            ASSERT_EQ(SDL_GetColorKey(image, &key), 0);
+            EXPECT_EQ(key, black);
         }
         resources.FreeImages();
     }
@@ -243,9 +246,12 @@ class GeneratedGameData : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         SDL_Init(SDL_INIT_VIDEO);
-        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = OpenPresentation("test", false);
     }
-    static void TearDownTestSuite() { SDL_Quit(); }
+    static void TearDownTestSuite() {
+        ClosePresentation();
+        SDL_Quit();
+    }
 
     void SetUp() override {
         ASSERT_NE(Shared.screen, nullptr);

@@ -21,12 +21,13 @@ testing::AssertionResult ShowsCell(SDL_Surface* image, int sx, int sy, int w, in
     if (image == nullptr) {
         return testing::AssertionFailure() << "no image";
     }
-    const bool keyed = (image->flags & SDL_SRCCOLORKEY) != 0;
+    Uint32 key = 0;
+    const bool keyed = SDL_GetColorKey(image, &key) == 0;
     int opaque = 0;
     for (int j = 0; j < h; ++j) {
         for (int i = 0; i < w; ++i) {
             const Uint32 source = PixelAt(image, sx + i, sy + j);
-            if (keyed && source == image->format->colorkey) {
+            if (keyed && source == key) {
                 continue;
             }
             ++opaque;

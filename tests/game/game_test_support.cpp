@@ -4,18 +4,18 @@
 
 #include "game/shared_state.h"
 #include "gfx/font.h"
+#include "platform/presentation.h"
 
 void EnsureVideo() {
     // Other suites of this program may have shut SDL down: start it again with a fresh Screen.
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER), 0) << SDL_GetError();
     }
-    Shared.screen = SDL_GetVideoSurface();
+    Shared.screen = PresentationScreen();
     if (Shared.screen == nullptr) {
-        Shared.screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_SWSURFACE);
+        Shared.screen = OpenPresentation("test", false);
         ASSERT_NE(Shared.screen, nullptr) << SDL_GetError();
     }
-    SDL_EnableUNICODE(1);
     InitFont();
 }
 

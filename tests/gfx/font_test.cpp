@@ -17,7 +17,7 @@ constexpr uint32_t kBackground = 0x00123456;
 // the colour key, so it must leave the destination as it was.
 SDL_Surface* MakeStrip(int cellWidth, int cellHeight, int cells) {
     SDL_Surface* strip =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, cellWidth * cells, cellHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        SDL_CreateRGBSurface(0, cellWidth * cells, cellHeight, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     for (int y = 0; y < cellHeight; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(strip->pixels) + y * strip->pitch);
         for (int x = 0; x < strip->w; ++x) {
@@ -26,7 +26,7 @@ SDL_Surface* MakeStrip(int cellWidth, int cellHeight, int cells) {
             row[x] = column == 0 ? 0 : static_cast<uint32_t>((cell + 1) << 16 | column << 8 | (y + 1));
         }
     }
-    SDL_SetColorKey(strip, SDL_SRCCOLORKEY, 0);
+    SDL_SetColorKey(strip, SDL_TRUE, 0);
     return strip;
 }
 

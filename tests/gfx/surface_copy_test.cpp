@@ -41,7 +41,7 @@ TEST(SurfaceCopyTest, MatchesTheBlitAtEveryEdgeWithAndWithoutKey) {
                 SDL_Surface* ours = MakeSurface(67, 51, 99);
                 SDL_Surface* theirs = MakeSurface(67, 51, 99);
                 if (keyed) {
-                    SDL_SetColorKey(source, SDL_SRCCOLORKEY, 0);
+                    SDL_SetColorKey(source, SDL_TRUE, 0);
                 }
                 if (clipped) {
                     SDL_Rect clip = {4, 3, 50, 40};

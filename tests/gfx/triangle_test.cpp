@@ -173,7 +173,7 @@ TEST_F(TriangleTest, FarVerticesAndSmallSurfacesNeverWriteOutside) {
 }
 
 TEST_F(TriangleTest, UnsupportedDepthIsReportedAndDrawsNothing) {
-    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, 16, 16, 12, 0xF00, 0xF0, 0xF, 0);
+    SDL_Surface* surface = SDL_CreateRGBSurface(0, 16, 16, 12, 0xF00, 0xF0, 0xF, 0);
     ASSERT_NE(surface, nullptr);
     ASSERT_EQ(surface->format->BitsPerPixel, 12);
     SDL_FillRect(surface, nullptr, 0);

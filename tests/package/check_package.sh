@@ -17,9 +17,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
   fail "control fields: $(dpkg-deb -f "$deb")"
 depends=$(field Depends)
 [[ -n $depends ]] || fail "no Depends field"
-for library in libsdl1.2 libsdl-image1.2 libsdl-ttf2.0 libmikmod libminizip libc6; do
+for library in libsdl2-2.0-0 libsdl2-image-2.0-0 libsdl2-ttf-2.0-0 libmikmod libminizip libc6; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
+[[ $depends == *libsdl1.2* || $depends == *libsdl-image1.2* || $depends == *libsdl-ttf2.0* ]] &&
+  fail "Depends names an SDL 1.2 library: $depends"
 [[ $depends == *-dev* || $depends == *gtest* || $depends == *benchmark* || $depends == *xvfb* ]] &&
   fail "Depends names build or test packages: $depends"
 

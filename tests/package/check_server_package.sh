@@ -28,7 +28,8 @@ program=$root/usr/sbin/quz-scored
 file -b "$program" | grep -q 'ELF.*, stripped' || fail "usr/sbin/quz-scored is not a stripped program"
 "$program" --help | grep -q -- '--rate-limit' || fail "the installed program does not answer --help"
 for path in usr/lib/systemd/system/quz-scored.service usr/share/man/man8/quz-scored.8.gz \
-  usr/share/doc/quz-server/copyright usr/share/doc/quz-server/changelog.gz; do
+  usr/share/doc/quz-server/copyright usr/share/doc/quz-server/changelog.gz etc/default/quz-scored \
+  usr/share/doc/quz-server/examples/quz-scored.nginx.conf; do
   [[ -f $root/$path ]] || fail "$path is missing"
 done
 [[ -z $(find "$root" -path '*games/quz*' -print -quit) ]] || fail "the server package holds the game's files"
@@ -42,7 +43,15 @@ if command -v systemd-analyze >/dev/null; then
   sed "s|^ExecStart=/usr/sbin/quz-scored|ExecStart=$program|; /^Documentation=/d" "$unit" >"$out/quz-scored.service"
   systemd-analyze verify "$out/quz-scored.service" >"$out/systemd-analyze.txt" 2>&1 ||
     fail "systemd-analyze: $(cat "$out/systemd-analyze.txt")"
+  # The server faces the internet: its sandbox is part of the package.
+  systemd-analyze security --offline=true --threshold=15 "$out/quz-scored.service" >"$out/security.txt" 2>&1 ||
+    fail "exposure above 1.5: $(grep -E 'Overall|✗' "$out/security.txt")"
+  echo "$(grep 'Overall exposure' "$out/security.txt")"
 fi
+# The packaged options keep both ports on loopback, and stay the operator's across upgrades.
+grep -q '^QUZ_SCORED_OPTIONS="--bind 127.0.0.1 --http-bind 127.0.0.1"' "$root/etc/default/quz-scored" ||
+  fail "the defaults file does not keep the ports on loopback: $(cat "$root/etc/default/quz-scored")"
+dpkg-deb -I "$deb" conffiles | grep -qx /etc/default/quz-scored || fail "/etc/default/quz-scored is not a conffile"
 
 lintian --fail-on error --tag-display-limit 0 "$deb" >"$out/server-lintian.txt" 2>&1 ||
   fail "lintian: $(cat "$out/server-lintian.txt")"

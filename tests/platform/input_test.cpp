@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "platform/presentation.h"
 
 namespace {
 
@@ -16,10 +17,9 @@ class InputLayer : public testing::Test {
         if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
             ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         }
-        if (SDL_GetVideoSurface() == nullptr) {
-            ASSERT_NE(SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE), nullptr) << SDL_GetError();
+        if (PresentationScreen() == nullptr) {
+            ASSERT_NE(OpenPresentation("test", false), nullptr) << SDL_GetError();
         }
-        SDL_EnableUNICODE(1);
         ResetInput();
     }
     void TearDown() override { ResetInput(); }

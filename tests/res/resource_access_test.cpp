@@ -53,10 +53,11 @@ Bytes Pattern(size_t size, unsigned seed) {
 // Everything a stream holds, read through its own callbacks; also checks that its size is reported.
 Bytes Drain(SDL_RWops* stream) {
     Bytes data;
-    int size = SDL_RWseek(stream, 0, RW_SEEK_END);
+    const Sint64 size = SDL_RWseek(stream, 0, RW_SEEK_END);
+    EXPECT_EQ(SDL_RWsize(stream), size);
     SDL_RWseek(stream, 0, RW_SEEK_SET);
     uint8_t chunk[1000];
-    int got = 0;
+    size_t got = 0;
     while ((got = SDL_RWread(stream, chunk, 1, sizeof chunk)) > 0) {
         data.insert(data.end(), chunk, chunk + got);
     }
@@ -317,7 +318,7 @@ TEST_F(ResourceAccess, MemberStreamReadsAndSeeksLikeAFile) {
     EXPECT_EQ(SDL_RWread(stream, tail, 4, 1), 0);
     EXPECT_EQ(SDL_RWseek(stream, -10, RW_SEEK_SET), 0);
     EXPECT_EQ(SDL_RWtell(stream), 0);
-    EXPECT_LT(SDL_RWwrite(stream, tail, 1, 1), 0);
+    EXPECT_EQ(SDL_RWwrite(stream, tail, 1, 1), 0u);
     EXPECT_EQ(SDL_RWclose(stream), 0);
 }
 

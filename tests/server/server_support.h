@@ -36,6 +36,11 @@ struct SendOptions {
 SendOutcome SendToServer(uint16_t port, const std::vector<uint8_t>& bytes, const SendOptions& options = {},
                          const std::string& from = "");
 
+// The options of a load from many clients of 127.0.0.1: the per-address limits are lifted, and a short read
+// time-out keeps the slow clients' share of the run small.
+inline const std::vector<std::string> kLoadServerOptions = {
+    "--rate-limit", "0", "--per-address-connections", "0", "--read-timeout", "1", "--max-connections", "256"};
+
 // quz-scored started by the test with its own arguments and log.
 class ServerProcess {
   public:

@@ -27,9 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-const std::vector<std::string> kLoadOptions = {"--rate-limit",   "0", "--per-address-connections", "0",
-                                               "--read-timeout", "1", "--max-connections",         "256"};
-
 nlohmann::json Health(uint16_t webPort, int* status) {
     std::string body;
     *status = HttpGet(webPort, "/healthz", &body);
@@ -154,7 +151,7 @@ TEST(StoreFaults, ADatabaseFileDeletedMidLoadStopsTheStoringUntilItIsBack) {
     std::string database = folder.Path() + "/scores.sqlite";
     std::string kept = folder.Path() + "/kept.sqlite";
     ServerProcess server;
-    ASSERT_TRUE(server.Start(database, kLoadOptions)) << server.Log();
+    ASSERT_TRUE(server.Start(database, kLoadServerOptions)) << server.Log();
     // A second name for the file, so the test can put it back as an operator restores a backup.
     ASSERT_EQ(link(database.c_str(), kept.c_str()), 0);
     LoadResult result;
@@ -216,7 +213,7 @@ TEST(StoreFaults, AFullDiskHoldsTheScoresAndStoresThemOnceThereIsRoom) {
     }
     std::string database = folder.Path() + "/disk/scores.sqlite";
     ServerProcess server;
-    ASSERT_TRUE(server.Start(database, kLoadOptions)) << server.Log();
+    ASSERT_TRUE(server.Start(database, kLoadServerOptions)) << server.Log();
     LoadResult before = RunLoad(server.ScorePort(), ValidOnly(300, 0));
     ASSERT_EQ(before.validClosed, 300);
     LoadResult during;
@@ -228,8 +225,9 @@ TEST(StoreFaults, AFullDiskHoldsTheScoresAndStoresThemOnceThereIsRoom) {
     EXPECT_TRUE(reason.find("full") != std::string::npos || reason.find("no space") != std::string::npos)
         << report.dump();
     std::this_thread::sleep_for(1500ms);
-    EXPECT_NE(SendToServer(server.ScorePort(), Wire(GameText("DURING", 1)), {1, 0ms, true, 1000ms}),
-              SendOutcome::kClosed);
+    SendOptions quick;
+    quick.wait = 1000ms;
+    EXPECT_NE(SendToServer(server.ScorePort(), Wire(GameText("DURING", 1)), quick), SendOutcome::kClosed);
     disk.Free();
     WaitForHealth(server.WebPort(), 200);
     load.join();
@@ -314,7 +312,7 @@ TEST(StoreFaults, APostgresRestartMidLoadStoresEveryConfirmedScoreOnce) {
     std::string location = postgres.CreateDatabase("restarted");
     ASSERT_FALSE(location.empty());
     ServerProcess server;
-    ASSERT_TRUE(server.Start(location, kLoadOptions)) << server.Log();
+    ASSERT_TRUE(server.Start(location, kLoadServerOptions)) << server.Log();
     LoadResult result;
     std::thread load([&] { result = RunLoad(server.ScorePort(), ValidOnly(6000, 0)); });
     for (int64_t at : {1000, 3000}) {

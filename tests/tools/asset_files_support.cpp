@@ -24,7 +24,7 @@ RgbImage LoadRgb(const std::string& path) {
     format.Rshift = 16;
     format.Gshift = 8;
     format.Bshift = 0;
-    SDL_Surface* converted = SDL_ConvertSurface(loaded, &format, SDL_SWSURFACE);
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, &format, 0);
     SDL_FreeSurface(loaded);
     if (converted == nullptr) {
         return image;

@@ -74,7 +74,7 @@ TextMask RenderText(const std::string& text, FontFace face, int size) {
     if (font == nullptr || text.empty()) {
         return mask;
     }
-    SDL_Color white = {255, 255, 255, 0};
+    SDL_Color white = {255, 255, 255, 255};  // the coverage comes back as alpha, scaled by this one
     SDL_Surface* surface = TTF_RenderUTF8_Blended(font, text.c_str(), white);
     if (surface == nullptr) {
         return mask;
