@@ -7,6 +7,7 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/connection.h"
@@ -166,6 +167,10 @@ TEST_F(SenderSubmissionTest, ABusyServerOrNoneKeepsTheGameWithItsReplayForTheNex
     const ScoreSettings nowhere = Settings("http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()), 0);
     Start(nowhere);
     testing::internal::CaptureStderr();
+    // The thread reads the outbox itself: until it has, the sender looks idle.
+    for (int waited = 0; sender.SendsStarted() == 0 && waited < 10000; waited += 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     results = ResultsAfterIdle();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Score not sent...\n");
     EXPECT_TRUE(results.empty()) << "a game from an earlier run has nobody waiting for its result";
