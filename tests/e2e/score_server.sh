@@ -27,7 +27,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [[ -n $port && -n $web ]] || fail "quz-scored did not start: $(cat "$work/server.log")"
-printf '[Scores]\nServer=127.0.0.1:%s\n' "$port" >"$work/quz.ini"
+printf '[Scores]\nServer=127.0.0.1:%s\nSubmit=off\n' "$port" >"$work/quz.ini"
 
 start_xvfb
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &

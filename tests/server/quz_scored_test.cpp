@@ -50,7 +50,10 @@ TEST(QuzScored, ServesTheLeaderboardAsPageAndJsonAndReportsItsHealth) {
     }
 
     std::string page;
+    // The message scores are the unverified board; the page opens on the board of the day.
     EXPECT_EQ(HttpGet(server.WebPort(), "/", &page, "en-US,en;q=0.9"), 200);
+    EXPECT_NE(page.find("Nobody has played this day"), std::string::npos);
+    EXPECT_EQ(HttpGet(server.WebPort(), "/?board=unverified&period=all", &page, "en-US,en;q=0.9"), 200);
     EXPECT_NE(page.find("All time"), std::string::npos);
     EXPECT_NE(page.find(">ANNA<"), std::string::npos);
     EXPECT_EQ(page.find("HARDY"), std::string::npos);
