@@ -59,12 +59,17 @@ std::string KeepRefusedReplay(const std::string& folder, const PendingScore& sco
     if (folder.empty() || !MakeDirectories(folder.c_str())) {
         return {};
     }
+    // The calendar of <chrono> rather than gmtime_r, which Windows' C library does not have.
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{now - day};
     char stamp[32] = "0";
-    const time_t now = time(nullptr);
-    tm utc{};
-    if (gmtime_r(&now, &utc) != nullptr) {
-        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
-    }
+    FormatText(stamp, sizeof stamp, "%04d%02u%02u-%02lld%02lld%02lld", static_cast<int>(date.year()),
+               static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+               static_cast<long long>(time.hours().count()), static_cast<long long>(time.minutes().count()),
+               static_cast<long long>(time.seconds().count()));
     char path[4096];
     if (!FormatText(path, sizeof path, "%s/refused-%s-%llu%s", folder.c_str(), stamp,
                     static_cast<unsigned long long>(number), kRefusedReplaySuffix) ||

@@ -165,10 +165,10 @@ TEST_F(SenderSubmissionTest, ABusyServerOrNoneKeepsTheGameWithItsReplayForTheNex
 
     // No server at all: the same.
     const ScoreSettings nowhere = Settings("http://127.0.0.1:" + std::to_string(UnusedLoopbackPort()), 0);
-    Start(nowhere);
     testing::internal::CaptureStderr();
-    // The thread reads the outbox itself: until it has, the sender looks idle.
-    for (int waited = 0; sender.SendsStarted() == 0 && waited < 10000; waited += 10) {
+    Start(nowhere);
+    // The thread reads the outbox itself, so the sender may look idle before its round has begun.
+    for (int waited = 0; sender.SendsFailed() == 0 && waited < 10000; waited += 10) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     results = ResultsAfterIdle();
