@@ -5,16 +5,23 @@
 #   make install [PREFIX=...]   install into PREFIX (default /usr/local)
 #   make bench-scale            leaderboard reads with 10,000,000 scores on both back ends (minutes; disk)
 #   make fresh-root             the whole check in a throwaway Debian 12 root (needs root and the archive)
+#   make windows                the Windows zip, build-windows/quz-<version>-windows-x64.zip (cross-built)
+#   QUZ_WINDOWS=0 make check    the same check without the Windows build and its tests under Wine
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+WINDOWS_BUILD ?= build-windows
+# The test command builds for Windows and runs those tests under Wine too; QUZ_WINDOWS=0 skips it.
+QUZ_WINDOWS ?= 1
+export QUZ_WINDOWS
 PREFIX ?= /usr/local
 # ccache, when present, makes rebuilds in other checkouts cheap; the build is the same without it.
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: deps configure game server build run check test asan asan-build fuzz bench bench-scale package install fresh-root format clean
+.PHONY: deps configure game server build run check test asan asan-build fuzz bench bench-scale package install fresh-root format clean \
+	windows windows-check
 
 deps:
 	@bash tools/install-deps.sh
@@ -34,8 +41,9 @@ run: game
 	./$(BUILD)/quz $(ARGS)
 
 # Every test, headless, then the unit tests again under AddressSanitizer and UBSan, and a short run of
-# every fuzz target. One clang build serves both: the fuzzers need clang's libFuzzer.
-check: test asan
+# every fuzz target. One clang build serves both: the fuzzers need clang's libFuzzer. Then the Windows
+# build's tests under Wine, unless QUZ_WINDOWS=0.
+check: test asan $(if $(filter 0,$(QUZ_WINDOWS)),,windows-check)
 
 test: build
 	cd $(BUILD) && bash $(CURDIR)/tests/private_loopback.sh ctest --output-on-failure -j $(JOBS)
@@ -76,6 +84,16 @@ package: game server
 install: game
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The cross-built libraries are kept in /var/cache/quz-windows (else ~/.cache/quz-windows; QUZ_WINDOWS_CACHE
+# chooses), keyed by their versions: only the first build on a machine makes them.
+windows: configure
+	@bash tools/install-windows-deps.sh
+	cmake --build $(BUILD) -j $(JOBS) --target assets
+	bash tools/windows/build.sh $(BUILD) $(WINDOWS_BUILD) $(JOBS)
+
+windows-check: windows
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 fresh-root:
 	@if [ "$$(id -u)" -eq 0 ]; then bash tools/fresh_root.sh; else sudo bash tools/fresh_root.sh; fi
 
@@ -83,4 +101,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)

@@ -4,11 +4,12 @@
 #   ./quz.sh run [-windowed]   build the game only and start it
 #   ./quz.sh check             build everything and run every test
 #   ./quz.sh package           build the Debian package (build/quz_1.1_<arch>.deb)
+#   ./quz.sh windows           build the Windows zip (build-windows/quz-1.1-windows-x64.zip)
 set -euo pipefail
 cd "$(dirname "$0")"
 
 usage() {
-  echo "usage: ./quz.sh run [-windowed] | check | package" >&2
+  echo "usage: ./quz.sh run [-windowed] | check | package | windows" >&2
   exit 2
 }
 
@@ -16,12 +17,13 @@ usage() {
 command=$1
 shift
 case $command in
-  run | check | package) ;;
+  run | check | package | windows) ;;
   *) usage ;;
 esac
 [[ $command == run || $# -eq 0 ]] || usage
 
 bash tools/install-deps.sh
+[[ $command != windows ]] || bash tools/install-windows-deps.sh
 if [[ $command == run ]]; then
   exec make run ARGS="$*"
 fi

@@ -3,7 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
-// Enters the name and score in the table, queues the score for sending, and keeps the time the save
-// took out of the next frame's step.
-void RecordConfirmedName(const char* name, int32_t score);
+struct Game;
+
+// Enters the name and score in the table (not for a game of the board of the day, a contest of its own),
+// queues the game for sending (with its replay when there is one, else as the old message alone), and
+// keeps the time the save took out of the next frame's step.
+void RecordConfirmedName(const char* name, int32_t score, const char* mode = "NORMAL",
+                         std::vector<uint8_t> replay = {});
+
+// The same for a game whose name was just confirmed: its replay as the server will re-play it.
+void SendConfirmedGame(const Game& game);

@@ -3,6 +3,9 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+
+#include "app/daily_game.h"
 #include "app/end_of_game.h"
 #include "app/frame_clock.h"
 #include "app/menu.h"
@@ -12,6 +15,7 @@
 #include "app/high_score_table.h"
 #include "game/random_stream.h"
 #include "game/shared_state.h"
+#include "net/score_client.h"
 #include "platform/frame_limiter.h"
 #include "platform/frame_time.h"
 #include "platform/input.h"
@@ -35,24 +39,35 @@ void RunMenuStep() {
 }
 
 // A new game's seed, and the table it plays against: its score is entered when it beats the lowest entry.
-SessionSettings NewGameSettings() {
+// The board of the day has the day's seed, and every one of its games is entered (under a name, for
+// the server's board; the player's table keeps only its own games and what qualifies).
+SessionSettings NewGameSettings(const quz::core::CivilDate* day) {
+    const bool daily = day != nullptr;
     SessionSettings settings;
-    settings.seed = static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
-    settings.tableFloor = quz::core::TableFloor(HighScoreTable);
+    settings.seed =
+        daily ? quz::core::DailySeed(*day) : static_cast<uint64_t>(ClockSeed(1)) << 32 | ClockSeed(4);
+    // A game that goes to the server with its replay is entered whatever its score, as the day's are.
+    const bool submitted = scoreSubmitUrl[0] != '\0';
+    settings.tableFloor = daily || submitted ? INT32_MIN : quz::core::TableFloor(HighScoreTable);
     settings.decorationSeed = ClockSeed(2);
     return settings;
 }
 
 // A game starts in the first game-mode frame and is torn down in the frame its session ends.
-void RunGameStep() {
+void RunGameStep(AppModeKind mode) {
     if (currentGame == nullptr) {
-        currentGame = CreateGame(NewGameSettings());
+        if (mode == AppModeKind::InDailyGame) {
+            const quz::core::CivilDate today = TodayUtc();
+            currentGame = CreateGame(NewGameSettings(&today), quz::core::DailyMode(today).c_str());
+        } else {
+            currentGame = CreateGame(NewGameSettings(nullptr));
+        }
     }
     const bool goOn = currentGame->PlayFrame();
     if (currentGame->TakeNameConfirmed()) {
-        RecordConfirmedName(currentGame->playerName, currentGame->score);
+        SendConfirmedGame(*currentGame);
     }
-    AppMode = goOn ? AppModeKind::InGame : AppModeKind::InMenu;
+    AppMode = goOn ? mode : AppModeKind::InMenu;
     if (!goOn) {
         KeepGameReplay(*currentGame);
         DestroyGame(currentGame);
@@ -63,8 +78,8 @@ void RunGameStep() {
 void RunModeStep(AppModeKind mode) {
     if (mode == AppModeKind::InMenu) {
         RunMenuStep();
-    } else if (mode == AppModeKind::InGame) {
-        RunGameStep();
+    } else if (mode == AppModeKind::InGame || mode == AppModeKind::InDailyGame) {
+        RunGameStep(mode);
     } else if (mode == AppModeKind::ShowingReplay &&
                (currentViewer == nullptr || !ReplayViewerFrame(currentViewer))) {
         AppMode = AppModeKind::Quit;

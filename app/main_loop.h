@@ -3,8 +3,9 @@
 
 // What the loop runs in the next frame. Start-up sets it, the menu hands it a choice, a game's end
 // brings the menu back; only app/ reads it.
+// InDailyGame is a game of the board of the day: the same as InGame but for the game it starts.
 // ShowingReplay: `quz --replay`, a recorded game in place of the menu, until the program quits.
-enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2, ShowingReplay = 3 };
+enum class AppModeKind : int { InMenu = 0, InGame = 1, Quit = 2, InDailyGame = 3, ShowingReplay = 4 };
 extern AppModeKind AppMode;
 
 // Runs frames until AppMode is Quit after a frame.

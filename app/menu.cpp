@@ -25,10 +25,19 @@ namespace {
 constexpr const char kMenuMusic[] = "data/sound/1.zik";
 
 // Top of each button's hit band and of the footer below the last one; a band ends where the next begins.
-constexpr int kBandTops[kMenuButtonCount + 1] = {251, 294, 336, 378, 420};
+// The four-button layout is the menu of a data folder without the daily game's pictures.
+constexpr int kBandTops[kMenuButtonCount + 1] = {251, 289, 327, 365, 403, 441};
+constexpr int kFourBandTops[4 + 1] = {251, 294, 336, 378, 420};
+constexpr MenuButton kBands[kMenuButtonCount] = {MenuButton::Play, MenuButton::Daily, MenuButton::Scores,
+                                                 MenuButton::About, MenuButton::Exit};
+constexpr MenuButton kFourBands[4] = {MenuButton::Play, MenuButton::Scores, MenuButton::About,
+                                      MenuButton::Exit};
+
+const int* BandTops(const Menu* menu) {
+    return menu->buttonCount == kMenuButtonCount ? kBandTops : kFourBandTops;
+}
 constexpr int kLowerHalfTop = 251;
 constexpr int kLowerHalfHeight = 229;
-constexpr int kFooterHeight = 60;
 constexpr int kPointerSize = 32;
 constexpr Uint8 kPointerAlpha = 150;
 constexpr int kStarReturnY = 500;
@@ -86,14 +95,17 @@ void DrawLowerHalf(Menu* menu) {
             Blit(menu->scoresBackImage, kScreenWidth, kLowerHalfHeight, target, 0, kLowerHalfTop);
             DrawHighScores(target, menu->fontImage);
             break;
-        default:
-            for (int i = 0; i < kMenuButtonCount; ++i) {
+        default: {
+            const int* tops = BandTops(menu);
+            for (int i = 0; i < menu->buttonCount; ++i) {
                 SDL_Surface* image =
                     menu->hoveredButton == i + 1 ? menu->buttonLitImages[i] : menu->buttonImages[i];
-                Blit(image, kScreenWidth, kBandTops[i + 1] - kBandTops[i], target, 0, kBandTops[i]);
+                Blit(image, kScreenWidth, tops[i + 1] - tops[i], target, 0, tops[i]);
             }
-            Blit(menu->footerImage, kScreenWidth, kFooterHeight, target, 0, kBandTops[kMenuButtonCount]);
+            const int footerTop = tops[menu->buttonCount];
+            Blit(menu->footerImage, kScreenWidth, kScreenHeight - footerTop, target, 0, footerTop);
             break;
+        }
     }
 }
 
@@ -102,11 +114,12 @@ void DrawLitLabelOverStars(Menu* menu) {
     const bool buttonsShown = menuScreen != MenuScreen::Credits && menuScreen != MenuScreen::Scores &&
                               menuScreen != MenuScreen::HowToPlay;
     const int lit = menu->hoveredButton;
-    if (!buttonsShown || lit < 1 || lit > kMenuButtonCount || menu->buttonLitImages[lit - 1] == nullptr) {
+    if (!buttonsShown || lit < 1 || lit > menu->buttonCount || menu->buttonLitImages[lit - 1] == nullptr) {
         return;
     }
-    CopyRect(menu->buttonLitImages[lit - 1], kPillLeft, 0, kPillWidth, kBandTops[lit] - kBandTops[lit - 1],
-             menu->backBuffer, kPillLeft, kBandTops[lit - 1]);
+    const int* tops = BandTops(menu);
+    CopyRect(menu->buttonLitImages[lit - 1], kPillLeft, 0, kPillWidth, tops[lit] - tops[lit - 1], menu->backBuffer,
+             kPillLeft, tops[lit - 1]);
 }
 
 void MoveAndDrawStars(Menu* menu) {
@@ -161,23 +174,27 @@ void DrawPointer(Menu* menu) {
     Blit(menu->pointerImage, kPointerSize, kPointerSize, menu->backBuffer, x, y);
 }
 
-void ChooseButton(Menu* menu, int button) {
-    switch (button) {
-        case 1:
+void ChooseButton(Menu* menu, int band) {
+    switch (MenuButtonOfBand(menu, band)) {
+        case MenuButton::Play:
             menu->action = MenuAction::Play;
             menuScreen = MenuScreen::FadeOut;
             break;
-        case 2:
+        case MenuButton::Daily:
+            menu->action = MenuAction::PlayDaily;
+            menuScreen = MenuScreen::FadeOut;
+            break;
+        case MenuButton::Scores:
             menuScreen = MenuScreen::Scores;
             break;
-        case 3:
+        case MenuButton::About:
             menuScreen = MenuScreen::Credits;
             break;
-        case 4:
+        case MenuButton::Exit:
             menu->action = MenuAction::Exit;
             menuScreen = MenuScreen::FadeOut;
             break;
-        default:
+        case MenuButton::None:
             break;
     }
 }
@@ -200,11 +217,12 @@ void MoveChoice(Menu* menu, int step) {
     if (menuScreen != MenuScreen::Main && menuScreen != MenuScreen::FadeIn) {
         return;
     }
+    const int count = menu->buttonCount;
     int lit = menu->hoveredButton;
     if (lit == 0) {
-        lit = step > 0 ? 1 : kMenuButtonCount;
+        lit = step > 0 ? 1 : count;
     } else {
-        lit = (lit - 1 + step + kMenuButtonCount) % kMenuButtonCount + 1;
+        lit = (lit - 1 + step + count) % count + 1;
     }
     menu->hoveredButton = lit;
     menu->keyboardChoice = true;
@@ -255,15 +273,47 @@ void ReadMenuInput(Menu* menu, int pointerButton) {
     AppMode = AppModeKind::InMenu;
 }
 
+// The daily game's button is the only one a data folder may lack (one made before it existed): the menu
+// then keeps its four buttons. With it, it goes second and the others move down a band.
+void LoadDailyButton(Menu* menu) {
+    char path[256];
+    char litPath[256];
+    FormatText(path, sizeof path, "data/%s/daily.png", Shared.languageCode);
+    FormatText(litPath, sizeof litPath, "data/%s/sdaily.png", Shared.languageCode);
+    SDL_Surface* plain = LoadConverted(path, false);
+    SDL_Surface* lit = LoadConverted(litPath, false);
+    if (plain == nullptr || lit == nullptr) {
+        fprintf(stderr, "No %s: the menu has no daily game\n", plain == nullptr ? path : litPath);
+        FreeImage(plain);
+        FreeImage(lit);
+        return;
+    }
+    for (int i = kMenuButtonCount - 1; i > 1; --i) {
+        menu->buttonImages[i] = menu->buttonImages[i - 1];
+        menu->buttonLitImages[i] = menu->buttonLitImages[i - 1];
+    }
+    menu->buttonImages[1] = plain;
+    menu->buttonLitImages[1] = lit;
+    menu->buttonCount = kMenuButtonCount;
+}
+
 }  // namespace
 
-int MenuButtonAt(int y) {
-    for (int i = 0; i < kMenuButtonCount; ++i) {
-        if (y >= kBandTops[i] && y < kBandTops[i + 1]) {
+int MenuButtonAt(const Menu* menu, int y) {
+    const int* tops = BandTops(menu);
+    for (int i = 0; i < menu->buttonCount; ++i) {
+        if (y >= tops[i] && y < tops[i + 1]) {
             return i + 1;
         }
     }
     return 0;
+}
+
+MenuButton MenuButtonOfBand(const Menu* menu, int band) {
+    if (band < 1 || band > menu->buttonCount) {
+        return MenuButton::None;
+    }
+    return menu->buttonCount == kMenuButtonCount ? kBands[band - 1] : kFourBands[band - 1];
 }
 
 Menu* CreateMenu() {
@@ -317,6 +367,7 @@ void LoadMenuResources(Menu* menu) {
             return;
         }
     }
+    LoadDailyButton(menu);
     LoadHowToPlay(menu);
     LoadWipeMap(kWipeMapFileName, menu->wipeMap);
     menu->music.Load(kMenuMusic);
@@ -369,7 +420,7 @@ bool MenuStep(Menu* menu) {
     if (menu->keyboardChoice && (x != menu->keyboardPointerX || y != menu->keyboardPointerY)) {
         menu->keyboardChoice = false;  // the pointer moved: it lights the buttons again
     }
-    const int pointerButton = MenuButtonAt(y);
+    const int pointerButton = MenuButtonAt(menu, y);
     if (!menu->keyboardChoice) {
         menu->hoveredButton = pointerButton;
     }

@@ -1,4 +1,5 @@
-// The title menu: four buttons over rising, spinning stars, the credits and score screens in the lower
+// The title menu: five buttons (four when the data folder has no picture of the daily game's) over rising,
+// spinning stars, the credits and score screens in the lower
 // half, and the fades that lead into a game or out of the program. The main loop owns the Menu and runs
 // one MenuStep per frame while the application is in menu mode.
 #pragma once
@@ -23,7 +24,10 @@ enum class MenuScreen : int {
 extern MenuScreen menuScreen;
 
 // What a Menu hands on once it has faded out; the values are those of AppMode it becomes.
-enum class MenuAction : int { None = 0, Play = 1, Exit = 2 };
+enum class MenuAction : int { None = 0, Play = 1, Exit = 2, PlayDaily = 3 };
+
+// What a band of the menu does; the bands run from the top in the order the layout gives.
+enum class MenuButton : int { None = 0, Play, Daily, Scores, About, Exit };
 
 struct MenuStar {
     float x = 0;  // centre
@@ -35,7 +39,7 @@ struct MenuStar {
 };
 
 inline constexpr int kMenuStarCount = 25;
-inline constexpr int kMenuButtonCount = 4;
+inline constexpr int kMenuButtonCount = 5;  // the most a layout has
 
 struct Menu {
     MenuStar stars[kMenuStarCount];
@@ -43,8 +47,10 @@ struct Menu {
     SDL_Surface* titleImage = nullptr;
     SDL_Surface* footerImage = nullptr;
     SDL_Surface* scoresBackImage = nullptr;
-    SDL_Surface* buttonImages[kMenuButtonCount] = {};     // play, scores, about, exit
+    // By band, from the top: play, daily, scores, about, exit (without daily in the four-button layout).
+    SDL_Surface* buttonImages[kMenuButtonCount] = {};
     SDL_Surface* buttonLitImages[kMenuButtonCount] = {};  // the same, highlighted
+    int buttonCount = 4;                                  // 5 once the daily game's pictures are loaded
     SDL_Surface* fontImage = nullptr;
     SDL_Surface* creditsImage = nullptr;
     SDL_Surface* howToPlayImage = nullptr;  // may be missing: the About screen then has its first page only
@@ -52,7 +58,7 @@ struct Menu {
     MenuAction action = MenuAction::None;
     VEKModule music;
     float fadeLevel = 0;                // wipe level of the fades; the music volume is half of it
-    int hoveredButton = 0;              // lit button: 0 none, 1 play, 2 scores, 3 about, 4 exit
+    int hoveredButton = 0;              // lit band: 0 none, 1 to buttonCount from the top
     SDL_Surface* backBuffer = nullptr;  // where the menu draws: the Screen, or its own copy of it
     // The arrow keys light a button until the pointer moves away from where it stood then.
     bool keyboardChoice = false;
@@ -88,9 +94,10 @@ void ScatterMenuStars(Menu* menu);
 // The menu does not act on the next release of this mouse button (0: none).
 void IgnoreUntilReleased(Menu* menu, int button);
 
+// The band whose rows hold the pointer's y (0 for none; x plays no part), and what a band does, in the
+// menu's layout.
+int MenuButtonAt(const Menu* menu, int y);
+MenuButton MenuButtonOfBand(const Menu* menu, int band);
+
 // Frees the Menu's images, its own drawing surface (never the Screen), its music, then the Menu.
 void ReleaseMenu(Menu* menu);
-
-// The button whose band holds the pointer's y: 1 play, 2 scores, 3 about, 4 exit, 0 none. x plays no
-// part.
-int MenuButtonAt(int y);

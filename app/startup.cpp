@@ -2,7 +2,6 @@
 #include "app/startup.h"
 
 #include <SDL.h>
-#include <SDL_ttf.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +21,7 @@
 #include "net/score_sender.h"
 #include "platform/audio_layer.h"
 #include "platform/data_dir.h"
+#include "platform/font_library.h"
 #include "platform/frame_limiter.h"
 #include "platform/gamepad.h"
 #include "platform/input.h"
@@ -74,13 +74,21 @@ bool StartSdl() {
     return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
 }
 
-// [Scores] Server: where finished scores go, or "off".
+// [Scores] Server: where the old score message goes, or "off"; [Scores] Submit: where verified games go,
+// or "off".
 void ReadScoreServerSetting(const char* iniPath) {
     char server[300];
     ReadProfileString("Scores", "Server", "", server, sizeof server, iniPath);
     if (!ParseScoreServerSetting(server, &scoreServerChoice)) {
         fprintf(stderr, "quz.ini: Server=%s is not host or host:port; the built-in score server is used\n",
                 server);
+    }
+    char submit[600];
+    ReadProfileString("Scores", "Submit", "", submit, sizeof submit, iniPath);
+    if (!ParseSubmitSetting(submit, &submitChoice)) {
+        fprintf(stderr,
+                "quz.ini: Submit=%s is not off or an http(s)://host[:port] URL; the built-in one is used\n",
+                submit);
     }
 }
 
@@ -91,10 +99,11 @@ void LoadPlayerFiles(const char* startingScoresFile) {
     ScoreSenderConfig sender;
     SetDefaultScoreSettings();
     sender.settings = CurrentScoreSettings();
-    sender.off = scoreServerChoice.off;
+    sender.off = scoreServerChoice.off && sender.settings.submitUrl[0] == '\0';
     if (GetUserDataDirectory(folder, sizeof folder)) {
         LoadHighScoreTables(folder, startingScoresFile);
         sender.outboxPath = std::string(folder) + "/" + kOutboxFileName;
+        sender.refusedFolder = std::string(folder) + "/replays";
     } else {
         fprintf(stderr, "No home folder: high scores and unsent scores are kept for this run only\n");
         LoadHighScoreTables(nullptr, startingScoresFile);
@@ -107,7 +116,7 @@ void ShutDown() {
     CloseGamepads();
     ClosePresentation();
     SDL_Quit();
-    TTF_Quit();
+    StopFontLibrary();
     SDLMikMod_Quit();
     // Last, with the window already gone: a score still on its way gets a short grace, then stays in
     // the outbox for the next start.
@@ -148,14 +157,14 @@ bool StartVideo() {
         SDL_Quit();
         return false;
     }
-    if (TTF_Init() < 0) {
+    if (!StartFontLibrary()) {
         fprintf(stderr, "TTF_Init return: %s\n", SDL_GetError());
         SDL_Quit();
         return false;
     }
     InstallQuitSignalHandlers();
     if (!OpenScreen()) {
-        TTF_Quit();
+        StopFontLibrary();
         SDL_Quit();
         return false;
     }

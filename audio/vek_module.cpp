@@ -1,6 +1,8 @@
 // Music module over MikMod (see vek_module.h).
 #include "audio/vek_module.h"
 
+#include <mikmod.h>
+
 #include "platform/audio_layer.h"
 #include "res/error_report.h"
 #include "res/resource_access.h"

@@ -1,7 +1,9 @@
 // One music module over MikMod: load from a resource path, start, stop, fade.
 #pragma once
 
-#include <mikmod.h>
+// MikMod's own types, declared rather than included: on Windows its header brings in <windows.h>, whose
+// names (CreateMenu, min, max...) would reach every file that includes this one.
+struct MODULE;
 
 class VEKModule {
   public:

@@ -1,6 +1,8 @@
 // Sound effect over MikMod (see vek_sample.h).
 #include "audio/vek_sample.h"
 
+#include <mikmod.h>
+
 #include "platform/audio_layer.h"
 #include "res/error_report.h"
 #include "res/resource_access.h"

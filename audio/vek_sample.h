@@ -1,7 +1,9 @@
 // One sound effect over MikMod: load from a resource path, play.
 #pragma once
 
-#include <mikmod.h>
+// MikMod's own types, declared rather than included: on Windows its header brings in <windows.h>, whose
+// names (CreateMenu, min, max...) would reach every file that includes this one.
+struct SAMPLE;
 
 class VEKSample {
   public:

@@ -130,7 +130,7 @@ void ConfirmFrameThenFadeOut(benchmark::State& state, bool off) {
         state.PauseTiming();
         LoadHighScoreTables(folder, "");
         StartScoreSending(
-            ScoreSenderConfig{CurrentScoreSettings(), off, std::string(folder) + "/" + kOutboxFileName});
+            ScoreSenderConfig{CurrentScoreSettings(), off, std::string(folder) + "/" + kOutboxFileName, ""});
         Game* game = GameAtNameEntry();
         PushReturn();
         state.ResumeTiming();

@@ -1,5 +1,6 @@
 // The end of a game on the player's side: a confirmed name is handed to the shell, which owns the
 // high-score table and the sending.
+#include "core/rules_version.h"
 #include "game/game.h"
 #include "game/shared_state.h"
 
@@ -13,4 +14,20 @@ bool Game::TakeNameConfirmed() {
     const bool confirmed = nameConfirmed;
     nameConfirmed = false;
     return confirmed;
+}
+
+quz::core::Replay Game::ConfirmedReplay() const {
+    quz::core::Replay replay;
+    replay.rulesVersion = quz::core::kRulesVersion;
+    replay.seed = Settings().seed;
+    replay.tableFloor = Settings().tableFloor;
+    replay.mode = mode;
+    replay.commands = recorded;
+    // The rules alone finish it, as the server's re-play will: the fade-out takes no command that matters.
+    quz::core::Session tail(*this);
+    while (!tail.Over() && tail.CurrentTick() < quz::core::kReplayTickCap) {
+        tail.Step();
+    }
+    replay.outcome = {tail.score, tail.level, tail.CurrentTick(), tail.Over(), tail.StateHash()};
+    return replay;
 }

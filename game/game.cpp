@@ -11,6 +11,7 @@
 
 #include "game/shared_state.h"
 #include "platform/input.h"
+#include "platform/text.h"
 
 using quz::core::Command;
 using quz::core::CommandKind;
@@ -28,8 +29,9 @@ constexpr int32_t kTickDue = kTickUnits - quz::core::kTicksPerSecond;
 
 }  // namespace
 
-Game* CreateGame(const SessionSettings& settings) {
+Game* CreateGame(const SessionSettings& settings, const char* mode) {
     Game* game = new Game(settings);
+    CopyText(game->mode, mode);
     game->LoadResources(false);
     return game;
 }

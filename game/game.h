@@ -14,6 +14,7 @@
 
 #include "core/session.h"
 #include "game/board.h"
+#include "core/replay_codec.h"
 #include "game/game_resources.h"
 #include "platform/input.h"
 
@@ -49,6 +50,7 @@ struct Game : GameResources, quz::core::Session {
     uint16_t sentAim = kNoCell;   // the cell of the last Aim command
     // Every command sent to the session, in order: with Settings() it replays this game.
     std::vector<quz::core::Command> recorded;
+    char mode[40] = "NORMAL";  // what its score is sent with: "NORMAL", or "DAILY-YYYYMMDD"
     // The name entry was confirmed in this frame: the shell enters playerName and score in the table.
     bool nameConfirmed = false;
     // A replay shown in the window: when set, its commands are applied at their ticks and the player's
@@ -64,6 +66,9 @@ struct Game : GameResources, quz::core::Session {
 
     // True once after the frame in which the player confirmed their name.
     bool TakeNameConfirmed();
+    // The game as the score server will re-play it: every command so far, and the end the rules reach
+    // from here with no more input (after the name, only the fade-out is left).
+    quz::core::Replay ConfirmedReplay() const;
 
     // Where the game aims: the cursor cell's centre under keyboard play, else the pointer.
     void AimPoint(int& x, int& y) const;
@@ -96,6 +101,7 @@ inline constexpr int32_t kNameConfirmDelayMs = 500;
 using quz::core::kScoreCap;
 
 // A new Game with its start values, a dealt Board and every resource loaded (music started).
-Game* CreateGame(const SessionSettings& settings);
+// mode is what its score is sent with ("NORMAL", "DAILY-YYYYMMDD").
+Game* CreateGame(const SessionSettings& settings, const char* mode = "NORMAL");
 // Stops the music, frees the images, then the samples (last to first), the music and the Game.
 void DestroyGame(Game* game);

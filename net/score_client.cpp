@@ -16,6 +16,9 @@
 #ifndef QUZ_SCORE_HOST_ADDRESS
 #define QUZ_SCORE_HOST_ADDRESS "127.0.0.1"
 #endif
+#ifndef QUZ_SUBMIT_URL
+#define QUZ_SUBMIT_URL "http://localhost:8080"
+#endif
 
 char scoreClientTag[1024];
 char scoreCredential[1024];
@@ -23,6 +26,8 @@ char scoreGameName[1024];
 char scoreHostName[1024];
 char scoreHostAddress[1024];
 ScoreServerChoice scoreServerChoice;
+SubmitChoice submitChoice;
+char scoreSubmitUrl[kSubmitUrlSize];
 
 namespace {
 
@@ -106,6 +111,7 @@ void SetDefaultScoreSettings() {
         CopyText(scoreHostAddress, "");
         scoreServerPort = scoreServerChoice.port;
     }
+    SubmitUrlFor(submitChoice, QUZ_SUBMIT_URL, scoreSubmitUrl, sizeof scoreSubmitUrl);
 }
 
 ScoreSettings CurrentScoreSettings() {
@@ -118,6 +124,8 @@ ScoreSettings CurrentScoreSettings() {
     settings.port = scoreServerPort;
     settings.connectTimeoutMs = scoreConnectTimeoutMs;
     settings.sendTimeoutMs = scoreSendTimeoutMs;
+    settings.messageOff = scoreServerChoice.off;
+    CopyText(settings.submitUrl, scoreSubmitUrl);
     return settings;
 }
 

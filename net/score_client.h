@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "net/score_message.h"
+#include "net/submit_setting.h"
 
 // The five submission settings; the caller fills them (SetDefaultScoreSettings) before SubmitScore.
 extern char scoreClientTag[1024];
@@ -21,6 +22,10 @@ struct ScoreServerChoice {
     uint16_t port = 4242;
 };
 extern ScoreServerChoice scoreServerChoice;
+// [Scores] Submit: where verified games go (see submit_setting.h).
+extern SubmitChoice submitChoice;
+// The URL verified games are posted to ("" for none), filled by SetDefaultScoreSettings.
+extern char scoreSubmitUrl[kSubmitUrlSize];
 
 // Reads a [Scores] Server value. An empty text leaves the build-time server. A text that is neither "off"
 // nor a host name or dotted address with an optional ":port" (1 to 65535) gives false and leaves the
@@ -28,7 +33,8 @@ extern ScoreServerChoice scoreServerChoice;
 bool ParseScoreServerSetting(const char* text, ScoreServerChoice* choice);
 
 // Fills the settings with the game's values: the server chosen at build time, or the one chosen in quz.ini
-// (which also sets scoreServerPort, and has no separate fallback address).
+// (which also sets scoreServerPort, and has no separate fallback address), and the submission URL the
+// same way.
 void SetDefaultScoreSettings();
 
 // Everything one submission reads, copied out of the process-wide settings, so that a send on the score
@@ -42,6 +48,10 @@ struct ScoreSettings {
     uint16_t port = 4242;
     int connectTimeoutMs = 3000;
     int sendTimeoutMs = 3000;
+    bool messageOff = false;              // [Scores] Server=off: no old message, whatever happens
+    char submitUrl[kSubmitUrlSize] = {};  // "" when verified games are not sent
+    // How long the server may take to verify and answer once the game is on its way.
+    int answerTimeoutMs = 10000;
 };
 // The process-wide settings with scoreServerPort and the connection time-outs, as they stand now.
 ScoreSettings CurrentScoreSettings();

@@ -10,126 +10,118 @@
 #include <deque>
 #include <mutex>
 
+#include <ctime>
+
+#include "net/game_submission.h"
+#include "net/http_post.h"
+#include "net/machine_identity.h"
 #include "platform/text.h"
 #include "platform/user_files.h"
 
+SendRoute RouteFor(const PendingScore& score, const ScoreSettings& settings, bool apiMissing) {
+    if (!score.replay.empty() && settings.submitUrl[0] != '\0' && !apiMissing && HttpPostAvailable()) {
+        return SendRoute::Submission;
+    }
+    return settings.messageOff ? SendRoute::None : SendRoute::Message;
+}
+
 namespace {
 
-constexpr char kOutboxHeader[] = "quz outbox 1";
-// Far more than 100 lines of at most 64 bytes; a longer file is not ours.
-constexpr size_t kOutboxFileLimit = 64 * 1024;
+// What one send came to, before the sender's state is touched.
+struct SendAttempt {
+    enum class Kind { Done, Refused, Failed, Skipped } kind = Kind::Failed;
+    SubmissionResult result;
+    bool learnedNoApi = false;  // the server answered 404 on /api/games
+    std::string keptAt;         // where a refused game's replay was written
+};
 
-bool IsNameByte(char c) {
-    return c >= 32 && c <= 126 && c != '\t';
+SubmissionResult ResultOf(const SubmitReply& reply) {
+    SubmissionResult result;
+    result.state = reply.verified ? SubmissionState::Verified : SubmissionState::Stored;
+    result.daily = reply.daily;
+    result.rank = reply.rank;
+    result.of = reply.of;
+    result.reason = reply.reason;
+    return result;
 }
 
-bool IsModeByte(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+SendAttempt SendMessage(const ScoreSettings& settings, const PendingScore& score) {
+    SendAttempt attempt;
+    if (SubmitScore(settings, score.name, score.mode, score.score, score.variant)) {
+        attempt.kind = SendAttempt::Kind::Done;
+        attempt.result.state = SubmissionState::Sent;
+    }
+    return attempt;
 }
 
-bool ParseScoreNumber(const std::string& text, int32_t* score) {
-    if (text.empty() || text.size() > 11) {
-        return false;
+// The replay of a game the server refused stays with the player, who may want to see or report it.
+std::string KeepRefusedReplay(const std::string& folder, const PendingScore& score, uint64_t number) {
+    if (folder.empty() || !MakeDirectories(folder.c_str())) {
+        return {};
     }
-    char* end = nullptr;
-    errno = 0;
-    long long value = strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size() || value < INT32_MIN || value > INT32_MAX ||
-        !(text[0] == '-' || (text[0] >= '0' && text[0] <= '9'))) {
-        return false;
+    char stamp[32] = "0";
+    const time_t now = time(nullptr);
+    tm utc{};
+    if (gmtime_r(&now, &utc) != nullptr) {
+        strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
     }
-    *score = static_cast<int32_t>(value);
-    return true;
+    char path[4096];
+    if (!FormatText(path, sizeof path, "%s/refused-%s-%llu%s", folder.c_str(), stamp,
+                    static_cast<unsigned long long>(number), kRefusedReplaySuffix) ||
+        !WriteFileAtomically(path, score.replay.data(), score.replay.size())) {
+        return {};
+    }
+    return path;
 }
 
-// "SVEK<TAB>NORMAL<TAB>1250<TAB>Ann": the name last, so its spaces need no quoting.
-bool DecodeLine(const std::string& line, PendingScore* score) {
-    size_t first = line.find('\t');
-    size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
-    size_t third = second == std::string::npos ? second : line.find('\t', second + 1);
-    if (third == std::string::npos) {
-        return false;
+SendAttempt SendGame(const ScoreSettings& settings, const PendingScore& score,
+                     const std::string& refusedFolder, uint64_t number) {
+    SubmissionBody body;
+    body.name = score.name;
+    body.identity = MachineIdentity();
+    body.replay = score.replay;
+    const SubmitReply reply = SubmitGame(
+        SubmitTarget{settings.submitUrl, settings.connectTimeoutMs, settings.answerTimeoutMs}, body);
+    SendAttempt attempt;
+    switch (reply.outcome) {
+        case SubmitOutcome::Accepted:
+            attempt.kind = SendAttempt::Kind::Done;
+            attempt.result = ResultOf(reply);
+            break;
+        case SubmitOutcome::Refused:
+            attempt.kind = SendAttempt::Kind::Refused;
+            attempt.result.state = SubmissionState::Refused;
+            attempt.result.reason = reply.reason;
+            attempt.keptAt = KeepRefusedReplay(refusedFolder, score, number);
+            break;
+        case SubmitOutcome::NoEndpoint:
+            attempt = settings.messageOff ? SendAttempt{SendAttempt::Kind::Skipped, {}, false, {}}
+                                          : SendMessage(settings, score);
+            attempt.learnedNoApi = true;
+            break;
+        case SubmitOutcome::Retry:
+            attempt.result.reason = reply.reason;
+            break;
     }
-    const std::string tag = line.substr(0, first);
-    const std::string mode = line.substr(first + 1, second - first - 1);
-    const std::string number = line.substr(second + 1, third - second - 1);
-    const std::string name = line.substr(third + 1);
-    if ((tag != "SVEK" && tag != "RVEK") || mode.empty() || mode.size() >= sizeof score->mode ||
-        name.size() >= sizeof score->name) {
-        return false;
-    }
-    for (char c : mode) {
-        if (!IsModeByte(c)) {
-            return false;
-        }
-    }
-    for (char c : name) {
-        if (!IsNameByte(c)) {
-            return false;
-        }
-    }
-    PendingScore parsed;
-    if (!ParseScoreNumber(number, &parsed.score)) {
-        return false;
-    }
-    parsed.variant = tag == "RVEK";
-    CopyText(parsed.mode, mode.c_str());
-    CopyText(parsed.name, name.c_str());
-    *score = parsed;
-    return true;
+    return attempt;
 }
 
 }  // namespace
-
-std::string EncodeOutbox(const std::vector<PendingScore>& scores) {
-    std::string text = std::string(kOutboxHeader) + "\n";
-    for (const PendingScore& score : scores) {
-        char line[128];
-        FormatText(line, sizeof line, "%s\t%.15s\t%d\t%.31s\n", score.variant ? "RVEK" : "SVEK", score.mode,
-                   static_cast<int>(score.score), score.name);
-        text += line;
-    }
-    return text;
-}
-
-bool DecodeOutbox(const std::string& text, std::vector<PendingScore>* scores) {
-    scores->clear();
-    size_t start = 0;
-    bool whole = true;
-    bool header = true;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-            whole = false;  // every line we write ends with a line feed: this one was cut short
-        }
-        const std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (header) {
-            if (line != kOutboxHeader) {
-                return false;
-            }
-            header = false;
-            continue;
-        }
-        PendingScore score;
-        if (whole && DecodeLine(line, &score)) {
-            scores->push_back(score);
-        } else {
-            whole = false;
-        }
-    }
-    return whole && !header;
-}
 
 struct ScoreSender::Shared {
     mutable std::mutex mutex;
     std::condition_variable changed;
     std::deque<std::pair<uint64_t, PendingScore>> queue;  // oldest first, each with its own number
     uint64_t nextNumber = 1;
+    uint64_t nextTicket = 1;
+    // The number of the score this round tried last: a round moves past scores that cannot go now.
+    uint64_t roundCursor = 0;
+    std::deque<SubmissionResult> results;
     ScoreSettings settings;
     std::string outboxPath;
+    std::string refusedFolder;
     bool off = false;
+    bool apiMissing = false;  // the server said it has no /api/games: this run sends the message
     bool roundDue = false;
     bool outboxDirty = false;  // the file is behind the queue: the thread writes it before its next send
     bool writingOutbox = false;
@@ -156,7 +148,7 @@ struct ScoreSender::Shared {
         }
         // An empty outbox leaves no file behind.
         if (text.empty()) {
-            if (remove(path.c_str()) != 0 && errno != ENOENT) {
+            if (RemoveFile(path.c_str()) != 0 && errno != ENOENT) {
                 fprintf(stderr, "%s: cannot remove the empty outbox: %s\n", path.c_str(), strerror(errno));
             }
             return;
@@ -201,24 +193,60 @@ struct ScoreSender::Shared {
                 outboxPath.clear();
             }
         }
-        for (const PendingScore& score : scores) {
-            Add(score);
+        for (PendingScore& score : scores) {
+            Add(std::move(score));
         }
         outboxDirty = !whole;
     }
 
+    // With the mutex held: the next score this round may try, or null.
+    const std::pair<uint64_t, PendingScore>* NextInRound() const {
+        if (!roundDue) {
+            return nullptr;
+        }
+        for (const auto& entry : queue) {
+            if (entry.first > roundCursor) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+
     // With the mutex held.
-    void Add(const PendingScore& score) {
+    void Remove(uint64_t number) {
+        // By its number: a full outbox may have dropped it while it was on its way.
+        for (auto entry = queue.begin(); entry != queue.end(); ++entry) {
+            if (entry->first == number) {
+                queue.erase(entry);
+                return;
+            }
+        }
+    }
+
+    // With the mutex held.
+    void Report(uint64_t ticket, SubmissionResult result) {
+        if (ticket == 0) {
+            return;
+        }
+        result.ticket = ticket;
+        if (results.size() >= kResultLimit) {
+            results.pop_front();
+        }
+        results.push_back(std::move(result));
+    }
+
+    // With the mutex held.
+    void Add(PendingScore score) {
         if (queue.size() >= kOutboxLimit) {
             const PendingScore& oldest = queue.front().second;
             fprintf(stderr, "Outbox full: the oldest unsent score (%.31s, %d) is dropped\n", oldest.name,
                     static_cast<int>(oldest.score));
             queue.pop_front();
         }
-        queue.emplace_back(nextNumber++, score);
+        queue.emplace_back(nextNumber++, std::move(score));
     }
 
-    bool Busy() const { return sending || outboxDirty || writingOutbox || (roundDue && !queue.empty()); }
+    bool Busy() const { return sending || outboxDirty || writingOutbox || NextInRound() != nullptr; }
 };
 
 ScoreSender::~ScoreSender() {
@@ -232,6 +260,7 @@ void ScoreSender::Start(const ScoreSenderConfig& config) {
         std::lock_guard lock(shared->mutex);
         shared->settings = config.settings;
         shared->off = config.off;
+        shared->refusedFolder = config.refusedFolder;
         if (!config.off) {
             shared->outboxPath = config.outboxPath;
             shared->LoadOutbox();
@@ -239,30 +268,53 @@ void ScoreSender::Start(const ScoreSenderConfig& config) {
         }
     }
     if (!config.off) {
+        // libcurl's global start belongs on this thread, before the sender's can post.
+        HttpStartup();
         thread = std::thread(Run, shared);
     }
 }
 
-void ScoreSender::Queue(const ScoreSettings& settings, const char* name, const char* mode, int32_t score,
-                        bool variant) {
+uint64_t ScoreSender::Queue(const ScoreSettings& settings, const char* name, const char* mode, int32_t score,
+                            bool variant, std::vector<uint8_t> replay) {
     if (shared == nullptr) {
-        Start(ScoreSenderConfig{settings, false, ""});
+        Start(ScoreSenderConfig{settings, false, "", ""});
     }
     std::lock_guard lock(shared->mutex);
     if (shared->off || shared->stopping) {
-        return;
+        return 0;
     }
     PendingScore pending;
     CopyText(pending.name, name);
     CopyText(pending.mode, mode);
     pending.score = score;
     pending.variant = variant;
+    if (replay.size() > kSubmissionReplayLimit - strlen(pending.name)) {
+        fprintf(stderr, "The game's replay is too large to be verified (%zu bytes); its score goes alone\n",
+                replay.size());
+        replay.clear();
+    }
+    pending.replay = std::move(replay);
+    pending.ticket = shared->nextTicket++;
+    const uint64_t ticket = pending.ticket;
     shared->settings = settings;
-    shared->Add(pending);
+    shared->Add(std::move(pending));
     // The thread writes the file before it sends: the frame that confirmed the name never waits on the disk.
     shared->outboxDirty = true;
     shared->roundDue = true;
+    shared->roundCursor = 0;
     shared->changed.notify_all();
+    return ticket;
+}
+
+std::vector<SubmissionResult> ScoreSender::TakeResults() {
+    std::vector<SubmissionResult> taken;
+    if (shared != nullptr) {
+        std::lock_guard lock(shared->mutex);
+        taken.assign(std::make_move_iterator(shared->results.begin()),
+                     std::make_move_iterator(shared->results.end()));
+        shared->results.clear();
+    }
+    return taken;
 }
 
 bool ScoreSender::Stop(int graceMs) {
@@ -355,12 +407,12 @@ int ScoreSender::SendsFailed() const {
 }
 
 // A round sends the outbox oldest first, one connection per score, and ends at the first failure (the
-// next start or the next score begins another) or when the outbox is empty.
+// next start or the next score begins another) or when no score that can go with today's settings is left.
 void ScoreSender::Run(const std::shared_ptr<Shared>& shared) {
     std::unique_lock lock(shared->mutex);
     for (;;) {
         shared->changed.wait(lock, [&] {
-            return shared->stopping || shared->outboxDirty || (shared->roundDue && !shared->queue.empty());
+            return shared->stopping || shared->outboxDirty || shared->NextInRound() != nullptr;
         });
         // The file first, even when stopping: a score is on the disk before it is on the wire.
         if (shared->outboxDirty) {
@@ -378,35 +430,62 @@ void ScoreSender::Run(const std::shared_ptr<Shared>& shared) {
         if (shared->stopping) {
             return;
         }
-        const uint64_t number = shared->queue.front().first;
-        const PendingScore score = shared->queue.front().second;
+        const auto* next = shared->NextInRound();
+        const uint64_t number = next->first;
+        const PendingScore score = next->second;
         const ScoreSettings settings = shared->settings;
+        shared->roundCursor = number;
+        const SendRoute route = RouteFor(score, settings, shared->apiMissing);
+        if (route == SendRoute::None) {
+            // It stays for a run whose settings can send it.
+            SubmissionResult kept;
+            kept.state = SubmissionState::Kept;
+            shared->Report(score.ticket, std::move(kept));
+            continue;
+        }
+        const std::string refusedFolder = shared->refusedFolder;
         shared->sending = true;
         ++shared->sendsStarted;
         shared->changed.notify_all();
         lock.unlock();
 
-        const bool sent = SubmitScore(settings, score.name, score.mode, score.score, score.variant);
+        SendAttempt attempt = route == SendRoute::Submission
+                                  ? SendGame(settings, score, refusedFolder, number)
+                                  : SendMessage(settings, score);
 
         lock.lock();
         shared->sending = false;
         if (shared->abandoned) {
             return;
         }
-        if (sent) {
-            // By its number: a full outbox may have dropped it while it was on its way.
-            for (auto entry = shared->queue.begin(); entry != shared->queue.end(); ++entry) {
-                if (entry->first == number) {
-                    shared->queue.erase(entry);
-                    break;
-                }
-            }
-            shared->outboxDirty = true;
-        } else {
-            fprintf(stderr, "Score not sent...\n");
-            ++shared->sendsFailed;
-            shared->roundDue = false;
+        if (attempt.learnedNoApi && !shared->apiMissing) {
+            shared->apiMissing = true;
+            fprintf(stderr, "The score server does not take verified games (no %s): %s\n", kSubmitPath,
+                    settings.messageOff ? "kept until one does (Server=off)" : "the score goes as a message");
         }
+        switch (attempt.kind) {
+            case SendAttempt::Kind::Done:
+                shared->Remove(number);
+                shared->outboxDirty = true;
+                break;
+            case SendAttempt::Kind::Refused:
+                fprintf(stderr, "Score refused by the server (%s); %s%s\n", attempt.result.reason.c_str(),
+                        attempt.keptAt.empty() ? "its replay could not be kept" : "its replay is kept in ",
+                        attempt.keptAt.c_str());
+                shared->Remove(number);
+                shared->outboxDirty = true;
+                break;
+            case SendAttempt::Kind::Skipped:
+                attempt.result.state = SubmissionState::Kept;
+                break;
+            case SendAttempt::Kind::Failed:
+                fprintf(stderr, "Score not sent...\n");
+                ++shared->sendsFailed;
+                shared->roundDue = false;
+                attempt.result.state = SubmissionState::Kept;
+                break;
+        }
+        shared->Report(score.ticket, std::move(attempt.result));
         shared->changed.notify_all();
     }
 }
@@ -431,6 +510,18 @@ void QueueScore(const char* name, const char* mode, int32_t score, bool variant)
         return;
     }
     gameSender.Queue(CurrentScoreSettings(), name, mode, score, variant);
+}
+
+uint64_t QueueGame(const char* name, const char* mode, int32_t score, std::vector<uint8_t> replay) {
+    const ScoreSettings settings = CurrentScoreSettings();
+    if (settings.messageOff && settings.submitUrl[0] == '\0') {
+        return 0;
+    }
+    return gameSender.Queue(settings, name, mode, score, false, std::move(replay));
+}
+
+std::vector<SubmissionResult> TakeSubmissionResults() {
+    return gameSender.TakeResults();
 }
 
 bool FinishScoreSending(int graceMs) {

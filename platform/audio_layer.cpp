@@ -1,6 +1,8 @@
 // The audio layer over MikMod and SDL audio (see audio_layer.h).
 #include "platform/audio_layer.h"
 
+#include <mikmod.h>
+
 #include <climits>
 #include <cstdio>
 

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <SDL.h>
-#include <mikmod.h>
+
+// MikMod's own types, declared rather than included: on Windows its header brings in <windows.h>, whose
+// names (CreateMenu, min, max...) would reach every file that includes this one.
+struct MODULE;
+struct SAMPLE;
 
 // Opens the layer: mixFrequency in Hz; bufferFrames is the length of SDL's audio buffer in sample
 // frames; effectVoices is how many sound effects may sound at once (MikMod's sound-effect voices);

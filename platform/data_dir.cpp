@@ -11,8 +11,8 @@
 #ifdef _WIN32
 #include <direct.h>
 #include <windows.h>
-#define chdir _chdir
-#define getcwd _getcwd
+
+#include "platform/native_path.h"
 #else
 #include <unistd.h>
 #endif
@@ -35,6 +35,28 @@ bool startFolderKnown = false;
 bool startFolderTried = false;
 std::string startFolder;
 
+#ifdef _WIN32
+
+bool HasType(const std::string& path, unsigned type) {
+    struct _stat64 info {};
+    return !path.empty() && _wstat64(WideText(path.c_str()).c_str(), &info) == 0 &&
+           (info.st_mode & _S_IFMT) == type;
+}
+
+bool IsFolder(const std::string& path) {
+    return HasType(path, _S_IFDIR);
+}
+
+bool IsFile(const std::string& path) {
+    return HasType(path, _S_IFREG);
+}
+
+bool ChangeFolder(const std::string& path) {
+    return _wchdir(WideText(path.c_str()).c_str()) == 0;
+}
+
+#else
+
 bool IsFolder(const std::string& path) {
     struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -44,6 +66,12 @@ bool IsFile(const std::string& path) {
     struct stat info {};
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
+
+bool ChangeFolder(const std::string& path) {
+    return chdir(path.c_str()) == 0;
+}
+
+#endif
 
 bool IsAbsolute(const char* path) {
 #ifdef _WIN32
@@ -72,10 +100,12 @@ std::string FolderOf(const std::string& path) {
 
 std::string ExecutablePath(const char* argv0) {
 #ifdef _WIN32
-    char path[MAX_PATH] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        return path;
+    // Long paths: the module's name may be longer than MAX_PATH.
+    std::wstring path(32768, L'\0');
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length > 0 && length < path.size()) {
+        path.resize(length);
+        return Utf8Text(path.c_str());
     }
 #else
     char path[PATH_MAX] = {};
@@ -89,11 +119,21 @@ std::string ExecutablePath(const char* argv0) {
 }
 
 std::string CurrentFolder() {
+#ifdef _WIN32
+    wchar_t* path = _wgetcwd(nullptr, 0);
+    if (path == nullptr) {
+        return "";
+    }
+    std::string folder = Utf8Text(path);
+    free(path);
+    return folder;
+#else
     char path[PATH_MAX + 1] = {};
     if (getcwd(path, sizeof path) == nullptr) {
         return "";
     }
     return path;
+#endif
 }
 
 }  // namespace
@@ -116,6 +156,19 @@ std::string StartFolderPath(const char* name) {
     return startFolderKnown ? Join(startFolder, name) : std::string();
 }
 
+#ifdef _WIN32
+
+// Windows keeps a user's settings and data of a program in one roaming folder.
+std::string UserFolder(const char* /*variable*/, const char* /*homeDefault*/) {
+    std::string appData;
+    if (!GetEnvironmentText("APPDATA", appData) || !IsAbsolute(appData.c_str())) {
+        return "";
+    }
+    return appData + "\\quz";
+}
+
+#else
+
 std::string UserFolder(const char* variable, const char* homeDefault) {
     // The base-directory rules ignore a relative value: it would depend on where the game was started.
     const char* value = getenv(variable);
@@ -128,6 +181,8 @@ std::string UserFolder(const char* variable, const char* homeDefault) {
     }
     return Join(Join(home, homeDefault), "quz");
 }
+
+#endif
 
 std::string ConfigFileIn(const std::string& folder) {
     std::string local = folder.empty() ? std::string() : Join(folder, "quz.ini");
@@ -181,7 +236,7 @@ bool EnterDataDirectory(const char* argv0, std::string& tried) {
     std::string start = startFolderKnown ? startFolder : std::string(".");
     for (const std::string& folder :
          DataFolderCandidates(start, ExecutablePath(argv0), InstalledGameFolder())) {
-        if (HoldsGameData(folder) && (folder == start || chdir(folder.c_str()) == 0)) {
+        if (HoldsGameData(folder) && (folder == start || ChangeFolder(folder))) {
             return true;
         }
         if (!tried.empty()) {

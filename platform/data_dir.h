@@ -21,7 +21,7 @@ std::string StartFolderPath(const char* name);
 
 // The per-user folder of the XDG variable `variable` ("XDG_CONFIG_HOME", "XDG_DATA_HOME") with "quz"
 // appended: the variable when it holds an absolute path, else $HOME/`homeDefault` (".config",
-// ".local/share"). "" when neither names a folder. Nothing is created.
+// ".local/share"). "" when neither names a folder. Nothing is created. On Windows both are %APPDATA%\quz.
 std::string UserFolder(const char* variable, const char* homeDefault);
 
 // The configuration file to read: quz.ini of `folder` when it is there, else the per-user

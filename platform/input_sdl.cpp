@@ -224,7 +224,7 @@ void Utf8Of(uint32_t character, char out[SDL_TEXTINPUTEVENT_TEXT_SIZE]) {
 
 void PrepareInput() {
     // SDL2 drops the click that focuses its window unless told otherwise.
-    setenv("SDL_MOUSE_FOCUS_CLICKTHROUGH", "1", 0);
+    SDL_setenv("SDL_MOUSE_FOCUS_CLICKTHROUGH", "1", 0);
 }
 
 void ReadSystemInput() {

@@ -1,4 +1,6 @@
-// INI reading (see profile.h). On Windows the real profile API does the work.
+// INI reading (see profile.h). Windows reads the file with the same parser as everywhere else rather
+// than its profile API: that API reads paths and values in the ANSI code page, and has neither the
+// size limits nor the quoting this game documents.
 #include "platform/profile.h"
 
 #include <cctype>
@@ -76,16 +78,6 @@ bool FindProfileValue(std::string_view contents, std::string_view section, std::
     return false;
 }
 
-#ifdef _WIN32
-#include <windows.h>
-
-size_t ReadProfileString(const char* section, const char* key, const char* defaultValue, char* out,
-                         size_t size, const char* fileName) {
-    return GetPrivateProfileStringA(section, key, defaultValue, out, static_cast<DWORD>(size), fileName);
-}
-
-#else
-
 namespace {
 
 // The Windows path ".\quz.ini" names a file of the current directory; on '/' systems the backslash
@@ -94,6 +86,7 @@ namespace {
 // path of the folder it was started from).
 std::string NativeName(const char* fileName) {
     std::string name(fileName);
+#ifndef _WIN32
     if (name.empty() || name.front() == '/') {
         return name;
     }
@@ -102,6 +95,7 @@ std::string NativeName(const char* fileName) {
             c = '/';
         }
     }
+#endif
     return name;
 }
 
@@ -139,5 +133,3 @@ size_t ReadProfileString(const char* section, const char* key, const char* defau
     CopyText(out, size, value.c_str());
     return strlen(out);
 }
-
-#endif

@@ -6,27 +6,35 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/native_path.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 
-bool IsRegularFile(const char* path) {
-    struct stat info {};
-    return path != nullptr && stat(path, &info) == 0 && S_ISREG(info.st_mode);
-}
-
 #ifdef _WIN32
+
+bool IsRegularFile(const char* path) {
+    struct _stat64 info {};
+    return path != nullptr && _wstat64(WideText(path).c_str(), &info) == 0 &&
+           (info.st_mode & _S_IFMT) == _S_IFREG;
+}
 
 FILE* OpenRegularFile(const char* path, const char* mode) {
     // Windows has no FIFOs in the file system; device names such as CON are not regular files.
     if (!IsRegularFile(path)) {
         return nullptr;
     }
-    return fopen(path, mode);
+    return _wfopen(WideText(path).c_str(), WideText(mode).c_str());
 }
 
 #else
+
+bool IsRegularFile(const char* path) {
+    struct stat info {};
+    return path != nullptr && stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
 
 FILE* OpenRegularFile(const char* path, const char* mode) {
     if (path == nullptr) {

@@ -24,7 +24,6 @@ Clock::time_point DeadlineAfter(int timeoutMs) {
 
 #ifdef _WIN32
 #include <winsock.h>
-#pragma comment(lib, "wsock32.lib")
 
 namespace {
 

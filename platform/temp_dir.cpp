@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/native_path.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,16 +20,16 @@
 #ifdef _WIN32
 
 bool GetTempDirectory(char* out, size_t size) {
-    char path[1024] = {};
-    DWORD length = GetTempPathA(1000, path);
-    if (length == 0 || length >= 1000) {
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    if (length == 0 || length > MAX_PATH) {
         return false;
     }
-    return CopyText(out, size, path);
+    return CopyText(out, size, Utf8Text(path).c_str());
 }
 
 FILE* CreateTempFile(const char* path) {
-    return fopen(path, "wb");
+    return _wfopen(WideText(path).c_str(), L"wb");
 }
 
 #else

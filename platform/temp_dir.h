@@ -15,7 +15,7 @@ inline constexpr char kNativeSeparator = '/';
 
 // Writes the folder for temporary files, ending with a separator, into out. On POSIX systems this is
 // "<TMPDIR or /tmp>/quz-<uid>/", created with mode 0700 when missing and refused (false) when it is a
-// link, not a folder, not owned by us, or open to others. On Windows it is GetTempPathA's answer.
+// link, not a folder, not owned by us, or open to others. On Windows it is GetTempPathW's answer.
 bool GetTempDirectory(char* out, size_t size);
 
 // Opens path for writing ("wb"), created or emptied. Never follows a link at the last component: a link

@@ -5,12 +5,21 @@
 #include <cstdarg>
 #include <cstddef>
 
+// Formats are checked as C99's. On Windows the build uses MinGW's own printf family, which takes C99's
+// formats (%zu, %lld), where the system's would not; the checker must be told which one it is.
+#ifdef __MINGW_PRINTF_FORMAT
+#define QUZ_PRINTF_FORMAT(formatIndex, firstArgument) \
+    __attribute__((format(__MINGW_PRINTF_FORMAT, formatIndex, firstArgument)))
+#else
+#define QUZ_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
+#endif
+
 // Copies src into dst (capacity `size`, including the terminator), cutting it if needed.
 // Returns false when the text was cut. A null src gives an empty text.
 bool CopyText(char* dst, size_t size, const char* src);
 
 // snprintf into dst; returns false when the result was cut (or on a format error, which leaves "").
-bool FormatText(char* dst, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+bool FormatText(char* dst, size_t size, const char* format, ...) QUZ_PRINTF_FORMAT(3, 4);
 bool FormatTextV(char* dst, size_t size, const char* format, va_list args);
 
 // The same for arrays, so the capacity cannot be given wrong.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,8 +13,13 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include <string>
+
+#include "platform/native_path.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,15 +35,57 @@ bool IsAbsolute(const char* path) {
     return path != nullptr && ((path[0] != '\0' && path[1] == ':') || (path[0] == '\\' && path[1] == '\\'));
 }
 
-int MakeOneDirectory(const char* path) {
-    return _mkdir(path);
+// Where MakeDirectories starts creating: past "C:\" or "\\server\share\", which cannot be made.
+size_t FirstMadeComponent(const char* path) {
+    if (path[0] != '\0' && path[1] == ':') {
+        return path[2] == '\\' || path[2] == '/' ? 3 : 2;
+    }
+    if ((path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/')) {
+        size_t separators = 0;
+        for (size_t i = 2; path[i] != '\0'; ++i) {
+            if ((path[i] == '\\' || path[i] == '/') && ++separators == 2) {
+                return i + 1;
+            }
+        }
+        return strlen(path);
+    }
+    return 1;
 }
 
+int MakeOneDirectory(const char* path) {
+    return _wmkdir(WideText(path).c_str());
+}
+
+bool IsFolderAt(const char* path) {
+    struct _stat64 info {};
+    return _wstat64(WideText(path).c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
+}
+
+// The C library's _mktemp_s tests its candidates by their ANSI names, which are wrong under a folder
+// named outside the code page: names are drawn here and the exclusive create is the test.
 int CreateTempSystem(char* pathTemplate) {
-    if (_mktemp_s(pathTemplate, strlen(pathTemplate) + 1) != 0) {
+    size_t length = strlen(pathTemplate);
+    if (length < 6 || strcmp(pathTemplate + length - 6, "XXXXXX") != 0) {
+        errno = EINVAL;
         return -1;
     }
-    return _open(pathTemplate, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned long long seed = GetTickCount64() ^
+                              (static_cast<unsigned long long>(GetCurrentProcessId()) << 20) ^
+                              reinterpret_cast<uintptr_t>(pathTemplate);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned long long bits = seed + static_cast<unsigned long long>(attempt) * 0x9E3779B97F4A7C15ull;
+        for (size_t i = length - 6; i < length; ++i) {
+            pathTemplate[i] = kLetters[bits % 36];
+            bits /= 36;
+        }
+        int fd = _wopen(WideText(pathTemplate).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                        _S_IREAD | _S_IWRITE);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
 }
 
 long WriteSystem(int fd, const void* bytes, size_t count) {
@@ -53,18 +101,23 @@ int CloseSystem(int fd) {
 }
 
 int RenameSystem(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 0 : -1;
+    if (MoveFileExW(WideText(from).c_str(), WideText(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    return -1;
 }
 
 void SyncFolderOf(const char*) {}
 
 bool NameTaken(const char* path) {
-    struct _stat info {};
-    return _stat(path, &info) == 0;
+    struct _stat64 info {};
+    return _wstat64(WideText(path).c_str(), &info) == 0;
 }
 
-int RemoveFile(const char* path) {
-    return _unlink(path);
+int RemoveSystem(const char* path) {
+    return _wunlink(WideText(path).c_str());
 }
 
 #else
@@ -75,8 +128,17 @@ bool IsAbsolute(const char* path) {
     return path != nullptr && path[0] == '/';
 }
 
+size_t FirstMadeComponent(const char*) {
+    return 1;
+}
+
 int MakeOneDirectory(const char* path) {
     return mkdir(path, 0700);
+}
+
+bool IsFolderAt(const char* path) {
+    struct stat info {};
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 int CreateTempSystem(char* pathTemplate) {
@@ -124,7 +186,7 @@ bool NameTaken(const char* path) {
     return lstat(path, &info) == 0;
 }
 
-int RemoveFile(const char* path) {
+int RemoveSystem(const char* path) {
     return unlink(path);
 }
 
@@ -136,8 +198,9 @@ const FileWriteSteps systemSteps = {CreateTempSystem, WriteSystem, FlushSystem, 
 
 bool GetUserDataDirectory(char* out, size_t size) {
 #ifdef _WIN32
-    const char* appData = getenv("APPDATA");
-    return IsAbsolute(appData) && FormatText(out, size, "%s\\quz", appData);
+    std::string appData;
+    return GetEnvironmentText("APPDATA", appData) && IsAbsolute(appData.c_str()) &&
+           FormatText(out, size, "%s\\quz", appData.c_str());
 #else
     // An XDG variable that is not an absolute path is to be ignored, as if it were not set.
     const char* dataHome = getenv("XDG_DATA_HOME");
@@ -155,7 +218,7 @@ bool MakeDirectories(const char* path) {
         return false;
     }
     // Each parent in turn, from the root down; one that already exists is fine.
-    for (char* c = partial + 1; *c != '\0'; ++c) {
+    for (char* c = partial + FirstMadeComponent(partial); *c != '\0'; ++c) {
         if (*c == '/' || *c == kSeparator) {
             const char kept = *c;
             *c = '\0';
@@ -168,21 +231,21 @@ bool MakeDirectories(const char* path) {
     if (MakeOneDirectory(partial) != 0 && errno != EEXIST) {
         return false;
     }
-    struct stat info {};
-    return stat(partial, &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
+    return IsFolderAt(partial);
 }
 
 ReadFileResult ReadRegularFile(const char* path, void* bytes, size_t capacity, size_t* size) {
     *size = 0;
 #ifdef _WIN32
-    struct _stat info {};
-    if (_stat(path, &info) != 0) {
+    std::wstring widePath = WideText(path);
+    struct _stat64 info {};
+    if (_wstat64(widePath.c_str(), &info) != 0) {
         return errno == ENOENT ? ReadFileResult::Missing : ReadFileResult::Unreadable;
     }
     if ((info.st_mode & _S_IFMT) != _S_IFREG) {
         return ReadFileResult::NotRegular;
     }
-    int fd = _open(path, _O_RDONLY | _O_BINARY);
+    int fd = _wopen(widePath.c_str(), _O_RDONLY | _O_BINARY);
 #else
     struct stat info {};
     if (lstat(path, &info) != 0) {
@@ -279,7 +342,7 @@ bool WriteFileAtomically(const char* path, const void* bytes, size_t size, const
         savedErrno = errno;
     }
     if (!ok) {
-        RemoveFile(temp);
+        RemoveSystem(temp);
         errno = savedErrno;
         return false;
     }
@@ -305,4 +368,8 @@ bool MoveFileAside(const char* path, const char* suffix, char* movedTo, size_t m
         return true;
     }
     return false;
+}
+
+int RemoveFile(const char* path) {
+    return RemoveSystem(path);
 }

@@ -45,6 +45,9 @@ const FileWriteSteps& SystemFileWriteSteps();
 bool WriteFileAtomically(const char* path, const void* bytes, size_t size,
                          const FileWriteSteps& steps = SystemFileWriteSteps());
 
+// Removes a file (unlink); 0 on success, else -1 with errno telling why.
+int RemoveFile(const char* path);
+
 // Renames path to path + suffix (".bad"), or, when that name is taken, to the first free one of
 // path + suffix + ".1" to ".99", so an earlier damaged file is never replaced. The new name goes to
 // movedTo. False when nothing could be moved.

@@ -3,13 +3,15 @@
 
 #include <cstddef>
 
+#include "platform/text.h"
+
 // Sets ErrorRaised; in fatal mode (the default) writes " Error: '<text>'\n" to stderr, shows a modal
 // dialog captioned "Error" and ends the process with exit(1). Otherwise returns at once.
-void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ReportError(const char* format, ...) QUZ_PRINTF_FORMAT(1, 2);
 // When condition is false writes " AssertFailed: <text>\n" to stderr.
-void ReportAssert(bool condition, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void ReportAssert(bool condition, const char* format, ...) QUZ_PRINTF_FORMAT(2, 3);
 // Writes " - <text>\n" to stderr.
-void ReportNote(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void ReportNote(const char* format, ...) QUZ_PRINTF_FORMAT(1, 2);
 
 // Null turns fatal mode off, anything else on; clears ErrorRaised.
 void SetErrorsFatal(const void* fatal);

@@ -3,6 +3,9 @@
 
 #include <chrono>
 
+#include "core/daily.h"
+#include "server/board_page.h"
+#include "server/game_endpoint.h"
 #include "server/health_report.h"
 #include "server/leaderboard.h"
 
@@ -111,10 +114,40 @@ void LeaderboardSite::Routes() {
     });
 }
 
+// Which board a request asks for: ?date= (a day's board), ?board=daily|verified|unverified, and for the
+// links made before the boards of games, a bare ?period= or ?mode=, which were the message scores'.
+bool ReadTab(const HttpRequest& request, bool haveGames, BoardPageView* view, std::string* problem) {
+    const std::string board = request.Param("board");
+    if (request.HasParam("date")) {
+        quz::core::CivilDate date;
+        if (!quz::core::ParseIsoDate(request.Param("date"), &date)) {
+            *problem = "date must be YYYY-MM-DD";
+            return false;
+        }
+        view->tab = BoardTab::kDaily;
+        view->dailyDays = quz::core::DaysFromCivil(date);
+    } else if (board == "verified") {
+        view->tab = BoardTab::kVerified;
+    } else if (board == "unverified" ||
+               (board.empty() && (request.HasParam("period") || request.HasParam("mode")))) {
+        view->tab = BoardTab::kUnverified;
+    } else if (board == "daily" || board.empty()) {
+        view->tab = BoardTab::kDaily;
+    } else {
+        *problem = "board must be daily, verified or unverified";
+        return false;
+    }
+    if (!haveGames) {
+        view->tab = BoardTab::kUnverified;
+    }
+    return true;
+}
+
 HttpResponse LeaderboardSite::Page(const HttpRequest& request) {
     Selection selection;
+    selection.period = Period::kToday;
     std::string problem;
-    PageView view;
+    BoardPageView view;
     view.language = PickLanguage(request.Header("Accept-Language"));
     if (request.HasParam("lang")) {
         std::string lang = request.Param("lang");
@@ -123,25 +156,41 @@ HttpResponse LeaderboardSite::Page(const HttpRequest& request) {
             view.languageChosen = true;
         }
     }
-    if (!ReadSelection(request, &selection, &problem)) {
+    view.nowMs = NowUnixMs();
+    view.todayDays = games != nullptr ? games->TodayDays() : view.nowMs / 86400000;
+    view.dailyDays = view.todayDays;
+    if (!ReadSelection(request, &selection, &problem) ||
+        !ReadTab(request, games != nullptr, &view, &problem)) {
         return HttpResponse::Text(400, EscapeHtml(problem) + "\n");
     }
     view.period = selection.period;
-    view.mode = selection.mode;
-    view.nowMs = NowUnixMs();
     std::string body;
     std::string error;
-    std::string key = "page " + std::to_string(static_cast<int>(view.language)) +
-                      (view.languageChosen ? "!" : "") + " " + BoardKey(selection);
-    if (!boards->Cached(
-            key, BoardQuery(selection, view.nowMs),
-            [&view](const std::vector<LeaderRow>& rows) {
-                view.rows = rows;
-                return RenderLeaderboardPage(view);
-            },
-            &body, &error)) {
-        LogLine("cannot read the leaderboard: %s", error.c_str());
-        return HttpResponse::Text(503, "The scores cannot be read right now.\n");
+    if (view.tab == BoardTab::kUnverified) {
+        const std::string key = "page " + std::to_string(static_cast<int>(view.language)) +
+                                (view.languageChosen ? "!" : "") + " " + BoardKey(selection);
+        if (!boards->Cached(
+                key, BoardQuery(selection, view.nowMs),
+                [&view](const std::vector<LeaderRow>& rows) {
+                    view.scores = rows;
+                    return RenderBoardPage(view);
+                },
+                &body, &error)) {
+            LogLine("cannot read the leaderboard: %s", error.c_str());
+            return HttpResponse::Text(503, "The scores cannot be read right now.\n");
+        }
+    } else {
+        GameBoardQuery query;
+        if (view.tab == BoardTab::kDaily) {
+            query.dailyDate = quz::core::IsoDate(quz::core::CivilFromDays(view.dailyDays));
+        } else {
+            query.sinceMs = PeriodStartMs(selection.period, view.nowMs);
+        }
+        query.limit = selection.limit;
+        if (!games->ReadBoard(query, &view.games)) {
+            return HttpResponse::Text(503, "The scores cannot be read right now.\n");
+        }
+        body = RenderBoardPage(view);
     }
     HttpResponse response;
     response.contentType = "text/html; charset=utf-8";
@@ -151,6 +200,9 @@ HttpResponse LeaderboardSite::Page(const HttpRequest& request) {
 }
 
 HttpResponse LeaderboardSite::Scores(const HttpRequest& request) {
+    if (request.HasParam("daily") && dailyScores) {
+        return dailyScores(request);
+    }
     Selection selection;
     std::string problem;
     if (!ReadSelection(request, &selection, &problem)) {

@@ -26,6 +26,11 @@ class LeaderboardSite {
     void Stop();
 
     HttpServer& Http() { return http; }
+    // Who answers /api/scores?daily=...: the board of the day is kept with the games (set before Listen).
+    void SetDailyScores(HttpHandler handler) { dailyScores = std::move(handler); }
+    // Where the page reads the verified boards and today's date (set before Listen; without it the page
+    // shows the message scores only).
+    void SetGames(class GameEndpoint* endpoint) { games = endpoint; }
 
   private:
     void Routes();
@@ -36,5 +41,7 @@ class LeaderboardSite {
     const ServerStats* stats;
     const StoreHealth* health;
     const MetricRegistry* metrics;
+    HttpHandler dailyScores;
+    class GameEndpoint* games = nullptr;
     HttpServer http;
 };

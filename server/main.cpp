@@ -5,13 +5,18 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <thread>
 
+#include "core/daily.h"
 #include "server/board_reader.h"
+#include "server/game_endpoint.h"
+#include "server/game_store.h"
 #include "server/leaderboard_site.h"
+#include "server/reverify.h"
 #include "server/score_receiver.h"
 #include "server/score_store.h"
 #include "server/server_log.h"
@@ -55,6 +60,9 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     int readConnections = 4;
     int cacheMs = 1000;
     double readTimeoutSeconds = 5.0;
+    GameEndpointOptions games;
+    std::string today;
+    bool reverify = false;
     double firstByteSeconds = 2.0;
 
     CLI::App app{"quz-scored: receives the scores that Quz sends, stores them and serves the leaderboard."};
@@ -125,7 +133,27 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         ->capture_default_str();
     app.add_option("--game-name", receiving.expected.gameName, "Game name the game's messages carry")
         ->capture_default_str();
+    app.add_option("--verify-threads", games.verifyThreads, "Threads re-playing the games sent with replays")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 256));
+    app.add_option("--verify-queue", games.verifyQueue,
+                   "Games waiting for a verification thread before the server answers busy (503)")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 100000));
+    app.add_option("--today", today,
+                   "Test aid: the UTC date (YYYY-MM-DD) taken as today for the board of the day");
+    app.add_flag("--reverify", reverify,
+                 "Re-play every stored game under this server's rules, print the ones that differ, and exit "
+                 "(status 1 when any stored verified game no longer holds)");
     CLI11_PARSE(app, argc, argv);
+    if (!today.empty()) {
+        quz::core::CivilDate date;
+        if (!quz::core::ParseIsoDate(today, &date)) {
+            LogLine("--today %s is not a date (YYYY-MM-DD)", today.c_str());
+            return 2;
+        }
+        games.todayDays = quz::core::DaysFromCivil(date);
+    }
     receiving.readTimeout = std::chrono::milliseconds(std::llround(readTimeoutSeconds * 1000.0));
     receiving.firstByteTimeout = std::chrono::milliseconds(std::llround(firstByteSeconds * 1000.0));
     web.requestTimeout = std::chrono::milliseconds(std::llround(requestTimeoutSeconds * 1000.0));
@@ -161,12 +189,33 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     }
     CheckStateMarker(stateFolder.empty() ? DefaultStateFolder(database) : stateFolder, database,
                      writer->Opening());
+    // The games have connections of their own: the receiver's writer belongs to its thread.
+    std::unique_ptr<GameStore> gameWriter = OpenGameStore(database, &error);
+    std::unique_ptr<GameStore> gameReader = gameWriter != nullptr ? OpenGameStore(database, &error) : nullptr;
+    if (gameReader == nullptr) {
+        LogLine("cannot open the database for games: %s", error.c_str());
+        return 1;
+    }
+    if (reverify) {
+        ReverifyCounts counts;
+        if (!Reverify(*gameWriter, stdout, &counts)) {
+            return 1;
+        }
+        return counts.mismatches == 0 ? 0 : 1;
+    }
     ServerStats stats;
     RefusalLog refusals;
     StoreHealth health;
     ScoreReceiver receiver(receiving, writer.get(), &stats, &refusals, &health);
     MetricRegistry metrics;
     LeaderboardSite site(web, &boards, &stats, &health, &metrics);
+    // A waiting submission holds a web thread: half of them at most, so the page always has some.
+    games.maxWaiting = std::max(1, web.threads / 2);
+    GameEndpoint endpoint(games, gameWriter.get(), gameReader.get());
+    endpoint.Register(site.Http());
+    endpoint.RegisterMetrics(metrics);
+    site.SetDailyScores([&endpoint](const HttpRequest& request) { return endpoint.DailyScores(request); });
+    site.SetGames(&endpoint);
     RegisterServerMetrics(&metrics, &stats, &receiver, &site.Http());
     RegisterStoreMetrics(&metrics, &health);
     if (!receiver.Listen(&error) || !site.Listen(&error)) {
@@ -189,6 +238,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     });
     receiver.Run();
     site.Stop();
+    endpoint.Stop();
     // Run also ends on a fatal error; the signal thread is then released by a signal of our own.
     runEnded.store(true);
     kill(getpid(), SIGTERM);

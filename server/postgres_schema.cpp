@@ -46,8 +46,36 @@ constexpr char kVersion2End[] =
     "ANALYZE best;"
     "UPDATE schema_version SET version = 2;";
 
+// Games sent with their replays (POST /api/games): each with what the server found when it re-played it,
+// and the replay itself (so pg_dump keeps it and several servers share it), so that copies are refused, a
+// day's board is read from its own rows, and every game can be re-played again after a rules change.
+constexpr char kVersion3[] =
+    "CREATE TABLE games ("
+    " id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
+    " received_at_ms BIGINT NOT NULL,"
+    " peer TEXT NOT NULL,"
+    " identity BIGINT NOT NULL,"
+    " name TEXT NOT NULL,"
+    " mode TEXT NOT NULL,"
+    " daily_date TEXT,"
+    " score INTEGER NOT NULL,"
+    " level INTEGER NOT NULL,"
+    " ticks BIGINT NOT NULL,"
+    " rules_version BIGINT NOT NULL,"
+    " seed TEXT NOT NULL,"
+    " state_hash TEXT NOT NULL,"
+    " verified BOOLEAN NOT NULL,"
+    " reason TEXT NOT NULL,"
+    " replay_key TEXT NOT NULL UNIQUE,"
+    " replay BYTEA NOT NULL);"
+    "CREATE INDEX games_daily ON games (daily_date, verified, score DESC, received_at_ms, id)"
+    " WHERE daily_date IS NOT NULL;"
+    "CREATE INDEX games_by_mode_and_time ON games (mode, verified, received_at_ms);"
+    "UPDATE schema_version SET version = 3;";
+
 constexpr SchemaStep kSteps[] = {{1, {kVersion1, nullptr, nullptr}},
-                                 {2, {kVersion2, kFillBestSql, kVersion2End}}};
+                                 {2, {kVersion2, kFillBestSql, kVersion2End}},
+                                 {3, {kVersion3, nullptr, nullptr}}};
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 }  // namespace

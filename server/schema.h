@@ -10,7 +10,7 @@
 #include "server/periods.h"
 
 // The schema this server writes. A database of a newer one is refused rather than misread.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 struct SchemaStep {
     int version;  // the version the database has after this step

@@ -460,16 +460,17 @@ void ScoreReceiver::Run() {
 }
 
 void ScoreReceiver::CloseAll(const std::vector<Pending>& batch, bool stored) {
+    // Counted out before the closes: a sender that sees its close then finds the queue without it.
+    waitingForStore.fetch_sub(batch.size());
+    if (health != nullptr) {
+        health->SetQueued(waitingForStore.load());
+    }
     for (const Pending& pending : batch) {
         if (stored) {
             close(pending.fd);
         } else {
             CloseWithReset(pending.fd);
         }
-    }
-    waitingForStore.fetch_sub(batch.size());
-    if (health != nullptr) {
-        health->SetQueued(waitingForStore.load());
     }
     // Slots are free again: let the reading loop accept if it had stopped at the limit.
     Wake();

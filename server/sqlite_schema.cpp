@@ -43,8 +43,36 @@ constexpr char kVersion2End[] =
     "CREATE INDEX best_ranking ON best (period, period_start_ms, mode, score DESC, received_at_ms, score_id);"
     "UPDATE schema_version SET version = 2;";
 
+// Games sent with their replays (POST /api/games): each with what the server found when it re-played it,
+// and the replay itself, so that copies are refused, a day's board is read from its own rows, and every
+// game can be re-played again after a rules change. Message scores stay in scores.
+constexpr char kVersion3[] =
+    "CREATE TABLE games ("
+    " id INTEGER PRIMARY KEY,"
+    " received_at_ms INTEGER NOT NULL,"
+    " peer TEXT NOT NULL,"
+    " identity INTEGER NOT NULL,"
+    " name TEXT NOT NULL,"
+    " mode TEXT NOT NULL,"
+    " daily_date TEXT,"  // 'YYYY-MM-DD' for a game of the board of the day
+    " score INTEGER NOT NULL,"
+    " level INTEGER NOT NULL,"
+    " ticks INTEGER NOT NULL,"
+    " rules_version INTEGER NOT NULL,"
+    " seed TEXT NOT NULL,"        // 16 hex digits
+    " state_hash TEXT NOT NULL,"  // 16 hex digits
+    " verified INTEGER NOT NULL,"
+    " reason TEXT NOT NULL,"      // why it is not verified; '' when it is
+    " replay_key TEXT NOT NULL UNIQUE,"
+    " replay BLOB NOT NULL);"
+    "CREATE INDEX games_daily ON games (daily_date, verified, score DESC, received_at_ms, id)"
+    " WHERE daily_date IS NOT NULL;"
+    "CREATE INDEX games_by_mode_and_time ON games (mode, verified, received_at_ms);"
+    "UPDATE schema_version SET version = 3;";
+
 constexpr SchemaStep kSteps[] = {{1, {kVersion1, nullptr, nullptr}},
-                                 {2, {kVersion2, kFillBestSql, kVersion2End}}};
+                                 {2, {kVersion2, kFillBestSql, kVersion2End}},
+                                 {3, {kVersion3, nullptr, nullptr}}};
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 }  // namespace

@@ -98,31 +98,6 @@ class SqliteStore final : public ScoreStore {
         return false;
     }
 
-    bool OpenAndCheck(const std::string& where, bool asWriter) {
-        path = where;
-        writer = asWriter;
-        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-        if (!writer) {
-            flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
-        }
-        if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-            return Fail("cannot open " + path);
-        }
-        if (!RememberFile()) {
-            return false;
-        }
-        // Another process may hold the write lock for a moment (a second server, the sqlite3 tool).
-        sqlite3_busy_timeout(db, 5000);
-        // FULL syncs the log at each commit: a score is on the disk before its sender's connection closes.
-        if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=FULL")) {
-            return false;
-        }
-        if (!writer) {
-            return Exec("PRAGMA query_only=1") && ReadOpening(false) && Prepare();
-        }
-        return Migrate() && ReadOpening(true) && ProveWritable() && Prepare();
-    }
-
     bool StoreScores(const ScoreBatch& batch) override {
         if (!CheckFile() || !Exec("BEGIN IMMEDIATE")) {
             return false;
@@ -198,6 +173,29 @@ class SqliteStore final : public ScoreStore {
     const char* Kind() const override { return "sqlite"; }
 
   private:
+    bool OpenAndCheck(const std::string& where, bool asWriter) {
+        path = where;
+        writer = asWriter;
+        // Only the writer makes a missing file: a reader opens what the writer made.
+        int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (writer ? SQLITE_OPEN_CREATE : 0);
+        if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+            return Fail("cannot open " + path);
+        }
+        if (!RememberFile()) {
+            return false;
+        }
+        // Another process may hold the write lock for a moment (a second server, the sqlite3 tool).
+        sqlite3_busy_timeout(db, 5000);
+        // FULL syncs the log at each commit: a score is on the disk before its sender's connection closes.
+        if (!Exec("PRAGMA journal_mode=WAL") || !Exec("PRAGMA synchronous=FULL")) {
+            return false;
+        }
+        if (!writer) {
+            return Exec("PRAGMA query_only=1") && ReadOpening(false) && Prepare();
+        }
+        return Migrate() && ReadOpening(true) && ProveWritable() && Prepare();
+    }
+
     bool Fail(const std::string& what) {
         lastError = "SQLite: " + what + ": " + (db != nullptr ? sqlite3_errmsg(db) : "out of memory");
         return false;

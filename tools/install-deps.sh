@@ -14,28 +14,15 @@ packages=(
   # named, so the SDL leaks that tests/lsan.supp suppresses by name fail the sanitizer run.
   clang libclang-rt-14-dev llvm-14
   dpkg-dev file lintian desktop-file-utils appstream
-  libsqlite3-dev sqlite3 libpq-dev libmicrohttpd-dev nlohmann-json3-dev libcli11-dev
+  libcurl4-openssl-dev libsqlite3-dev sqlite3 libpq-dev libmicrohttpd-dev nlohmann-json3-dev libcli11-dev
   postgresql chromium curl
   # The reverse-proxy example in dist/ is checked with nginx -t; its stream block needs the stream module.
   nginx libnginx-mod-stream
 )
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ $status == "install ok installed" ]] || missing+=("$p")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-echo "Installing: ${missing[*]}"
-sudo=()
-if [[ $(id -u) -ne 0 ]]; then
-  if ! command -v sudo >/dev/null; then
-    echo "These Debian packages are missing and installing them needs root. Run this again as root, or" >&2
-    echo "install sudo, or ask an administrator to run: apt-get install ${missing[*]}" >&2
-    exit 1
-  fi
-  sudo=(sudo)
+# The Windows build and its tests under Wine are part of the test command unless QUZ_WINDOWS=0: one
+# apt run installs both sets.
+if [[ ${QUZ_WINDOWS:-1} != 0 ]]; then
+  mapfile -t windows_packages < <(bash "$(dirname "$0")/install-windows-deps.sh" --list)
+  packages+=("${windows_packages[@]}")
 fi
-# sudo drops the caller's environment, so the front end is set on the command itself.
-apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+exec bash "$(dirname "$0")/install-packages.sh" "${packages[@]}"

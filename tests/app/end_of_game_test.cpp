@@ -66,7 +66,7 @@ class EndOfGame : public GameSession {
         game->lives = 0;
         strcpy(game->playerName, "LEFTOVER");
         // A sender of this test alone, its outbox in memory; it sends only where a test says it may.
-        StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, ""});
+        StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, "", ""});
     }
 
     // The shell's part of the frame: a confirmed name goes into the table and out to the server.
@@ -344,7 +344,7 @@ TEST_F(EndOfGame, WithServerOffNothingIsSent) {
     LoopbackServer server;
     ASSERT_TRUE(server.Listening());
     scoreServerPort = server.Port();
-    StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), true, ""});
+    StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), true, "", ""});
     ZeroTable();
     EndWithScore(50);
     ShowTheBoxLongEnough();

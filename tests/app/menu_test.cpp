@@ -99,16 +99,23 @@ TEST_F(MenuTest, OnlyThePointersYChoosesTheButton) {
         EXPECT_EQ(menuScreen, MenuScreen::FadeOut) << "x " << x;
         EXPECT_EQ(menu_->action, MenuAction::Play) << "x " << x;
     }
-    for (int y : {250, 420}) {
+    for (int y : {250, 441}) {
         ShowButtons();
         Release(320, y);
         EXPECT_EQ(menuScreen, MenuScreen::Main) << "y " << y;
         EXPECT_EQ(menu_->action, MenuAction::None) << "y " << y;
     }
-    EXPECT_EQ(MenuButtonAt(293), 1);
-    EXPECT_EQ(MenuButtonAt(294), 2);
-    EXPECT_EQ(MenuButtonAt(377), 3);
-    EXPECT_EQ(MenuButtonAt(419), 4);
+    ASSERT_EQ(menu_->buttonCount, 5);
+    EXPECT_EQ(MenuButtonAt(menu_, 288), 1);
+    EXPECT_EQ(MenuButtonAt(menu_, 289), 2);
+    EXPECT_EQ(MenuButtonAt(menu_, 364), 3);
+    EXPECT_EQ(MenuButtonAt(menu_, 440), 5);
+    EXPECT_EQ(MenuButtonAt(menu_, 441), 0);
+    const MenuButton order[] = {MenuButton::None,  MenuButton::Play, MenuButton::Daily, MenuButton::Scores,
+                                MenuButton::About, MenuButton::Exit, MenuButton::None};
+    for (int band = 0; band <= 6; ++band) {
+        EXPECT_EQ(MenuButtonOfBand(menu_, band), order[band]) << band;
+    }
 }
 
 TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) {
@@ -119,12 +126,13 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
     Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 1);
     Press(InputKey::Up);
-    EXPECT_EQ(menu_->hoveredButton, 4);
+    EXPECT_EQ(menu_->hoveredButton, 5);
     Press(InputKey::Down);
     EXPECT_EQ(menu_->hoveredButton, 1);
     Press(InputKey::Down);
+    Press(InputKey::Down);
     Step();
-    EXPECT_EQ(menu_->hoveredButton, 2) << "the pointer has not moved: the keys keep the light";
+    EXPECT_EQ(menu_->hoveredButton, 3) << "the pointer has not moved: the keys keep the light";
     Press(InputKey::Return);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
     Press(InputKey::Return);  // like a click, it leaves the score screen
@@ -133,7 +141,7 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
 
     // Moving the mouse hands the light back to the pointer, and a click goes by the pointer's band.
     Press(InputKey::Down);
-    EXPECT_EQ(menu_->hoveredButton, 3);
+    EXPECT_EQ(menu_->hoveredButton, 4);
     InjectPointer(320, 260);
     Step();
     EXPECT_EQ(menu_->hoveredButton, 1);
@@ -145,14 +153,65 @@ TEST_F(MenuTest, ArrowKeysLightTheButtonsRoundTheEndsAndReturnPressesTheLitOne) 
     EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
 }
 
+TEST_F(MenuTest, TheDailyGameIsReachedByKeysAndByClickAndStartsAsADailyGame) {
+    ShowButtons();
+    InjectPointer(320, 100);
+    Step();
+    Press(InputKey::Down);
+    Press(InputKey::Down);
+    EXPECT_EQ(MenuButtonOfBand(menu_, menu_->hoveredButton), MenuButton::Daily);
+    Press(InputKey::Return);
+    EXPECT_EQ(menu_->action, MenuAction::PlayDaily);
+    EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
+    ShowButtons();
+    Release(320, 300);
+    EXPECT_EQ(menu_->action, MenuAction::PlayDaily);
+    int frames = 0;
+    while (menu_ != nullptr && frames < 200) {
+        Step(50);
+        ++frames;
+    }
+    EXPECT_EQ(AppMode, AppModeKind::InDailyGame);
+}
+
+// A data folder made before the daily game (or one with only the classic pictures) keeps the classic
+// four buttons where they always were, with a line saying why.
+TEST(MenuLayoutTest, WithoutTheDailyPicturesTheMenuKeepsFourButtons) {
+    ASSERT_TRUE(OpenTestScreen());
+    ScratchDirectory scratch;
+    for (const char* name : {"data/mouse.png", "data/font.png", "data/title.png"}) {
+        ScratchDirectory::WriteImage(name, 640, 251);
+    }
+    for (const char* name : {"play", "scores", "about", "exit", "splay", "sscores", "sabout", "sexit",
+                             "copyright", "bottom", "credits", "daily"}) {
+        ScratchDirectory::WriteImage(std::string("data/") + Shared.languageCode + "/" + name + ".png", 640,
+                                     60);
+    }
+    SetErrorsFatal(nullptr);
+    ::testing::internal::CaptureStderr();
+    Menu* menu = CreateMenu();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    SetErrorsFatal(&menuTestFatal);
+    EXPECT_FALSE(ErrorRaised()) << said;
+    EXPECT_NE(said.find("sdaily.png: the menu has no daily game"), std::string::npos) << said;
+    EXPECT_EQ(menu->buttonCount, 4);
+    EXPECT_EQ(MenuButtonAt(menu, 293), 1);
+    EXPECT_EQ(MenuButtonAt(menu, 294), 2);
+    EXPECT_EQ(MenuButtonAt(menu, 419), 4);
+    EXPECT_EQ(MenuButtonAt(menu, 420), 0);
+    EXPECT_EQ(MenuButtonOfBand(menu, 2), MenuButton::Scores);
+    EXPECT_EQ(MenuButtonOfBand(menu, 5), MenuButton::None);
+    ReleaseMenu(menu);
+}
+
 // The rules are told on the About screen's second page, reached by a click or by Return, and drawn over the
 // whole screen with no star over it; a click, Return or Escape goes back to the buttons.
 TEST_F(MenuTest, TheAboutScreensSecondPageTellsHowToPlayByMouseAndKey) {
     ASSERT_NE(menu_->howToPlayImage, nullptr);
     ShowButtons();
-    Release(320, 350);
+    Release(320, 384);
     EXPECT_EQ(menuScreen, MenuScreen::Credits);
-    Release(320, 350);
+    Release(320, 384);
     EXPECT_EQ(menuScreen, MenuScreen::HowToPlay);
     InjectPointer(630, 470);
     for (int frame = 0; frame < 20; ++frame) {
@@ -180,7 +239,7 @@ TEST_F(MenuTest, TheAboutScreensSecondPageTellsHowToPlayByMouseAndKey) {
     // By the keyboard alone: Down to About, Return, Return, then Escape back.
     InjectPointer(320, 100);
     Step();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         Press(InputKey::Down);
     }
     Press(InputKey::Return);
@@ -193,8 +252,8 @@ TEST_F(MenuTest, TheAboutScreensSecondPageTellsHowToPlayByMouseAndKey) {
     // Without the page the About screen is the credits alone, as before.
     SDL_FreeSurface(menu_->howToPlayImage);
     menu_->howToPlayImage = nullptr;
-    Release(320, 350);
-    Release(320, 350);
+    Release(320, 384);
+    Release(320, 384);
     EXPECT_EQ(menuScreen, MenuScreen::Main);
 }
 
@@ -213,7 +272,7 @@ TEST_F(MenuTest, TheLitButtonsLabelIsDrawnOverTheStars) {
     SDL_LockSurface(shown);
     SDL_LockSurface(lit);
     int differing = 0;
-    for (int y = 0; y < 43; ++y) {
+    for (int y = 0; y < 38; ++y) {
         const auto* a =
             reinterpret_cast<const Uint32*>(static_cast<Uint8*>(shown->pixels) + (251 + y) * shown->pitch);
         const auto* b = reinterpret_cast<const Uint32*>(static_cast<Uint8*>(lit->pixels) + y * lit->pitch);
@@ -228,7 +287,7 @@ TEST_F(MenuTest, TheLitButtonsLabelIsDrawnOverTheStars) {
 
 TEST_F(MenuTest, AWheelTurnOverExitFadesOutToShutDown) {
     ShowButtons();
-    Release(300, 400, 5);
+    Release(300, 420, 5);
     ASSERT_NE(menu_, nullptr);
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     int frames = 0;
@@ -271,12 +330,12 @@ TEST_F(MenuTest, TheMusicFollowsTheFadesAndEscapeDuringAFadeOutKeepsTheMenuAndTh
     EXPECT_EQ(menu_->music.volume, 108);
 
     // With a choice remembered, a click no longer leaves the score screen: only Escape does.
-    Release(320, 300);
-    Release(320, 300);
+    Release(320, 340);
+    Release(320, 340);
     EXPECT_EQ(menuScreen, MenuScreen::Scores);
     Press(InputKey::Escape);
     EXPECT_EQ(menuScreen, MenuScreen::Main);
-    Release(320, 400);  // a new choice replaces the remembered one
+    Release(320, 420);  // a new choice replaces the remembered one
     EXPECT_EQ(menu_->action, MenuAction::Exit);
     ReleaseMenu(menu_);
     menu_ = nullptr;

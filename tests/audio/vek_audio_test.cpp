@@ -2,6 +2,7 @@
 // the file the driver writes, so these tests check real output, not just the objects' fields.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <mikmod.h>
 #include <unistd.h>
 
 #include <algorithm>

@@ -2,6 +2,7 @@
 // fatal reports of failed loads.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <mikmod.h>
 #include <unistd.h>
 
 #include <cstdlib>

@@ -53,7 +53,7 @@ above "$(mean_of menu 640 251 0 0)" 0.02 || fail "no title in the menu"
 above "$(spread_of menu 640 169 0 251)" 0.02 || fail "no buttons in the menu"
 
 # Scores: nine rows of text at y 302 + 16 i over the score screen's background.
-click_at 320 315
+click_at 320 345
 sleep 0.5
 shot scores
 above "$(changed menu scores 640 229 0 251)" 0.2 || fail "the score screen did not replace the buttons"
@@ -63,9 +63,9 @@ for i in 0 1 2 3 4 5 6 7 8; do
   above "$(spread_of scores 90 16 520 "$y")" 0.05 || fail "score row $((i + 1)) has no score"
 done
 
-# A click leaves the scores; band 3 opens the credits; Escape comes back to the buttons.
+# A click leaves the scores; band 4 opens the credits; Escape comes back to the buttons.
 click_at 320 100
-click_at 320 355
+click_at 320 384
 sleep 0.5
 shot credits
 above "$(changed scores credits 640 229 0 251)" 0.2 || fail "the credits did not replace the score screen"
@@ -94,7 +94,7 @@ above "$(mean_of menu_again 640 251 0 0)" 0.02 || fail "no title in the returnin
 above "$(changed game menu_again 640 480 0 0)" 0.3 || fail "the menu did not come back after the game"
 
 # Exit: the menu fades out and the program ends.
-click_at 320 400
+click_at 320 422
 wait_exit "$game" 5 || fail "the exit button did not end the program"
 [[ $EXIT_STATUS -eq 0 ]] || fail "exit status $EXIT_STATUS; stderr: $(cat "$out/stderr")"
 grep -qvx -e "Screen in VRAM" -e "Screen can Flip" "$out/stdout" && fail "unexpected stdout: $(cat "$out/stdout")"

@@ -13,7 +13,7 @@ work=$(mktemp -d)
 lang=fr
 data=$(data_folder_of "$quz")
 # Nothing listens on the discard port: the score cannot be sent and must wait in the outbox.
-printf '[Scores]\nServer=127.0.0.1:9\n' >"$work/quz.ini"
+printf '[Scores]\nServer=127.0.0.1:9\nSubmit=off\n' >"$work/quz.ini"
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")
@@ -142,11 +142,11 @@ E2E_PIDS+=("$game")
 window=$(wait_for_window 10) || fail "no game window on the second start"
 # The pointer rests on the scores button: the menu is up once that button shows lit (a loaded machine can
 # take far longer than the intro's 9 seconds).
-xdotool mousemove --window "$window" 320 315
+xdotool mousemove --window "$window" 320 345
 menu_up=""
 for _ in $(seq 60); do
   shot game_second_menu
-  is_shown "$shots/game_second_menu.png" "$data/$lang/sscores.png" 0 294 640 42 0.85 && { menu_up=1; break; }
+  is_shown "$shots/game_second_menu.png" "$data/$lang/sscores.png" 0 327 640 38 0.85 && { menu_up=1; break; }
   sleep 1
 done
 [[ -n $menu_up ]] || fail "no menu on the second start"
@@ -157,9 +157,9 @@ text_strip "$(printf '%06d' "$score")" "$work/score_strip.png"
 name_seen="" score_seen=""
 for attempt in $(seq 10); do
   shot game_saved_scores
-  if is_shown "$shots/game_saved_scores.png" "$data/$lang/sscores.png" 0 294 640 42 0.85 ||
-    is_shown "$shots/game_saved_scores.png" "$data/$lang/scores.png" 0 294 640 42 0.85; then
-    xdotool mousemove --window "$window" 320 315 click 1
+  if is_shown "$shots/game_saved_scores.png" "$data/$lang/sscores.png" 0 327 640 38 0.85 ||
+    is_shown "$shots/game_saved_scores.png" "$data/$lang/scores.png" 0 327 640 38 0.85; then
+    xdotool mousemove --window "$window" 320 345 click 1
     sleep 0.2
     xdotool mousemove --window "$window" 630 10
     sleep 0.6

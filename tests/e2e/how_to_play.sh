@@ -24,8 +24,8 @@ for lang in fr en; do
 
   click_at 600 100  # skips the logo
   sleep 2
-  click_at 320 350
-  click_at 320 350
+  click_at 320 384
+  click_at 320 384
   xdotool mousemove --window "$window" 630 470
   sleep 0.3
   shot "howto_${lang}_mouse"
@@ -37,7 +37,7 @@ for lang in fr en; do
 
   xdotool mousemove --window "$window" 320 100
   sleep 0.3
-  press_key Down; press_key Down; press_key Down; press_key Return
+  press_key Down; press_key Down; press_key Down; press_key Down; press_key Return
   sleep 0.3
   press_key Return
   xdotool mousemove --window "$window" 630 470

@@ -27,7 +27,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [[ -n $port && -n $web ]] || fail "quz-scored did not start: $(cat "$work/server.log")"
-printf '[Scores]\nServer=127.0.0.1:%s\n' "$port" >"$work/quz.ini"
+printf '[Scores]\nServer=127.0.0.1:%s\nSubmit=off\n' "$port" >"$work/quz.ini"
 
 start_xvfb
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
@@ -44,15 +44,10 @@ sleep 4
 data=$(data_folder_of "$quz")
 # The name entry's image is on screen.
 entry_shown() { is_shown "$work/now.png" "$data/fr/hiscore.png" 50 150 380 128; }
-sweep=()
-for row in $(seq 14 -1 0); do
-  for col in $(seq 0 14); do
-    sweep+=(mousemove --window "$window" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
-  done
-done
+board_sweep "$window"
 entry=""
 for _ in $(seq 1 80); do
-  xdotool "${sweep[@]}"
+  xdotool "${SWEEP[@]}"
   shot now || fail "screenshot"
   if entry_shown; then entry=1; break; fi
   kill -0 "$game" 2>/dev/null || fail "the game ended: $(cat "$work/stderr")"

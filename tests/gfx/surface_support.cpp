@@ -5,7 +5,7 @@
 
 void StartVideoForTests() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
-        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        SDL_setenv("SDL_VIDEODRIVER", "dummy", 0);
         SDL_Init(SDL_INIT_VIDEO);
     }
 }

@@ -50,7 +50,7 @@ class ScoreSenderTest : public ::testing::Test {
     }
 
     void Start(const ScoreSettings& settings, bool off = false) {
-        sender.Start(ScoreSenderConfig{settings, off, outbox.string()});
+        sender.Start(ScoreSenderConfig{settings, off, outbox.string(), ""});
     }
     void Queue(const ScoreSettings& settings, const char* name, int32_t score) {
         sender.Queue(settings, name, "NORMAL", score, false);
@@ -183,7 +183,7 @@ TEST_F(ScoreSenderTest, ServerOffSendsNothingAndKeepsNoOutbox) {
     ScorePeer peer;
     ASSERT_TRUE(peer.Listening());
     fs::create_directories(outbox.parent_path());
-    const std::string earlier = EncodeOutbox({PendingScore{"OLD", "NORMAL", 3, false}});
+    const std::string earlier = EncodeOutbox({PendingScore{"OLD", "NORMAL", 3, false, {}, 0}});
     WriteAll(outbox, earlier);
     Start(LoopbackSettings(peer.Port()), true);
     Queue(LoopbackSettings(peer.Port()), "NEW", 4);
@@ -222,9 +222,9 @@ TEST_F(ScoreSenderTest, AFullOutboxDropsItsOldestWithALine) {
 }
 
 TEST_F(ScoreSenderTest, TheOutboxFileKeepsNamesAsTypedAndADamagedOneIsMovedAside) {
-    std::vector<PendingScore> scores = {PendingScore{"Joueuse ete", "NORMAL", 1250, false},
-                                        PendingScore{"", "NORMAL", -5, true},
-                                        PendingScore{"A Z.9!*-", "NORMAL", 2147483647, false}};
+    std::vector<PendingScore> scores = {PendingScore{"Joueuse ete", "NORMAL", 1250, false, {}, 0},
+                                        PendingScore{"", "NORMAL", -5, true, {}, 0},
+                                        PendingScore{"A Z.9!*-", "NORMAL", 2147483647, false, {}, 0}};
     std::vector<PendingScore> back;
     ASSERT_TRUE(DecodeOutbox(EncodeOutbox(scores), &back));
     ASSERT_EQ(back.size(), 3u);

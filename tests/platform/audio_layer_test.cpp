@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <mikmod.h>
 
 #include <cstdlib>
 #include <cstring>

@@ -24,7 +24,9 @@ TEST(ErrorReportDeathTest, FatalReportWritesTheQuotedTextAndExitsWithOne) {
 
 TEST(ErrorReportDeathTest, OverlongTextIsCutNotOverflowed) {
     std::string huge(10000, 'x');
-    EXPECT_EXIT(ReportError("%s", huge.c_str()), ::testing::ExitedWithCode(1), "^ Error: 'x{4095}'\n$");
+    // Spelled out: GoogleTest's own regular expressions (on Windows) have no repeat counts.
+    std::string cut = "^ Error: '" + std::string(4095, 'x') + "'\n$";
+    EXPECT_EXIT(ReportError("%s", huge.c_str()), ::testing::ExitedWithCode(1), cut);
 }
 
 TEST(ErrorReportTest, NonFatalModeOnlyRaisesTheFlag) {

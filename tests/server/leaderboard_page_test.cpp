@@ -63,7 +63,8 @@ TEST(LeaderboardPage, ShowsAMarkupNameAsTextInChromium) {
     ASSERT_EQ(SendToServer(server.ScorePort(), Wire(GameText(quotes, 8000))), SendOutcome::kClosed);
     ASSERT_EQ(SendToServer(server.ScorePort(), Wire(GameText("ANNA", 7000))), SendOutcome::kClosed);
 
-    std::string url = "http://127.0.0.1:" + std::to_string(server.WebPort()) + "/?lang=en";
+    // The message scores are the unverified board.
+    std::string url = "http://127.0.0.1:" + std::to_string(server.WebPort()) + "/?board=unverified&lang=en";
     std::string dom = RunChromium(url, "--dump-dom", folder.Path() + "/profile");
     ASSERT_NE(dom.find("ANNA"), std::string::npos) << dom;
     // Parsed by the browser: no element came from a name, and each name is one text node.

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "server_support.h"
@@ -22,27 +21,7 @@
 namespace {
 
 std::string Shell(const std::string& command, int* status) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        *status = -1;
-        return output;
-    }
-    char buffer[512];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, got);
-    }
-    int raw = pclose(pipe);
-    *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return output;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return CommandOutput(command + " 2>&1", status);
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -52,29 +31,11 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-// A port nothing listens on now (the kernel's pick for a socket closed at once).
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    if (fd >= 0) {
-        close(fd);
-    }
-    return port;
-}
-
 // Stops an nginx started by the test, by its pid file.
 struct Stopper {
     std::string pidFile;
     ~Stopper() {
-        int pid = std::atoi(ReadAll(pidFile).c_str());
+        int pid = std::atoi(WholeFile(pidFile).c_str());
         if (pid > 0) {
             kill(pid, SIGQUIT);
         }
@@ -131,7 +92,7 @@ TEST(NginxExample, PassesNginxCheckAndProxiesThePageAndTheScorePort) {
     ASSERT_EQ(status, 0) << "cannot make a test certificate";
 
     // Only what must differ on a test machine: the certificate, the pid and log files.
-    std::string example = ReadAll(std::string(QUZ_SOURCE_DIR) + "/dist/quz-scored.nginx.conf");
+    std::string example = WholeFile(std::string(QUZ_SOURCE_DIR) + "/dist/quz-scored.nginx.conf");
     ASSERT_FALSE(example.empty());
     example = Replace(example, "/etc/letsencrypt/live/scores.example.org/fullchain.pem", dir + "/cert.pem");
     example = Replace(example, "/etc/letsencrypt/live/scores.example.org/privkey.pem", dir + "/key.pem");
@@ -146,9 +107,9 @@ TEST(NginxExample, PassesNginxCheckAndProxiesThePageAndTheScorePort) {
     ASSERT_TRUE(server.Start(dir + "/scores.sqlite", {"--trusted-proxy", "127.0.0.1",
                                                       "--per-address-connections", "0", "--rate-limit", "0"}))
         << server.Log();
-    int http = FreePort();
-    int https = FreePort();
-    int score = FreePort();
+    int http = FreeLoopbackPort();
+    int https = FreeLoopbackPort();
+    int score = FreeLoopbackPort();
     ASSERT_TRUE(http > 0 && https > 0 && score > 0 && http != https && https != score && http != score);
     std::string live = example;
     live = Replace(live, "    listen [::]:80;\n", "");
@@ -190,16 +151,16 @@ TEST(NginxExample, PassesNginxCheckAndProxiesThePageAndTheScorePort) {
     // The close reaches the game only when the server closes, however long its store takes: a proxy that
     // closed on the game's half-close would have the game count an unstored score as kept.
     SlowCloser slow;
-    int slowFront = FreePort();
+    int slowFront = FreeLoopbackPort();
     std::string second = live;
     second = Replace(second, "listen 127.0.0.1:" + std::to_string(score) + ";",
                      "listen 127.0.0.1:" + std::to_string(slowFront) + ";");
     second = Replace(second, "proxy_pass 127.0.0.1:" + std::to_string(server.ScorePort()) + ";",
                      "proxy_pass 127.0.0.1:" + std::to_string(slow.port) + ";");
     second = Replace(second, "listen 127.0.0.1:" + std::to_string(http) + ";",
-                     "listen 127.0.0.1:" + std::to_string(FreePort()) + ";");
+                     "listen 127.0.0.1:" + std::to_string(FreeLoopbackPort()) + ";");
     second = Replace(second, "listen 127.0.0.1:" + std::to_string(https) + " ssl",
-                     "listen 127.0.0.1:" + std::to_string(FreePort()) + " ssl");
+                     "listen 127.0.0.1:" + std::to_string(FreeLoopbackPort()) + " ssl");
     second = Replace(second, dir + "/nginx.pid", dir + "/nginx2.pid");
     std::ofstream(dir + "/second.conf") << second;
     started = Shell("nginx -c " + dir + "/second.conf", &status);

@@ -16,22 +16,6 @@ nlohmann::json Json(uint16_t port, const std::string& path, int* status) {
     return nlohmann::json::parse(body, nullptr, false);
 }
 
-std::string Output(const std::string& command, int* exitStatus) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return output;
-    }
-    char buffer[512];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, got);
-    }
-    int status = pclose(pipe);
-    *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return output;
-}
-
 }  // namespace
 
 TEST(QuzScored, ServesTheLeaderboardAsPageAndJsonAndReportsItsHealth) {
@@ -66,7 +50,10 @@ TEST(QuzScored, ServesTheLeaderboardAsPageAndJsonAndReportsItsHealth) {
     }
 
     std::string page;
+    // The message scores are the unverified board; the page opens on the board of the day.
     EXPECT_EQ(HttpGet(server.WebPort(), "/", &page, "en-US,en;q=0.9"), 200);
+    EXPECT_NE(page.find("Nobody has played this day"), std::string::npos);
+    EXPECT_EQ(HttpGet(server.WebPort(), "/?board=unverified&period=all", &page, "en-US,en;q=0.9"), 200);
     EXPECT_NE(page.find("All time"), std::string::npos);
     EXPECT_NE(page.find(">ANNA<"), std::string::npos);
     EXPECT_EQ(page.find("HARDY"), std::string::npos);
@@ -107,12 +94,12 @@ TEST(QuzScored, SaysWhyItCannotStartAndExitsWithAFailure) {
     EXPECT_NE(second.Log().find("cannot listen"), std::string::npos) << second.Log();
 
     int exitStatus = -1;
-    std::string help = Output(std::string(QUZ_SCORED) + " --help", &exitStatus);
+    std::string help = CommandOutput(std::string(QUZ_SCORED) + " --help", &exitStatus);
     EXPECT_EQ(exitStatus, 0);
     for (const char* option :
          {"--port", "--http-port", "--db", "--max-connections", "--read-timeout", "--rate-limit"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
-    Output(std::string(QUZ_SCORED) + " --read-timeout 0 2>&1", &exitStatus);
+    CommandOutput(std::string(QUZ_SCORED) + " --read-timeout 0 2>&1", &exitStatus);
     EXPECT_NE(exitStatus, 0);
 }

@@ -166,6 +166,16 @@ TEST_F(ScoreReceiverTest, DropsSilentSendersAfterTwoSecondsAndTricklingOnesAfter
     EXPECT_EQ(Count(), 0);
 }
 
+// Connections are taken by the server's own thread: on a busy machine a fixed sleep is not enough to
+// know they are in.
+template <typename Server>
+void WaitForBeingRead(Server& server, size_t count) {
+    const auto start = Clock::now();
+    while (server.receiver.BeingRead() < count && SecondsSince(start) < 3) {
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
 TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
     ReceiverOptions options;
     options.ratePerMinute = 3;
@@ -194,7 +204,7 @@ TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
                             [&] { return SendToServer(server.Port(), {}, silent, "127.0.0.3"); });
         auto b = std::async(std::launch::async,
                             [&] { return SendToServer(server.Port(), {}, silent, "127.0.0.3"); });
-        std::this_thread::sleep_for(200ms);
+        WaitForBeingRead(server, 2);
         auto start = Clock::now();
         EXPECT_EQ(SendToServer(server.Port(), {}, silent, "127.0.0.3"), SendOutcome::kReset);
         EXPECT_LT(SecondsSince(start), 0.5);
@@ -208,7 +218,7 @@ TEST_F(ScoreReceiverTest, LimitsMessagesPerAddressAndOpenConnections) {
         SendOptions trickling = {10, 100ms, true, 5000ms};
         auto c = std::async(std::launch::async,
                             [&] { return SendToServer(server.Port(), trickled, trickling, "127.0.0.5"); });
-        std::this_thread::sleep_for(250ms);
+        WaitForBeingRead(server, 3);
         EXPECT_EQ(server.receiver.BeingRead(), 3u);
         start = Clock::now();
         EXPECT_EQ(SendToServer(server.Port(), Wire(GameText("FIFTH", 1)), {}, "127.0.0.4"),

@@ -41,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-uint16_t FreeLoopbackPort() {
+uint16_t PickFreePort() {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -119,6 +119,31 @@ std::string ReadFile(const std::string& path) {
 }
 
 }  // namespace
+
+uint16_t FreeLoopbackPort() {
+    return PickFreePort();
+}
+
+std::string WholeFile(const std::string& path) {
+    return ReadFile(path);
+}
+
+std::string CommandOutput(const std::string& command, int* exitStatus) {
+    std::string output;
+    *exitStatus = -1;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[512];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        output.append(buffer, got);
+    }
+    int status = pclose(pipe);
+    *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return output;
+}
 
 std::string GameText(const std::string& name, int32_t score, uint32_t identity, const std::string& mode) {
     ScoreFields fields;
@@ -318,7 +343,7 @@ bool PostgresServer::Start() {
         problem = "initdb failed: " + ReadFile(log).substr(0, 2000);
         return false;
     }
-    port = FreeLoopbackPort();
+    port = PickFreePort();
     return Resume();
 }
 

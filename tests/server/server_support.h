@@ -12,6 +12,13 @@
 #include <string>
 #include <vector>
 
+// A loopback port nothing listens on now (the kernel's pick for a socket closed at once).
+uint16_t FreeLoopbackPort();
+// A file's whole content ("" when it cannot be read).
+std::string WholeFile(const std::string& path);
+// A shell command's standard output and its exit status (-1 when it did not exit).
+std::string CommandOutput(const std::string& command, int* exitStatus);
+
 // The text the game would send, and that text scrambled with its checksum: the bytes on the wire.
 std::string GameText(const std::string& name, int32_t score, uint32_t identity = 1234567,
                      const std::string& mode = "NORMAL");

@@ -1,5 +1,5 @@
-// Every test of a program that includes this starts with score sending off ([Scores] Server=off), so
-// that no test can post a score to a real server on this machine. A test that owns a port turns sending
+// Every test of a program that includes this starts with score sending off ([Scores] Server=off and
+// Submit=off), so that no test can post a score or a game to a real server on this machine. A test that owns a port turns sending
 // on for itself (scoreServerChoice.off = false, and the port it owns); the next test starts off again.
 #pragma once
 
@@ -14,6 +14,9 @@ class SendingOffByDefault : public testing::EmptyTestEventListener {
     static void TurnSendingOff() {
         scoreServerChoice = ScoreServerChoice{};
         scoreServerChoice.off = true;
+        submitChoice = SubmitChoice{};
+        submitChoice.off = true;
+        SetDefaultScoreSettings();
     }
 
     // Installs the listener once per program, before any test runs.

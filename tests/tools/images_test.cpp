@@ -39,12 +39,11 @@ std::vector<Expected> AllImages() {
              {"perfect", "5000", "bonus1000", "bonus500", "bonus2x", "bonusAddLine", "bonuslife"}) {
             list.push_back({l + name + ".png", 256, 64});
         }
-        list.push_back({l + "play.png", 640, 43});
-        list.push_back({l + "splay.png", 640, 43});
-        for (const char* name : {"scores", "about", "exit", "sscores", "sabout", "sexit"}) {
-            list.push_back({l + name + ".png", 640, 42});
+        for (const char* name : {"play", "daily", "scores", "about", "exit"}) {
+            list.push_back({l + name + ".png", 640, 38});
+            list.push_back({l + "s" + name + ".png", 640, 38});
         }
-        list.push_back({l + "copyright.png", 640, 60});
+        list.push_back({l + "copyright.png", 640, 39});
         list.push_back({l + "credits.png", 640, 229});
         list.push_back({l + "bottom.png", 640, 229});
         list.push_back({l + "pause.png", 480, 480});
@@ -325,7 +324,7 @@ TEST(GeneratedImages, PanelWellsSitWhereTheNumbersAreDrawn) {
 TEST(GeneratedImages, MenuStripsJoinWithoutSeams) {
     for (const char* lang : kLanguages) {
         std::string dir = std::string("data/") + lang + "/";
-        const char* order[] = {"play", "scores", "about", "exit", "copyright"};
+        const char* order[] = {"play", "daily", "scores", "about", "exit", "copyright"};
         RgbImage above = LoadRgb("data/title.png");
         for (const char* name : order) {
             RgbImage below = LoadRgb(dir + name + ".png");
@@ -345,7 +344,7 @@ TEST(GeneratedImages, MenuStripsJoinWithoutSeams) {
 
 TEST(GeneratedImages, ButtonsLightUp) {
     for (const char* lang : kLanguages) {
-        for (const char* name : {"play", "scores", "about", "exit"}) {
+        for (const char* name : {"play", "daily", "scores", "about", "exit"}) {
             std::string dir = std::string("data/") + lang + "/";
             RgbImage plain = LoadRgb(dir + name + ".png"), lit = LoadRgb(dir + "s" + name + ".png");
             ASSERT_TRUE(plain.Loaded() && lit.Loaded());

@@ -16,6 +16,7 @@ struct LanguageWords {
     const char* legendPoints;
     // Menu
     const char* play;
+    const char* daily;
     const char* scores;
     const char* about;
     const char* exit;

@@ -1,5 +1,6 @@
 // Asset generator: writes every file of the game's data/ folder and, given an icons folder, the desktop's
-// application icons. Usage: assetgen <data dir> <font dir> [<icons dir>]
+// application icons, and given a web folder, the leaderboard page's art.
+// Usage: assetgen <data dir> <font dir> [<icons dir> [<web dir>]]
 #include <cstdio>
 #include <string>
 
@@ -17,11 +18,12 @@
 #include "sound_effects.h"
 #include "text_art.h"
 #include "texts.h"
+#include "web_art.h"
 #include "wipe_map.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: assetgen <data dir> <font dir> [<icons dir>]\n");
+        fprintf(stderr, "usage: assetgen <data dir> <font dir> [<icons dir> [<web dir>]]\n");
         return 2;
     }
     AssetOutput out(argv[1]);
@@ -51,5 +53,11 @@ int main(int argc, char** argv) {
         WriteAppIcons(icons);
         iconsFailed = icons.Failed();
     }
-    return out.Failed() || iconsFailed ? 1 : 0;
+    bool webFailed = false;
+    if (argc > 4) {
+        AssetOutput web(argv[4]);
+        WriteWebArt(web);
+        webFailed = web.Failed();
+    }
+    return out.Failed() || iconsFailed || webFailed ? 1 : 0;
 }

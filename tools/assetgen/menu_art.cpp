@@ -15,6 +15,8 @@
 namespace {
 
 constexpr float kPi = 3.14159265f;
+constexpr int kMenuBandTop = 251;
+constexpr int kMenuBandHeight = 38;
 
 Colour Backdrop(float x, float screenY) {
     float t = screenY / 480.0f;
@@ -116,7 +118,7 @@ void DrawTitleWord(Canvas& c, const std::string& word, float cx, float cy, int s
 
 void DrawButton(Canvas& c, const std::string& label, bool lit) {
     float cx = 320, cy = float(c.Height()) / 2;
-    float hw = 150, hh = float(c.Height()) / 2 - 5;
+    float hw = 150, hh = float(c.Height()) / 2 - 4;
     auto pill = [=](float x, float y) { return SdRoundBox(x, y, cx, cy, hw, hh, hh); };
     if (lit) {
         AddGlow(c, 0, 0, 640, c.Height(), pill, {255, 170, 40}, 10, 0.6f);
@@ -144,7 +146,7 @@ void DrawButton(Canvas& c, const std::string& label, bool lit) {
     }
     TextStyle style;
     style.face = FontFace::Bold;
-    style.size = FitSize(label, FontFace::Bold, 20, int(2 * hw - 30));
+    style.size = FitSize(label, FontFace::Bold, 19, int(2 * hw - 30));
     style.fill = lit ? VerticalGradient(cy - 10, {90, 20, 10}, cy + 10, {40, 6, 20})
                      : VerticalGradient(cy - 10, {255, 255, 255}, cy + 10, {150, 200, 255});
     style.outline = lit ? Colour{255, 240, 200} : kInk;
@@ -202,26 +204,28 @@ void WriteMenuTitle(AssetOutput& out) {
 
 void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
     const std::string dir = std::string(words.code) + "/";
-    const char* labels[4] = {words.play, words.scores, words.about, words.exit};
-    const char* names[4] = {"play", "scores", "about", "exit"};
-    const int tops[4] = {251, 294, 336, 378};
-    for (int i = 0; i < 4; ++i) {
-        int height = i == 0 ? 43 : 42;
+    // Five bands of 38 pixels from the title's edge at 251, then the footer from 441 to the bottom.
+    const char* labels[5] = {words.play, words.daily, words.scores, words.about, words.exit};
+    const char* names[5] = {"play", "daily", "scores", "about", "exit"};
+    for (int i = 0; i < 5; ++i) {
+        const int top = kMenuBandTop + i * kMenuBandHeight;
+        const int height = kMenuBandHeight;
         for (int lit = 0; lit < 2; ++lit) {
             Canvas button(640, height);
-            PaintBackdrop(button, tops[i]);
+            PaintBackdrop(button, top);
             DrawButton(button, labels[i], lit != 0);
             WritePng(out, dir + (lit ? "s" : "") + names[i] + ".png", button, KeyMode::Opaque);
         }
     }
 
-    Canvas footer(640, 60);
-    PaintBackdrop(footer, 420);
+    const int footerTop = kMenuBandTop + 5 * kMenuBandHeight;
+    Canvas footer(640, 480 - footerTop);
+    PaintBackdrop(footer, footerTop);
     for (int x = 0; x < 640; ++x) {
         float t = 1 - std::fabs(float(x) - 320) / 320.0f;
-        footer.Blend(x, 14, {110, 120, 230}, t * 0.6f);
+        footer.Blend(x, 7, {110, 120, 230}, t * 0.6f);
     }
-    DrawWordsCentred(footer, words.copyright, 320, 36, PlainText(13, {170, 180, 230}));
+    DrawWordsCentred(footer, words.copyright, 320, 24, PlainText(13, {170, 180, 230}));
     WritePng(out, dir + "copyright.png", footer, KeyMode::Opaque);
 
     // Credits: a framed card.

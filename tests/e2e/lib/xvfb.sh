@@ -86,6 +86,18 @@ wait_exit() {
   return 1
 }
 
+# Sets SWEEP to the xdotool arguments that click every board cell of window $1, from the bottom row up:
+# groups fall together, so most sweeps remove many. Run it with: xdotool "${SWEEP[@]}"
+board_sweep() {
+  SWEEP=()
+  local row col
+  for row in $(seq 14 -1 0); do
+    for col in $(seq 0 14); do
+      SWEEP+=(mousemove --window "$1" $((col * 32 + 16)) $((row * 32 + 16)) click --delay 1 1 sleep 0.015)
+    done
+  done
+}
+
 # Opens a small second window at geometry $1, to take the focus from the game; its id goes to OTHER_WINDOW.
 open_other_window() {
   xeyes -geometry "$1" >/dev/null 2>&1 &

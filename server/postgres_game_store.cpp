@@ -1,0 +1,262 @@
+// The games table in PostgreSQL (see game_store.h).
+#include <libpq-fe.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "server/game_store.h"
+
+namespace {
+
+constexpr char kBestOnBoard[] =
+    "SELECT name, identity, MAX(score) AS best FROM games WHERE verified AND "
+    "(($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS NULL AND mode = $2 "
+    "AND "
+    "received_at_ms >= $3::bigint)) GROUP BY name, identity";
+
+class Result {
+  public:
+    explicit Result(PGresult* r) : result(r) {}
+    ~Result() { PQclear(result); }
+    Result(const Result&) = delete;
+    Result& operator=(const Result&) = delete;
+    PGresult* get() const { return result; }
+    bool Is(ExecStatusType status) const { return result != nullptr && PQresultStatus(result) == status; }
+
+  private:
+    PGresult* result;
+};
+
+int64_t Number(PGresult* result, int row, int column) {
+    return std::strtoll(PQgetvalue(result, row, column), nullptr, 10);
+}
+
+class PostgresGameStore final : public GameStore {
+  public:
+    ~PostgresGameStore() override { PQfinish(conn); }
+
+    bool Open(const std::string& url) {
+        conn = PQconnectdb(url.c_str());
+        return (conn != nullptr && PQstatus(conn) == CONNECTION_OK) || Fail("cannot connect");
+    }
+
+    GameStoreResult Store(const StoredGame& stored, GamePlace* place) override {
+        if (!Connected() || !Exec("BEGIN")) {
+            return GameStoreResult::Failed;
+        }
+        const CheckedGame& game = stored.game;
+        const std::string values[] = {std::to_string(stored.receivedAtMs),
+                                      stored.peer,
+                                      std::to_string(game.identity),
+                                      game.name,
+                                      game.mode,
+                                      game.dailyDate,
+                                      std::to_string(game.score),
+                                      std::to_string(game.level),
+                                      std::to_string(game.ticks),
+                                      std::to_string(game.rulesVersion),
+                                      Hex64(game.seed),
+                                      Hex64(game.stateHash),
+                                      stored.verified ? "true" : "false",
+                                      game.reason,
+                                      game.replayKey};
+        const char* params[16];
+        int lengths[16] = {};
+        int formats[16] = {};
+        for (int i = 0; i < 15; ++i) {
+            params[i] = values[i].c_str();
+        }
+        params[5] = game.dailyDate.empty() ? nullptr : params[5];
+        params[15] = reinterpret_cast<const char*>(game.replayFile.data());
+        lengths[15] = static_cast<int>(game.replayFile.size());
+        formats[15] = 1;
+        Result insert(
+            PQexecParams(conn,
+                         "INSERT INTO games (received_at_ms, peer, identity, name, mode, daily_date, "
+                         "score, level, ticks, rules_version, seed, state_hash, verified, reason, "
+                         "replay_key, replay) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, "
+                         "$12, $13, $14, $15, $16) ON CONFLICT (replay_key) DO NOTHING RETURNING id",
+                         16, nullptr, params, lengths, formats, 0));
+        if (!insert.Is(PGRES_TUPLES_OK)) {
+            Rollback("cannot store a game");
+            return GameStoreResult::Failed;
+        }
+        if (PQntuples(insert.get()) == 0) {
+            Exec("ROLLBACK");
+            return GameStoreResult::Copy;
+        }
+        place->id = Number(insert.get(), 0, 0);
+        if ((stored.verified && !Place(stored, place)) || !Exec("COMMIT")) {
+            Rollback("cannot store a game");
+            return GameStoreResult::Failed;
+        }
+        return GameStoreResult::Stored;
+    }
+
+    bool Board(const GameBoardQuery& query, std::vector<GameRow>* rows) override {
+        if (!Connected()) {
+            return false;
+        }
+        const std::string since = std::to_string(query.sinceMs);
+        const std::string limit = std::to_string(query.limit);
+        const char* params[4] = {query.dailyDate.empty() ? nullptr : query.dailyDate.c_str(),
+                                 query.mode.c_str(), since.c_str(), limit.c_str()};
+        Result r(PQexecParams(
+            conn,
+            "SELECT id, name, identity, score, level, received_at_ms, COALESCE(daily_date, '') "
+            "FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY name, identity "
+            " ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified AND "
+            " (($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS "
+            "NULL AND mode = $2 AND received_at_ms >= $3::bigint))) AS ranked "
+            "WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT $4::int",
+            4, nullptr, params, nullptr, nullptr, 0));
+        if (!r.Is(PGRES_TUPLES_OK)) {
+            return Fail("cannot read a board");
+        }
+        rows->clear();
+        for (int i = 0; i < PQntuples(r.get()); ++i) {
+            GameRow row;
+            row.id = Number(r.get(), i, 0);
+            row.name = PQgetvalue(r.get(), i, 1);
+            row.identity = static_cast<uint32_t>(Number(r.get(), i, 2));
+            row.score = static_cast<int32_t>(Number(r.get(), i, 3));
+            row.level = static_cast<int32_t>(Number(r.get(), i, 4));
+            row.receivedAtMs = Number(r.get(), i, 5);
+            row.dailyDate = PQgetvalue(r.get(), i, 6);
+            rows->push_back(std::move(row));
+        }
+        return true;
+    }
+
+    bool Replay(int64_t id, std::vector<uint8_t>* replayFile, std::string* dailyDate, bool* found) override {
+        if (!Connected()) {
+            return false;
+        }
+        const std::string key = std::to_string(id);
+        const char* params[1] = {key.c_str()};
+        // The replay in binary: no escaping either way.
+        Result r(PQexecParams(conn,
+                              "SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint", 1,
+                              nullptr, params, nullptr, nullptr, 1));
+        if (!r.Is(PGRES_TUPLES_OK)) {
+            return Fail("cannot read a replay");
+        }
+        *found = PQntuples(r.get()) == 1;
+        if (*found) {
+            const auto* bytes = reinterpret_cast<const uint8_t*>(PQgetvalue(r.get(), 0, 0));
+            replayFile->assign(bytes, bytes + PQgetlength(r.get(), 0, 0));
+            dailyDate->assign(PQgetvalue(r.get(), 0, 1), static_cast<size_t>(PQgetlength(r.get(), 0, 1)));
+        }
+        return true;
+    }
+
+    bool ForEach(const std::function<void(const GameRecord&)>& visit) override {
+        if (!Connected()) {
+            return false;
+        }
+        // A page at a time, so a large table never sits in memory whole.
+        int64_t after = 0;
+        for (;;) {
+            const std::string from = std::to_string(after);
+            const char* params[1] = {from.c_str()};
+            Result r(PQexecParams(conn,
+                                  "SELECT id, verified::int, reason, replay FROM games WHERE id > $1::bigint "
+                                  "ORDER BY id LIMIT 500",
+                                  1, nullptr, params, nullptr, nullptr, 1));
+            if (!r.Is(PGRES_TUPLES_OK)) {
+                return Fail("cannot read the games");
+            }
+            const int count = PQntuples(r.get());
+            for (int i = 0; i < count; ++i) {
+                GameRecord record;
+                record.id = static_cast<int64_t>(BigEndian(PQgetvalue(r.get(), i, 0), 8));
+                record.verified = BigEndian(PQgetvalue(r.get(), i, 1), 4) != 0;
+                record.reason.assign(PQgetvalue(r.get(), i, 2),
+                                     static_cast<size_t>(PQgetlength(r.get(), i, 2)));
+                const auto* bytes = reinterpret_cast<const uint8_t*>(PQgetvalue(r.get(), i, 3));
+                record.replayFile.assign(bytes, bytes + PQgetlength(r.get(), i, 3));
+                after = record.id;
+                visit(record);
+            }
+            if (count < 500) {
+                return true;
+            }
+        }
+    }
+
+    std::string LastError() const override { return lastError; }
+
+  private:
+    static uint64_t BigEndian(const char* bytes, int count) {
+        uint64_t value = 0;
+        for (int i = 0; i < count; ++i) {
+            value = value << 8 | static_cast<uint8_t>(bytes[i]);
+        }
+        return value;
+    }
+
+    bool Place(const StoredGame& stored, GamePlace* place) {
+        const std::string since = std::to_string(stored.receivedAtMs - stored.receivedAtMs % 86400000);
+        const std::string score = std::to_string(stored.game.score);
+        const std::string identity = std::to_string(stored.game.identity);
+        const char* params[6] = {stored.game.dailyDate.empty() ? nullptr : stored.game.dailyDate.c_str(),
+                                 stored.game.mode.c_str(),
+                                 since.c_str(),
+                                 score.c_str(),
+                                 stored.game.name.c_str(),
+                                 identity.c_str()};
+        const std::string sql = std::string(
+                                    "SELECT COUNT(*), COUNT(*) FILTER (WHERE best > $4::int AND NOT "
+                                    "(name = $5 AND identity = $6::bigint)) FROM (") +
+                                kBestOnBoard + ") AS players";
+        Result r(PQexecParams(conn, sql.c_str(), 6, nullptr, params, nullptr, nullptr, 0));
+        if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
+            return Fail("cannot rank a game");
+        }
+        place->of = static_cast<int>(Number(r.get(), 0, 0));
+        place->rank = static_cast<int>(Number(r.get(), 0, 1)) + 1;
+        return true;
+    }
+
+    bool Connected() {
+        if (PQstatus(conn) == CONNECTION_OK) {
+            return true;
+        }
+        PQreset(conn);
+        return PQstatus(conn) == CONNECTION_OK || Fail("the database connection is lost");
+    }
+
+    bool Exec(const char* sql) {
+        Result r(PQexec(conn, sql));
+        return r.Is(PGRES_COMMAND_OK) || Fail(sql);
+    }
+
+    void Rollback(const char* what) {
+        Fail(what);
+        const std::string reason = lastError;
+        Exec("ROLLBACK");
+        lastError = reason;
+    }
+
+    bool Fail(const std::string& what) {
+        lastError = what + ": " + (conn != nullptr ? PQerrorMessage(conn) : "out of memory");
+        while (!lastError.empty() && lastError.back() == '\n') {
+            lastError.pop_back();
+        }
+        return false;
+    }
+
+    PGconn* conn = nullptr;
+    std::string lastError;
+};
+
+}  // namespace
+
+std::unique_ptr<GameStore> OpenPostgresGameStore(const std::string& url, std::string* error) {
+    auto store = std::make_unique<PostgresGameStore>();
+    if (!store->Open(url)) {
+        *error = store->LastError();
+        return nullptr;
+    }
+    return store;
+}

@@ -1,0 +1,87 @@
+// The leaderboard page served by quz-scored with verified games, a day's board and message scores in
+// both languages: what a player reads there (names as text, score, level, the verified mark, the day),
+// the game's own logo inline, and no script or fetched resource anywhere. QUZ_KEEP_PAGES=<folder> keeps
+// the pages for a look in a browser.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "core/daily.h"
+#include "game_bot.h"
+#include "http_test_client.h"
+#include "server/board_page.h"
+#include "server_support.h"
+
+namespace {
+
+const quz::core::CivilDate kToday{2026, 12, 7};
+
+void Post(uint16_t port, const std::string& body) {
+    EXPECT_EQ(RawRequest(port, GamePostRequest(body), std::chrono::seconds(30)).status, 201);
+}
+
+void Keep(const std::string& name, const std::string& page) {
+    const char* folder = getenv("QUZ_KEEP_PAGES");
+    if (folder != nullptr && *folder != '\0') {
+        std::ofstream(std::string(folder) + "/" + name) << page;
+    }
+}
+
+TEST(BoardPageTest, TheDayComesFirstThenVerifiedGamesThenMessagesEachMarked) {
+    TempFolder folder;
+    ServerProcess server;
+    ASSERT_TRUE(server.Start(folder.Path() + "/page.sqlite", {"--today", "2026-12-07"})) << server.Log();
+    const uint16_t web = server.WebPort();
+    const std::string daily = quz::core::DailyMode(kToday);
+    const uint64_t seed = quz::core::DailySeed(kToday);
+    Post(web, AsText(SubmissionOf("Ann-Marie!", PlayRobotGame(seed, daily, "Ann-Marie!", 12))));
+    Post(web, AsText(SubmissionOf("Bob", PlayRobotGame(seed, daily, "Bob", 40))));
+    Post(web, AsText(SubmissionOf("", PlayRobotGame(seed, daily, "", 25))));
+    Post(web, AsText(SubmissionOf("Cyd", PlayRobotGame(0xc1d, "NORMAL", "Cyd", 20))));
+    ASSERT_EQ(SendToServer(server.ScorePort(), Wire(GameText("Old <b>Timer", 4321))), SendOutcome::kClosed);
+
+    std::string page;
+    ASSERT_EQ(HttpGet(web, "/", &page, "en"), 200);
+    Keep("daily-en.html", page);
+    EXPECT_NE(page.find("Board of the day <span class=\"day\">2026-12-07</span>"), std::string::npos);
+    EXPECT_NE(page.find(">Ann-Marie!<"), std::string::npos);
+    EXPECT_NE(page.find(">Bob<"), std::string::npos);
+    EXPECT_NE(page.find("(no name)"), std::string::npos);
+    EXPECT_EQ(page.find(">Cyd<"), std::string::npos) << "a normal game is not on the day's board";
+    EXPECT_NE(page.find("\u2713 verified"), std::string::npos);
+    EXPECT_EQ(page.find("/replay\""), std::string::npos) << "no replay of a day still being played";
+    EXPECT_NE(page.find("<svg"), std::string::npos) << "the logo is inline";
+    EXPECT_NE(page.find("--gold:#ffcc40"), std::string::npos) << "the game's palette";
+    for (const char* fetch : {"<script", "<img", "<link", "url(http", "@import"}) {
+        EXPECT_EQ(page.find(fetch), std::string::npos) << fetch;
+    }
+
+    ASSERT_EQ(HttpGet(web, "/", &page, "fr"), 200);
+    Keep("daily-fr.html", page);
+    EXPECT_NE(page.find("Partie du jour <span class=\"day\">2026-12-07</span>"), std::string::npos);
+    EXPECT_NE(page.find("\u2713 v\u00e9rifi\u00e9"), std::string::npos);
+
+    ASSERT_EQ(HttpGet(web, "/?board=verified&period=all", &page, "en"), 200);
+    Keep("verified-en.html", page);
+    EXPECT_NE(page.find(">Cyd<"), std::string::npos);
+    EXPECT_NE(page.find("/replay\">replay</a>"), std::string::npos) << "a normal game's replay is linked";
+    EXPECT_EQ(page.find("Old &lt;b&gt;Timer"), std::string::npos) << "the message score is not verified";
+
+    ASSERT_EQ(HttpGet(web, "/?board=unverified&period=all", &page, "en"), 200);
+    Keep("unverified-en.html", page);
+    EXPECT_NE(page.find("Old &lt;b&gt;Timer"), std::string::npos) << "a name is text, never markup";
+    EXPECT_EQ(page.find("<b>Timer"), std::string::npos);
+    EXPECT_NE(page.find("mark no\">unverified"), std::string::npos);
+
+    // An earlier day: its board with its replays, and the link back to the next day.
+    ASSERT_EQ(HttpGet(web, "/?date=2026-12-06", &page, "en"), 200);
+    EXPECT_NE(page.find("Nobody has played this day"), std::string::npos);
+    EXPECT_NE(page.find("?date=2026-12-07"), std::string::npos);
+    EXPECT_EQ(HttpGet(web, "/?date=2026-02-30", &page), 400);
+    EXPECT_EQ(HttpGet(web, "/?board=sideways", &page), 400);
+    EXPECT_EQ(server.Signal(SIGTERM), 0) << server.Log();
+}
+
+}  // namespace
