@@ -39,7 +39,7 @@ drawn_pointer_size() { pointer_box "$1" | awk -F'[x+]' '{ print $1 * $2 }'; }
 sleep 14
 xdotool windowfocus --sync "$window"
 # Taps (a held arrow repeats after 250 ms, which a loaded machine can stretch a slow press to).
-for key in Down Down Down Return Return; do
+for key in Down Down Down Down Return Return; do
   xdotool key "$key"
   sleep 0.3
 done

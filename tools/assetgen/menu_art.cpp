@@ -247,10 +247,11 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
     // as wide as its whole sway plus a margin: the bars widen row by row into a fan, and the motion reads
     // as part of the design. Headings at y 270, rows every 16 pixels from y 302 (ranks at x 64, names at
     // 128, scores at 528, six 12-pixel cells), bottom line at y 456 (8 pixels clear of the window's edge);
-    // this picture starts at y 251. The frame ends above the bottom line.
+    // this picture starts at y 251. The frame ends above the bottom line, its corners tight enough to stay
+    // clear of the last rows.
     Canvas scores(640, 229);
     PaintBackdrop(scores, 251);
-    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 104, 313, 96, 12); };
+    auto table = [](float x, float y) { return SdRoundBox(x, y, 320, 104, 313, 96, 6); };
     FillShape(scores, table, Solid({12, 12, 36}), 0.9f);
     StrokeShape(scores, 0, 0, 640, 229, table, {120, 140, 255}, 2);
     FillShape(
