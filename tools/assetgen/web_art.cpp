@@ -52,13 +52,16 @@ std::string LogoSvg() {
                 }
                 const std::string x = std::to_string(left + column * kCell);
                 const std::string y = std::to_string(row * kCell);
-                svg += "<rect x=\"" + x + "\" y=\"" + y +
-                       "\" width=\"20\" height=\"20\" rx=\"5\" fill=\"url(#b" + std::to_string(letter + 1) +
-                       ")\" stroke=\"" + Hex(pal.dark) + "\" stroke-width=\"1\"/>";
+                svg.append("<rect x=\"").append(x).append("\" y=\"").append(y);
+                svg.append("\" width=\"20\" height=\"20\" rx=\"5\" fill=\"url(#b")
+                    .append(std::to_string(letter + 1))
+                    .append(")\" stroke=\"")
+                    .append(Hex(pal.dark))
+                    .append("\" stroke-width=\"1\"/>");
                 // The shine every block of the board has in its top-left corner.
-                svg += "<rect x=\"" + std::to_string(left + column * kCell + 3) + "\" y=\"" +
-                       std::to_string(row * kCell + 3) +
-                       "\" width=\"9\" height=\"5\" rx=\"2.5\" fill=\"#ffffff\" fill-opacity=\".35\"/>";
+                svg.append("<rect x=\"").append(std::to_string(left + column * kCell + 3)).append("\" y=\"");
+                svg.append(std::to_string(row * kCell + 3))
+                    .append("\" width=\"9\" height=\"5\" rx=\"2.5\" fill=\"#ffffff\" fill-opacity=\".35\"/>");
             }
         }
     }
