@@ -73,10 +73,12 @@ scores_button=$work/scores_button.png
 /usr/bin/convert "$data/$want/scores.png" -alpha off "$scores_button"
 /usr/bin/convert "$scores_button" -colorspace gray -threshold 60% "$work/scores_mask.png"
 scores_word=$(/usr/bin/convert "$work/scores_mask.png" -format "%[fx:mean]" info:)
-# Fraction of the scores button's word (at y 294) that the screenshot $1 still shows.
+# The menu of five buttons (the day's board second) has the scores button's picture at y 327.
+scores_top=327
+# Fraction of the scores button's word that the screenshot $1 still shows.
 button_left() {
   local part
-  part=$(/usr/bin/convert "$1" -crop "$(/usr/bin/identify -format %wx%h "$scores_button")+0+294" +repage \
+  part=$(/usr/bin/convert "$1" -crop "$(/usr/bin/identify -format %wx%h "$scores_button")+0+$scores_top" +repage \
     -alpha off "$scores_button" -compose difference -composite -colorspace gray -threshold 10% -negate \
     "$work/scores_mask.png" -compose multiply -composite \
     -format "%[fx:mean]" info:)
@@ -86,7 +88,7 @@ scores_shot=$shots/installed_${mode}_scores.png
 left=1
 for _ in $(seq 5); do
   if awk -v l="$left" 'BEGIN { exit !(l > 0.7) }'; then
-    xdotool mousemove --window "$window" 320 315; sleep 0.15; xdotool click 1; sleep 0.2
+    xdotool mousemove --window "$window" 320 $((scores_top + 19)); sleep 0.15; xdotool click 1; sleep 0.2
     xdotool mousemove --window "$window" 600 100
   fi
   sleep 1.5
