@@ -87,7 +87,7 @@ echo "Escape ends the replay"
 
 # A game played in the window, with clicks and then given up, is kept in the player's replays folder,
 # and quz-verify confirms it.
-printf '[Scores]\nServer=off\n' >"$work/quz.ini"
+printf '[Scores]\nServer=off\nSubmit=off\n' >"$work/quz.ini"
 (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
 game=$!
 E2E_PIDS+=("$game")

@@ -31,7 +31,7 @@ frame_in() {
 
 for lang in fr en; do
   work=$(mktemp -d)
-  printf '[Game]\nLang=%s\n[Scores]\nServer=off\n' "$lang" >"$work/quz.ini"
+  printf '[Game]\nLang=%s\n[Scores]\nServer=off\nSubmit=off\n' "$lang" >"$work/quz.ini"
   ln -s "$data" "$work/data"
   (cd "$work" && exec "$quz" -windowed) >"$work/stdout" 2>"$work/stderr" &
   game=$!

@@ -21,7 +21,7 @@ case $mode in
   empty) want=fr other=en ;;
   english)
     want=en other=fr
-    printf '[Game]\nLang=en\n[Scores]\nServer=off\n' >"$work/start/quz.ini"
+    printf '[Game]\nLang=en\n[Scores]\nServer=off\nSubmit=off\n' >"$work/start/quz.ini"
     # A table of nine nameless entries: the score screen's name column stays empty.
     head -c 360 /dev/zero >"$work/start/scores.vek"
     ;;

@@ -7,7 +7,7 @@ E2E_HOME=$(mktemp -d)
 export HOME=$E2E_HOME XDG_DATA_HOME=$E2E_HOME/.local/share XDG_CONFIG_HOME=$E2E_HOME/.config
 # Nor may it send a score to a real server: sending is off unless a script's own quz.ini names a port it owns.
 mkdir -p "$XDG_CONFIG_HOME/quz"
-printf '[Scores]\nServer=off\n' >"$XDG_CONFIG_HOME/quz/quz.ini"
+printf '[Scores]\nServer=off\nSubmit=off\n' >"$XDG_CONFIG_HOME/quz/quz.ini"
 # No test may need a sound device: the machines that run them have none.
 export SDL_AUDIODRIVER=dummy
 e2e_cleanup() {

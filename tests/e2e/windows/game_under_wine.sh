@@ -40,7 +40,7 @@ rm -rf "$appdata/quz"
 
 mkdir -p "$work/start"
 # Nothing listens on the discard port: the score cannot be sent and waits in the outbox.
-printf '[Scores]\r\nServer=127.0.0.1:9\r\n' >"$work/start/quz.ini"
+printf '[Scores]\r\nServer=127.0.0.1:9\r\nSubmit=off\r\n' >"$work/start/quz.ini"
 run_game
 window=$(wait_for_window 60) || fail "no game window: $(cat "$work/stderr" "$appdata/quz/stderr.txt" 2>/dev/null)"
 shot() { import -display "$DISPLAY" -window "$window" "$shots/$1.png" 2>/dev/null || fail "screenshot $1"; }
