@@ -5,6 +5,7 @@
 #include <string>
 
 #include "server/game_store.h"
+#include "server/postgres_result.h"
 
 namespace {
 
@@ -13,19 +14,6 @@ constexpr char kBestOnBoard[] =
     "(($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS NULL AND mode = $2 "
     "AND "
     "received_at_ms >= $3::bigint)) GROUP BY name, identity";
-
-class Result {
-  public:
-    explicit Result(PGresult* r) : result(r) {}
-    ~Result() { PQclear(result); }
-    Result(const Result&) = delete;
-    Result& operator=(const Result&) = delete;
-    PGresult* get() const { return result; }
-    bool Is(ExecStatusType status) const { return result != nullptr && PQresultStatus(result) == status; }
-
-  private:
-    PGresult* result;
-};
 
 int64_t Number(PGresult* result, int row, int column) {
     return std::strtoll(PQgetvalue(result, row, column), nullptr, 10);
@@ -70,7 +58,7 @@ class PostgresGameStore final : public GameStore {
         params[15] = reinterpret_cast<const char*>(game.replayFile.data());
         lengths[15] = static_cast<int>(game.replayFile.size());
         formats[15] = 1;
-        Result insert(
+        PostgresResult insert(
             PQexecParams(conn,
                          "INSERT INTO games (received_at_ms, peer, identity, name, mode, daily_date, "
                          "score, level, ticks, rules_version, seed, state_hash, verified, reason, "
@@ -101,7 +89,7 @@ class PostgresGameStore final : public GameStore {
         const std::string limit = std::to_string(query.limit);
         const char* params[4] = {query.dailyDate.empty() ? nullptr : query.dailyDate.c_str(),
                                  query.mode.c_str(), since.c_str(), limit.c_str()};
-        Result r(PQexecParams(
+        PostgresResult r(PQexecParams(
             conn,
             "SELECT id, name, identity, score, level, received_at_ms, COALESCE(daily_date, '') "
             "FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY name, identity "
@@ -135,9 +123,9 @@ class PostgresGameStore final : public GameStore {
         const std::string key = std::to_string(id);
         const char* params[1] = {key.c_str()};
         // The replay in binary: no escaping either way.
-        Result r(PQexecParams(conn,
-                              "SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint", 1,
-                              nullptr, params, nullptr, nullptr, 1));
+        PostgresResult r(
+            PQexecParams(conn, "SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint", 1,
+                         nullptr, params, nullptr, nullptr, 1));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("cannot read a replay");
         }
@@ -159,10 +147,11 @@ class PostgresGameStore final : public GameStore {
         for (;;) {
             const std::string from = std::to_string(after);
             const char* params[1] = {from.c_str()};
-            Result r(PQexecParams(conn,
-                                  "SELECT id, verified::int, reason, replay FROM games WHERE id > $1::bigint "
-                                  "ORDER BY id LIMIT 500",
-                                  1, nullptr, params, nullptr, nullptr, 1));
+            PostgresResult r(
+                PQexecParams(conn,
+                             "SELECT id, verified::int, reason, replay FROM games WHERE id > $1::bigint "
+                             "ORDER BY id LIMIT 500",
+                             1, nullptr, params, nullptr, nullptr, 1));
             if (!r.Is(PGRES_TUPLES_OK)) {
                 return Fail("cannot read the games");
             }
@@ -209,7 +198,7 @@ class PostgresGameStore final : public GameStore {
                                     "SELECT COUNT(*), COUNT(*) FILTER (WHERE best > $4::int AND NOT "
                                     "(name = $5 AND identity = $6::bigint)) FROM (") +
                                 kBestOnBoard + ") AS players";
-        Result r(PQexecParams(conn, sql.c_str(), 6, nullptr, params, nullptr, nullptr, 0));
+        PostgresResult r(PQexecParams(conn, sql.c_str(), 6, nullptr, params, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
             return Fail("cannot rank a game");
         }
@@ -227,7 +216,7 @@ class PostgresGameStore final : public GameStore {
     }
 
     bool Exec(const char* sql) {
-        Result r(PQexec(conn, sql));
+        PostgresResult r(PQexec(conn, sql));
         return r.Is(PGRES_COMMAND_OK) || Fail(sql);
     }
 

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "server/postgres_result.h"
 #include "server/schema.h"
 #include "server/score_store.h"
 
@@ -42,20 +43,6 @@ constexpr char kPruneSql[] =
 
 // Any number that is the same for every server of this game: it serialises their schema changes.
 constexpr char kSchemaLockSql[] = "SELECT pg_advisory_xact_lock(4242016)";
-
-// Frees a result whatever the way out.
-class Result {
-  public:
-    explicit Result(PGresult* r) : result(r) {}
-    ~Result() { PQclear(result); }
-    Result(const Result&) = delete;
-    Result& operator=(const Result&) = delete;
-    PGresult* get() const { return result; }
-    bool Is(ExecStatusType status) const { return result != nullptr && PQresultStatus(result) == status; }
-
-  private:
-    PGresult* result;
-};
 
 class PostgresStore final : public ScoreStore {
   public:
@@ -95,7 +82,7 @@ class PostgresStore final : public ScoreStore {
         std::string start = std::to_string(query.period == Period::kAll ? 0 : query.periodStartMs);
         std::string limit = std::to_string(query.limit);
         const char* values[4] = {period.c_str(), start.c_str(), query.mode.c_str(), limit.c_str()};
-        Result r(PQexecPrepared(conn, "leaderboard", 4, values, nullptr, nullptr, 0));
+        PostgresResult r(PQexecPrepared(conn, "leaderboard", 4, values, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("leaderboard");
         }
@@ -116,7 +103,7 @@ class PostgresStore final : public ScoreStore {
         if (!Connected()) {
             return false;
         }
-        Result r(PQexecPrepared(conn, "count_scores", 0, nullptr, nullptr, nullptr, 0));
+        PostgresResult r(PQexecPrepared(conn, "count_scores", 0, nullptr, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
             return Fail("count");
         }
@@ -128,7 +115,7 @@ class PostgresStore final : public ScoreStore {
         if (!Connected()) {
             return false;
         }
-        Result r(PQexec(conn, "SELECT 1"));
+        PostgresResult r(PQexec(conn, "SELECT 1"));
         return r.Is(PGRES_TUPLES_OK) || Fail("check");
     }
 
@@ -249,7 +236,7 @@ class PostgresStore final : public ScoreStore {
     }
 
     bool Command(const char* sql) {
-        Result r(PQexec(conn, sql));
+        PostgresResult r(PQexec(conn, sql));
         return r.Is(PGRES_COMMAND_OK) || Fail(sql);
     }
 
@@ -257,7 +244,7 @@ class PostgresStore final : public ScoreStore {
     void Abandon() {
         std::string reason = lastError;
         if (PQstatus(conn) == CONNECTION_OK) {
-            Result r(PQexec(conn, "ROLLBACK"));
+            PostgresResult r(PQexec(conn, "ROLLBACK"));
         }
         lastError = reason;
     }
@@ -296,7 +283,8 @@ class PostgresStore final : public ScoreStore {
                                 {"prune", kPruneSql, 3}};
         size_t count = writer ? std::size(statements) : 2;
         for (size_t i = 0; i < count; ++i) {
-            Result r(PQprepare(conn, statements[i].name, statements[i].sql, statements[i].params, nullptr));
+            PostgresResult r(
+                PQprepare(conn, statements[i].name, statements[i].sql, statements[i].params, nullptr));
             if (!r.Is(PGRES_COMMAND_OK)) {
                 return Fail(std::string("prepare ") + statements[i].name);
             }
@@ -305,7 +293,7 @@ class PostgresStore final : public ScoreStore {
     }
 
     bool ReadVersion(int* version) {
-        Result exists(PQexec(conn, "SELECT to_regclass('schema_version') IS NOT NULL"));
+        PostgresResult exists(PQexec(conn, "SELECT to_regclass('schema_version') IS NOT NULL"));
         if (!exists.Is(PGRES_TUPLES_OK) || PQntuples(exists.get()) != 1) {
             return Fail("read schema");
         }
@@ -313,7 +301,7 @@ class PostgresStore final : public ScoreStore {
             *version = 0;
             return true;
         }
-        Result found(PQexec(conn, "SELECT COALESCE(MAX(version), 0) FROM schema_version"));
+        PostgresResult found(PQexec(conn, "SELECT COALESCE(MAX(version), 0) FROM schema_version"));
         if (!found.Is(PGRES_TUPLES_OK) || PQntuples(found.get()) != 1) {
             return Fail("read schema version");
         }
@@ -327,7 +315,7 @@ class PostgresStore final : public ScoreStore {
         if (!Command("BEGIN")) {
             return false;
         }
-        Result lock(PQexec(conn, kSchemaLockSql));
+        PostgresResult lock(PQexec(conn, kSchemaLockSql));
         int version = 0;
         bool ok = (lock.Is(PGRES_TUPLES_OK) || Fail("schema lock")) && ReadVersion(&version) &&
                   CanMigrateFrom(version, "PostgreSQL", &lastError);
@@ -336,7 +324,7 @@ class PostgresStore final : public ScoreStore {
         for (size_t i = 0; ok && i < steps.count; ++i) {
             for (const char* sql : steps.steps[i].sql) {
                 if (ok && steps.steps[i].version > version && sql != nullptr) {
-                    Result r(PQexec(conn, sql));
+                    PostgresResult r(PQexec(conn, sql));
                     ok = r.Is(PGRES_COMMAND_OK) ||
                          Fail("schema version " + std::to_string(steps.steps[i].version));
                 }
@@ -361,7 +349,7 @@ class PostgresStore final : public ScoreStore {
                 return false;
             }
         }
-        Result r(PQexec(conn, "SELECT database_id FROM store_info"));
+        PostgresResult r(PQexec(conn, "SELECT database_id FROM store_info"));
         if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
             return Fail("read the database id");
         }
