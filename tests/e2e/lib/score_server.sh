@@ -1,0 +1,48 @@
+# Shared by the e2e scripts that run the real score server and look at its page: quz-scored started on
+# free loopback ports, and headless Chromium. Needs lib/xvfb.sh sourced first (fail, wait_exit, E2E_PIDS).
+
+# start_scored QUZ_SCORED FOLDER [OPTION...]: starts quz-scored with its SQLite database and its log in
+# FOLDER, both ports on 127.0.0.1 and chosen by the system, and any further options; sets SCORED_PID,
+# SCORED_PORT (the score message's port) and SCORED_WEB (the web port).
+start_scored() {
+  local scored=$1 folder=$2
+  shift 2
+  "$scored" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$folder/scores.sqlite" "$@" \
+    >"$folder/server.log" 2>&1 &
+  SCORED_PID=$!
+  E2E_PIDS+=("$SCORED_PID")
+  SCORED_PORT=""
+  SCORED_WEB=""
+  for _ in $(seq 100); do
+    SCORED_PORT=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | tail -1 | cut -d: -f2)
+    SCORED_WEB=$(grep -o 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | tail -1 | cut -d: -f2)
+    [[ -n $SCORED_WEB ]] && break
+    kill -0 "$SCORED_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  [[ -n $SCORED_PORT && -n $SCORED_WEB ]] || fail "quz-scored did not start: $(cat "$folder/server.log")"
+}
+
+# stop_scored FOLDER: SIGTERM, which must end the server cleanly within 10 seconds.
+stop_scored() {
+  kill -TERM "$SCORED_PID"
+  wait_exit "$SCORED_PID" 10 || fail "quz-scored did not stop on SIGTERM"
+  [[ $EXIT_STATUS -eq 0 ]] || fail "quz-scored exit status $EXIT_STATUS: $(cat "$1/server.log")"
+}
+
+# scored_metric NAME...: counters of the server's /metrics from one read, on one line (each the sum of its
+# labelled series when it has labels; a NAME with its labels picks that series alone).
+scored_metric() {
+  curl -sf "http://127.0.0.1:$SCORED_WEB/metrics" | awk -v names="$*" '
+    BEGIN { n = split(names, name, " ") }
+    { for (i = 1; i <= n; i++) if ($1 == name[i] || index($1, name[i] "{") == 1) sum[i] += $2 }
+    END { for (i = 1; i <= n; i++) printf "%s%d", (i > 1 ? " " : ""), sum[i]; print "" }'
+}
+
+# chrome FOLDER ARG...: headless Chromium with a profile in FOLDER, at most 90 seconds.
+chrome() {
+  local folder=$1
+  shift
+  timeout 90 chromium --headless --no-sandbox --disable-gpu --no-first-run --hide-scrollbars \
+    --user-data-dir="$folder/chromium" "$@" 2>/dev/null
+}
