@@ -7,10 +7,12 @@
 #  2. headless Chromium shows the name, the score and the "verified" mark on the page's board of the day
 #     (screenshots at 1200 and 400 px wide in build/e2e-shots/daily_*.png); the replay is not offered
 #     while the day lasts;
-#  3. the server restarted on the same database the next day: the row's replay link (from the page)
-#     downloads a file that quz-verify confirms, with the page's score;
-#  4. the same play with Submit=off and Server=off sends nothing: no game stored, no connection to the
-#     server's ports, nor to the build-time submission port (a listener of this test's own).
+#  3. the server restarted on the same database once the day's board takes no more games (two days on:
+#     the next day still takes late games): the row's replay link (from the page) downloads a file that
+#     quz-verify confirms, with the page's score;
+#  4. back on the day, the same play with Submit=off and Server=off sends nothing: no game stored, no
+#     connection to the server's ports, nor to the build-time submission port (a listener of this test's
+#     own).
 set -u
 quz=$1
 build=$(dirname "$quz")
@@ -25,7 +27,7 @@ for tool in "$scored" "$verify" "$guard"; do [[ -x $tool ]] || fail "$tool is mi
 for tool in curl chromium xwd; do command -v "$tool" >/dev/null || fail "$tool is missing"; done
 
 day=2026-12-24
-next_day=2026-12-25
+board_over_day=2026-12-26
 work=$(mktemp -d)
 trap 'e2e_cleanup; rm -rf "$work"' EXIT
 data=$(data_folder_of "$quz")
@@ -123,21 +125,25 @@ if [[ -n $id ]]; then
   [[ $status == 403 ]] || fail "the replay of a day still played answered $status, not 403"
 fi
 
-# 3. The next day, on the same database: the replay link of the row, followed as a browser would.
+# 3. Once the day's board takes no more games, on the same database: the row's replay link, followed as a
+# browser would.
 stop_scored "$work/server"
-start_scored "$scored" "$work/server" --today "$next_day"
+start_scored "$scored" "$work/server" --today "$board_over_day"
 page="http://127.0.0.1:$SCORED_WEB/?date=$day&lang=en"
-chrome "$work" --dump-dom "$page" >"$work/yesterday.html"
-row=$(grep -F "<td class=\"name\">$name</td>" "$work/yesterday.html")
+chrome "$work" --dump-dom "$page" >"$work/over.html"
+row=$(grep -F "<td class=\"name\">$name</td>" "$work/over.html")
 link=$(sed -n 's/.*<a href="\([^"]*\/replay\)".*/\1/p' <<<"$row")
 [[ -n $link ]] || fail "no replay link in the row of $name once the day is over: $row"
 [[ $link == /* || $link == http* ]] && fail "the replay link is not relative to the page: $link"
+chrome "$work" --window-size=400,800 --screenshot="$shots/daily_page_replay_400.png" "$page" >/dev/null
 curl -sf -o "$work/daily.quzr" "http://127.0.0.1:$SCORED_WEB/$link" || fail "the replay link $link does not download"
 "$verify" "$work/daily.quzr" >"$work/verify.txt" || fail "quz-verify refused the downloaded replay: $(cat "$work/verify.txt")"
 grep -qx "score $score" "$work/verify.txt" || fail "the replay does not end on the page's score $score: $(cat "$work/verify.txt")"
+stop_scored "$work/server"
+start_scored "$scored" "$work/server" --today "$day"
 
-# 4. The same play with both kinds of sending off: nothing is stored and nothing connects, neither to the
-# server nor to the port the game would send to by default.
+# 4. The same play with both kinds of sending off, on a server that would take it: nothing is stored and
+# nothing connects, neither to the server nor to the port the game would send to by default.
 default_port=$(sed -n 's|^QUZ_SUBMIT_URL:STRING=https\?://[^/:]*:\([0-9]*\).*|\1|p' "$PWD/CMakeCache.txt")
 "$guard" start "$work/guard" "${default_port:-8080}" >/dev/null || fail "the listener did not start"
 printf '[Game]\nLang=fr\n[Scores]\nSubmit=off\nServer=off\n' >"$work/silent/quz.ini"

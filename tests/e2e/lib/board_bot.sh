@@ -27,7 +27,7 @@ play_until_name_entry() {
   while ((SECONDS < end)); do
     xwd -silent -id "$window" >"$E2E_HOME/bot.xwd" 2>/dev/null || fail "the game window is gone"
     plan=$(/usr/bin/convert "xwd:$E2E_HOME/bot.xwd" +write "$shot" -crop 480x480+0+0 +repage -scale '15x15!' \
-      txt:- | awk -v moves=4 -f "$BOT_PICK")
+      txt:- | awk -v moves=6 -f "$BOT_PICK")
     if [[ -z $plan || ${plan%%$'\n'*} == "$last" ]]; then
       for image in "${images[@]}"; do
         is_shown "$shot" "$image" 50 150 380 128 && return 0
@@ -55,7 +55,7 @@ play_until_name_entry() {
         if ((row > to_row)); then steps+=(Up); row=$((row - 1)); fi
       done
       # Time for the blocks to fall and the columns to close, most of the time.
-      steps+=(space sleep 0.3)
+      steps+=(space sleep 0.2)
       BOT_MOVES=$((BOT_MOVES + 1))
     done <<<"$plan"
     xdotool "${steps[@]}"
