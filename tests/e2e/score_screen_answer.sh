@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # The score screen after a name entry, against a real score server of this test's own (quz-scored on
 # loopback ports it picks itself, its day set with --today and the game's with QUZ_TODAY): in French a
-# normal game played in the window to its name entry ("new high score"), the name typed; in English the
-# board of the day ("game over", no record claimed), its entry opening with the French game's name, which
-# Return alone confirms. Each time the menu must open on the score screen, the English one with its own
-# result on the card (a daily game takes no row of the table) and the French one with its new row lit,
-# then the server's answer under it, letter for letter as the game's font draws it; Return then leaves to
-# the buttons. Screenshots: build/e2e-shots/answer_<lang>_*.png.
+# normal game played in the window to its name entry ("new high score"), the name typed, then kept for the
+# next game; in English the board of the day ("game over", no record claimed), its entry opening with the
+# name a previous game kept, which Return alone confirms. Each time the menu must open on the score screen,
+# the French one with its new row lit, the English one with no row lit (a daily game takes none), both with
+# the game's own line on the card and the server's answer under it, letter for letter as the game's font
+# draws them; Return then leaves to the buttons. The two games play at once, each on its own display and
+# in its own home folder. Screenshots: build/e2e-shots/answer_<lang>_*.png.
 set -u
 quz=$1
 scored=$(dirname "$quz")/server/quz-scored
 source "$(dirname "$0")/lib/xvfb.sh"
 source "$(dirname "$0")/lib/image_match.sh"
+source "$(dirname "$0")/lib/scored.sh"
 [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
 command -v curl >/dev/null || fail "curl is missing"
 keep_shots 'answer_fr_*.png' 'answer_en_*.png'
@@ -19,18 +21,9 @@ data=$(readlink -f "$(data_folder_of "$quz")")
 work=$(mktemp -d)
 today=$(date -u +%F)
 
-"$scored" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$work/scores.sqlite" \
-  --today "$today" >"$work/server.log" 2>&1 &
-server=$!
-E2E_PIDS+=("$server")
-web=""
-for _ in $(seq 100); do
-  web=$(grep -o 'web on 127.0.0.1:[0-9]*' "$work/server.log" | cut -d: -f2)
-  [[ -n $web ]] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.1
-done
-[[ -n $web ]] || fail "quz-scored did not start: $(cat "$work/server.log")"
+start_scored "$scored" "$work" --today "$today"
+server=$SCORED_PID
+web=$SCORED_WEB
 
 # The bitmap font's cell of each character, in the order of data/font.png.
 cell_of() {
@@ -54,16 +47,23 @@ render_line() {
 # line_shown SHOT TEXT FONT Y: the line is drawn centred at y, as the score screen's card draws it.
 line_shown() {
   local shot=$1 text=$2 font=$3 y=$4 width x
-  render_line "$text" "$font" "$work/line.png"
+  render_line "$text" "$font" "$E2E_MATCH_DIR/line.png"
   width=$((12 * ${#text} + 4))
   x=$(((640 - width) / 2))
-  is_shown "$shot" "$work/line.png" "$x" "$y" "$width" 16 0.97
+  is_shown "$shot" "$E2E_MATCH_DIR/line.png" "$x" "$y" "$width" 16 0.97
 }
 
-start_xvfb
-export LC_ALL=C.UTF-8  # the lines hold accented capitals: one character each
-for lang in fr en; do
-  run=$work/$lang
+# One language's game on a display and in a home folder of its own; runs in a subshell of its own.
+play_in() {
+  local lang=$1 run=$work/$1
+  E2E_PIDS=()
+  E2E_HOME=$run/home
+  E2E_MATCH_DIR=$E2E_HOME/match
+  export HOME=$E2E_HOME XDG_DATA_HOME=$E2E_HOME/.local/share XDG_CONFIG_HOME=$E2E_HOME/.config
+  mkdir -p "$E2E_MATCH_DIR" "$XDG_DATA_HOME/quz"
+  trap e2e_cleanup EXIT
+  start_xvfb
+  [[ $lang == en ]] && printf 'Anne E2E\n' >"$XDG_DATA_HOME/quz/lastname.txt"  # as a previous game left it
   mkdir -p "$run"
   printf '[Game]\nLang=%s\n[Scores]\nServer=off\nSubmit=http://127.0.0.1:%s\n' "$lang" "$web" >"$run/quz.ini"
   ln -s "$data" "$run/data"
@@ -116,6 +116,7 @@ for lang in fr en; do
     sleep 0.5
   done
   [[ -n $answered ]] || fail "$lang: no \"$answer\" on the score screen: $(cat "$run/stderr")"
+  [[ $(cat "$XDG_DATA_HOME/quz/lastname.txt") == "Anne E2E" ]] || fail "$lang: the name is not kept for the next game"
   final=$shots/answer_${lang}_scores.png
   is_shown "$final" "$data/$lang/bottom.png" 0 251 640 229 0.5 || fail "$lang: not the score screen"
   is_shown "$final" "$data/result.png" 32 190 576 56 0.8 || fail "$lang: no result card"
@@ -153,7 +154,19 @@ for lang in fr en; do
   press_key F12
   wait_exit "$game" 5 || fail "$lang: F12 did not end the game"
   grep -q "Score not sent\|refused" "$run/stderr" && fail "$lang: $(cat "$run/stderr")"
-done
+  return 0
+}
+
+export LC_ALL=C.UTF-8  # the lines hold accented capitals: one character each
+play_in fr &
+french=$!
+sleep 5  # the two starts a little apart: the machine is shared
+play_in en &
+english=$!
+status=0
+wait "$french" || { echo "the French game's score screen failed" >&2; status=1; }
+wait "$english" || { echo "the English game's score screen failed" >&2; status=1; }
+((status == 0)) || exit 1
 kill -TERM "$server"
 wait_exit "$server" 10 || fail "quz-scored did not stop on SIGTERM"
 echo "score screen after the name, fr and en: row lit, own result, the server's answer; shots in $shots"
