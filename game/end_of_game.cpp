@@ -15,7 +15,7 @@ void Game::PrefillName() {
     if (levelPhase != LevelPhase::NameEntry || !script.empty()) {
         return;
     }
-    for (const char* c = prefillName; *c != '\0' && c < prefillName + sizeof prefillName; ++c) {
+    for (const char* c = prefillName; c < prefillName + sizeof prefillName && *c != '\0'; ++c) {
         Send(quz::core::CommandKind::NameChar, static_cast<unsigned char>(*c));
     }
 }
