@@ -220,7 +220,18 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     // The writer first: it creates or upgrades the schema and proves it can write, or the server does
     // not start (a server that answers but cannot keep a score loses every score sent to it).
     std::string error;
+    // A command on a database that is not there would make an empty one and act on it: most likely a
+    // mistyped --db, or none given where the service's is meant.
+    if (commands.Any() && !IsPostgresLocation(database) && access(database.c_str(), F_OK) != 0) {
+        LogLine("no database at %s (give the server's --db)", database.c_str());
+        return 1;
+    }
     std::unique_ptr<ScoreStore> writer = OpenScoreStore(database, &error);
+    if (writer != nullptr && commands.Any() && writer->Opening().foundVersion == 0) {
+        LogLine(
+            "the database held no schema: it is not the one a server stores into (give the server's --db)");
+        return 1;
+    }
     if (writer != nullptr && commands.Any()) {
         // The writer has brought the schema up to date; the running servers need not stop.
         std::unique_ptr<SqlRunner> db = OpenSqlRunner(database, &error);

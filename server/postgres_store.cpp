@@ -283,7 +283,9 @@ class PostgresStore final : public ScoreStore {
         if (!Command("SET plan_cache_mode = force_custom_plan")) {
             return false;
         }
-        if (!writer && !Command("SET default_transaction_read_only = on")) {
+        // A page's query is over in a millisecond: compiling it (JIT, when the planner's cost guess is
+        // high) would take a hundred.
+        if (!writer && (!Command("SET default_transaction_read_only = on") || !Command("SET jit = off"))) {
             return false;
         }
         std::string upsert = std::string(kStoreScoreSql) + kBestConflictSql;

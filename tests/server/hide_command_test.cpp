@@ -3,6 +3,7 @@
 // boards for a minute here, and comes back as soon as --unhide returns. Also the retention on the page.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -113,6 +114,13 @@ TEST_P(HideCommandTest, AHiddenRowLeavesThePageAndTheJsonAtOnceAndComesBack) {
     EXPECT_EQ(status, 2) << output;
     EXPECT_TRUE(Shows(output, "is not name:NAME, identity:NUMBER or game:ID")) << output;
     EXPECT_TRUE(Shows(Get(web, scores), "\"ANNA\""));
+
+    // A command on a database that is not there makes none.
+    const std::string missing = folder.Path() + "/typo.sqlite";
+    output = CommandOutput(std::string(QUZ_SCORED) + " --db " + missing + " --hide name:ANNA 2>&1", &status);
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_TRUE(Shows(output, "no database at")) << output;
+    EXPECT_NE(access(missing.c_str(), F_OK), 0);
 
     // Deleted rows go at once too, for good.
     output = Command("--delete name:BOB", &status);
