@@ -80,7 +80,8 @@ class PostgresGameStore final : public GameStore {
             return GameStoreResult::Copy;
         }
         place->id = Number(insert.get(), 0, 0);
-        if ((stored.verified && (!Place(stored, place) || !PruneBoardOf(stored))) || !Exec("COMMIT")) {
+        if ((stored.verified && (!Place(stored, place) || !PruneBoardOf(stored, *place))) ||
+            !Exec("COMMIT")) {
             Rollback("cannot store a game");
             return GameStoreResult::Failed;
         }
@@ -193,29 +194,28 @@ class PostgresGameStore final : public GameStore {
             return true;
         }
         // Autocommit: one statement is its own transaction.
-        return Connected() && Prune(PruneScope::kAllBoards, {}, pruned);
+        return Connected() && Prune(PruneScope::kAllBoards, {std::to_string(retention.bestPerBoard)}, pruned);
     }
 
     std::string LastError() const override { return lastError; }
 
   private:
-    // The stored game's board, inside its transaction: the game itself may be what falls out.
-    bool PruneBoardOf(const StoredGame& stored) {
+    // Inside the game's transaction, after its place: the game itself may be what falls out.
+    bool PruneBoardOf(const StoredGame& stored, const GamePlace& place) {
         if (retention.bestPerBoard == 0) {
             return true;
         }
+        std::vector<std::string> params;
+        const PruneScope scope = PruneScopeOf(place.rank, retention, place.id, stored.game.dailyDate,
+                                              stored.game.mode, stored.receivedAtMs, &params);
         int64_t pruned = 0;
-        if (!stored.game.dailyDate.empty()) {
-            return Prune(PruneScope::kDailyBoard, {stored.game.dailyDate}, &pruned);
-        }
-        const int64_t dayStart = stored.receivedAtMs - stored.receivedAtMs % 86400000;
-        return Prune(PruneScope::kModeDay, {stored.game.mode, std::to_string(dayStart)}, &pruned);
+        return Prune(scope, params, &pruned);
     }
 
-    bool Prune(PruneScope scope, const std::vector<std::string>& board, int64_t* pruned) {
-        const std::string kept = std::to_string(retention.bestPerBoard);
-        std::vector<const char*> params = {kept.c_str()};
-        for (const std::string& value : board) {
+    bool Prune(PruneScope scope, const std::vector<std::string>& values, int64_t* pruned) {
+        std::vector<const char*> params;
+        params.reserve(values.size());
+        for (const std::string& value : values) {
             params.push_back(value.c_str());
         }
         PostgresResult r(PQexecParams(conn, PruneReplaysSql(scope, "''::bytea").c_str(),

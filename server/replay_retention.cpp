@@ -22,9 +22,27 @@ bool ParseReplayRetention(std::string_view text, ReplayRetention* retention, std
     return true;
 }
 
+PruneScope PruneScopeOf(int rank, const ReplayRetention& retention, int64_t id, const std::string& dailyDate,
+                        const std::string& mode, int64_t receivedAtMs, std::vector<std::string>* params) {
+    if (rank > retention.bestPerBoard) {
+        *params = {std::to_string(id)};
+        return PruneScope::kOneGame;
+    }
+    if (!dailyDate.empty()) {
+        *params = {std::to_string(retention.bestPerBoard), dailyDate};
+        return PruneScope::kDailyBoard;
+    }
+    *params = {std::to_string(retention.bestPerBoard), mode,
+               std::to_string(receivedAtMs - receivedAtMs % 86400000)};
+    return PruneScope::kModeDay;
+}
+
 std::string PruneReplaysSql(PruneScope scope, const char* emptyReplay) {
     const char* board = "";
     switch (scope) {
+        case PruneScope::kOneGame:
+            return std::string("UPDATE games SET replay = ") + emptyReplay +
+                   " WHERE id = CAST($1 AS BIGINT) AND length(replay) > 0 AND NOT " + kHiddenGameSql;
         case PruneScope::kAllBoards:
             break;
         case PruneScope::kDailyBoard:

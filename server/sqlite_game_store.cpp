@@ -109,7 +109,8 @@ class SqliteGameStore final : public GameStore {
             return GameStoreResult::Copy;
         }
         place->id = sqlite3_last_insert_rowid(db);
-        if ((stored.verified && (!Place(stored, place) || !PruneBoardOf(stored))) || !Exec("COMMIT")) {
+        if ((stored.verified && (!Place(stored, place) || !PruneBoardOf(stored, *place))) ||
+            !Exec("COMMIT")) {
             Rollback("cannot store a game: ");
             return GameStoreResult::Failed;
         }
@@ -198,7 +199,7 @@ class SqliteGameStore final : public GameStore {
         if (!Exec("BEGIN IMMEDIATE")) {
             return false;
         }
-        if (!Prune(PruneScope::kAllBoards, {})) {
+        if (!Prune(PruneScope::kAllBoards, {std::to_string(retention.bestPerBoard)})) {
             Exec("ROLLBACK");
             return false;
         }
@@ -214,26 +215,24 @@ class SqliteGameStore final : public GameStore {
     std::string LastError() const override { return lastError; }
 
   private:
-    // The stored game's board, inside its transaction: the game itself may be what falls out.
-    bool PruneBoardOf(const StoredGame& stored) {
+    // Inside the game's transaction, after its place: the game itself may be what falls out.
+    bool PruneBoardOf(const StoredGame& stored, const GamePlace& place) {
         if (retention.bestPerBoard == 0) {
             return true;
         }
-        if (!stored.game.dailyDate.empty()) {
-            return Prune(PruneScope::kDailyBoard, {stored.game.dailyDate});
-        }
-        return Prune(PruneScope::kModeDay,
-                     {stored.game.mode, std::to_string(DayStartMs(stored.receivedAtMs))});
+        std::vector<std::string> params;
+        const PruneScope scope = PruneScopeOf(place.rank, retention, place.id, stored.game.dailyDate,
+                                              stored.game.mode, stored.receivedAtMs, &params);
+        return Prune(scope, params);
     }
 
-    bool Prune(PruneScope scope, const std::vector<std::string>& board) {
+    bool Prune(PruneScope scope, const std::vector<std::string>& params) {
         Query prune(db, PruneReplaysSql(scope, "zeroblob(0)").c_str());
         if (!prune.Ready()) {
             return Fail(std::string("cannot prune the replays: ") + sqlite3_errmsg(db));
         }
-        prune.Named(1, std::to_string(retention.bestPerBoard));
-        for (size_t i = 0; i < board.size(); ++i) {
-            prune.Named(static_cast<int>(i) + 2, board[i]);
+        for (size_t i = 0; i < params.size(); ++i) {
+            prune.Named(static_cast<int>(i) + 1, params[i]);
         }
         return sqlite3_step(*prune) == SQLITE_DONE ||
                Fail(std::string("cannot prune the replays: ") + sqlite3_errmsg(db));

@@ -385,6 +385,13 @@ TEST_P(HiddenRowsTest, KeepsTheReplaysOfEachBoardsBestOnly) {
     std::vector<GameRow> rows;
     ASSERT_TRUE(games->Board(allTime, &rows));
     EXPECT_EQ(Names(rows), "Gus:30 Fay:20 ");
+
+    // A tie at the edge goes to the game that came first, and a smaller number applies to the whole board
+    // as soon as a game of it arrives.
+    games->SetRetention({1});
+    const int64_t tie = Put(Game("Tie", 30, "", kMondayNoon + kDay));
+    EXPECT_EQ(KeptReplays(), id(old1) + id(ann) + id(bob) + id(dan) + id(gus) + id(hal) + id(ivy));
+    (void)tie;
 }
 
 INSTANTIATE_TEST_SUITE_P(BackEnds, HiddenRowsTest, ::testing::Values("sqlite", "postgresql"),
