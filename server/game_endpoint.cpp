@@ -234,6 +234,7 @@ HttpResponse GameEndpoint::DailyScores(const HttpRequest& request) {
                           {"level", rows[i].level},
                           {"identity", rows[i].identity},
                           {"verified", true},
+                          {"replay", rows[i].replayKept},
                           {"time", FormatUtcIso(rows[i].receivedAtMs)}});
     }
     return Json(

@@ -74,6 +74,7 @@ TEST_P(HideCommandTest, AHiddenRowLeavesThePageAndTheJsonAtOnceAndComesBack) {
     ASSERT_TRUE(Shows(Get(web, scores), "\"ANNA\""));
     ASSERT_TRUE(Shows(Get(web, page), ">ANNA<"));
     ASSERT_TRUE(Shows(Get(web, daily), "\"Ann\""));
+    EXPECT_TRUE(Shows(Get(web, daily), "\"replay\":true"));
     ASSERT_TRUE(Shows(Get(web, "/"), ">Ann<"));
 
     int status = -1;
