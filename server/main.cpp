@@ -222,7 +222,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     std::string error;
     // A command on a database that is not there would make an empty one and act on it: most likely a
     // mistyped --db, or none given where the service's is meant.
-    if (commands.Any() && !IsPostgresLocation(database) && access(database.c_str(), F_OK) != 0) {
+    if ((commands.Any() || reverify) && !IsPostgresLocation(database) &&
+        access(database.c_str(), F_OK) != 0) {
         LogLine("no database at %s (give the server's --db)", database.c_str());
         return 1;
     }

@@ -122,6 +122,9 @@ TEST_P(HideCommandTest, AHiddenRowLeavesThePageAndTheJsonAtOnceAndComesBack) {
     EXPECT_EQ(status, 1) << output;
     EXPECT_TRUE(Shows(output, "no database at")) << output;
     EXPECT_NE(access(missing.c_str(), F_OK), 0);
+    output = CommandOutput(std::string(QUZ_SCORED) + " --db " + missing + " --reverify 2>&1", &status);
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_NE(access(missing.c_str(), F_OK), 0);
 
     // Deleted rows go at once too, for good.
     output = Command("--delete name:BOB", &status);
