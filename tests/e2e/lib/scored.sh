@@ -21,3 +21,11 @@ start_scored() {
   done
   [[ -n $SCORED_PORT && -n $SCORED_WEB ]] || fail "quz-scored did not start: $(cat "$folder/server.log")"
 }
+
+# scored_beside QUZ: the quz-scored built beside the game at QUZ, in $scored; fails without it, or without
+# curl to ask it what it stored.
+scored_beside() {
+  scored=$(dirname "$1")/server/quz-scored
+  [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
+  command -v curl >/dev/null || fail "curl is missing"
+}
