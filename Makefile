@@ -74,8 +74,9 @@ bench-scale: build
 	mkdir -p $(BUILD)/scale
 	cd $(BUILD) && QUZ_SCALE_SCORES=$(SCALE_SCORES) $(if $(SCALE_BEFORE),QUZ_SCALE_BEFORE=1) ./bench/leaderboard_scale scale
 
+# The score server's package also carries quz-verify.
 server: configure
-	cmake --build $(BUILD) -j $(JOBS) --target quz-scored
+	cmake --build $(BUILD) -j $(JOBS) --target quz-scored quz-verify
 
 package: game server
 	cd $(BUILD) && cpack -G DEB
