@@ -5,6 +5,8 @@
 #   make install [PREFIX=...]   install into PREFIX (default /usr/local)
 #   make bench-scale            leaderboard reads with 10,000,000 scores on both back ends (minutes; disk)
 #   make fresh-root             the whole check in a throwaway Debian 12 root (needs root and the archive)
+#   make open-replay-root       the game's package installed by apt in a bare Debian 12 root, a replay file
+#                               opened there as a file manager does (needs root and the archive)
 #   make windows                the Windows zip, build-windows/quz-<version>-windows-x64.zip (cross-built)
 #   QUZ_WINDOWS=0 make check    the same check without the Windows build and its tests under Wine
 JOBS ?= $(shell nproc)
@@ -21,7 +23,7 @@ LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNC
 FUZZ_SECONDS ?= 300
 
 .PHONY: deps configure game server build run check test asan asan-build fuzz bench bench-scale package install fresh-root format clean \
-	windows windows-check
+	windows windows-check open-replay-root
 
 deps:
 	@bash tools/install-deps.sh
@@ -97,6 +99,12 @@ windows-check: windows
 
 fresh-root:
 	@if [ "$$(id -u)" -eq 0 ]; then bash tools/fresh_root.sh; else sudo bash tools/fresh_root.sh; fi
+
+# OPEN_REPLAY_DIR (default: a new folder under /var/tmp) keeps the logs, screenshots, times and proof.
+open-replay-root: package
+	@deb=$(BUILD)/quz_$$(bash tools/project_version.sh)_$$(dpkg --print-architecture).deb; \
+	set -- $(if $(OPEN_REPLAY_DIR),--dir $(OPEN_REPLAY_DIR)) "$$deb" $(BUILD)/tools/verify/quz-verify; \
+	if [ "$$(id -u)" -eq 0 ]; then bash tools/open_replay_root.sh "$$@"; else sudo bash tools/open_replay_root.sh "$$@"; fi
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

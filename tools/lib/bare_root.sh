@@ -17,7 +17,11 @@ note_time() { echo "$1: $2 s" | tee -a "$times"; }
 bare_root_cleanup() {
   local status=$?
   set +e
-  for pid in "${started[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  # Waited for, so that the shell does not report each one killed.
+  for pid in "${started[@]}"; do
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   # Whatever still runs inside the root was started by the script (the game, Xvfb, a build).
   for proc in /proc/[0-9]*; do
     [[ $(readlink "$proc/root" 2>/dev/null) == "$root" ]] && kill -9 "${proc#/proc/}" 2>/dev/null
