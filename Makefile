@@ -44,8 +44,10 @@ run: game
 
 # Every test, headless, then the unit tests again under AddressSanitizer and UBSan, and a short run of
 # every fuzz target. One clang build serves both: the fuzzers need clang's libFuzzer. Then the Windows
-# build's tests under Wine, unless QUZ_WINDOWS=0.
-check: test asan $(if $(filter 0,$(QUZ_WINDOWS)),,windows-check)
+# build's tests under Wine, unless QUZ_WINDOWS=0. tools/check.sh makes the sanitizer and Windows builds
+# at low priority while the native tests run.
+check: deps
+	bash tools/check.sh $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(JOBS)
 
 test: build
 	cd $(BUILD) && bash $(CURDIR)/tests/private_loopback.sh ctest --output-on-failure -j $(JOBS)

@@ -29,11 +29,12 @@ done
 
 program=$root/usr/sbin/quz-scored
 file -b "$program" | grep -q 'ELF.*, stripped' || fail "usr/sbin/quz-scored is not a stripped program"
-"$program" --help | grep -q -- '--rate-limit' || fail "the installed program does not answer --help"
+# Read the whole help first: grep -q stops at its match, and under pipefail the writer's SIGPIPE fails it.
+help=$("$program" --help) && [[ $help == *--rate-limit* ]] || fail "the installed program does not answer --help"
 verify=$root/usr/bin/quz-verify
 file -b "$verify" | grep -q 'ELF.*, stripped' || fail "usr/bin/quz-verify is not a stripped program"
-"$verify" -q "$(dirname "$0")/../replays/01-mouse-lookahead.quzr" | grep -q ': OK score ' ||
-  fail "the installed quz-verify does not confirm a recorded game"
+verified=$("$verify" -q "$(dirname "$0")/../replays/01-mouse-lookahead.quzr") && [[ $verified == *": OK score "* ]] ||
+  fail "the installed quz-verify does not confirm a recorded game: $verified"
 for path in usr/lib/systemd/system/quz-scored.service usr/share/man/man8/quz-scored.8.gz \
   usr/share/doc/quz-server/copyright usr/share/doc/quz-server/changelog.gz etc/default/quz-scored \
   usr/share/doc/quz-server/examples/quz-scored.nginx.conf usr/share/man/man1/quz-verify.1.gz; do
