@@ -8,25 +8,16 @@ quz=$1
 scored=$(dirname "$quz")/server/quz-scored
 source "$(dirname "$0")/lib/xvfb.sh"
 source "$(dirname "$0")/lib/image_match.sh"
+source "$(dirname "$0")/lib/scored.sh"
 [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
 command -v curl >/dev/null || fail "curl is missing"
 
 work=$(mktemp -d)
 keep_shots 'score_server_*.png'
-"$scored" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$work/scores.sqlite" \
-  >"$work/server.log" 2>&1 &
-server=$!
-E2E_PIDS+=("$server")
-port=""
-web=""
-for _ in $(seq 100); do
-  port=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$work/server.log" | cut -d: -f2)
-  web=$(grep -o 'web on 127.0.0.1:[0-9]*' "$work/server.log" | cut -d: -f2)
-  [[ -n $web ]] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.1
-done
-[[ -n $port && -n $web ]] || fail "quz-scored did not start: $(cat "$work/server.log")"
+start_scored "$scored" "$work"
+server=$SCORED_PID
+port=$SCORED_PORT
+web=$SCORED_WEB
 printf '[Scores]\nServer=127.0.0.1:%s\nSubmit=off\n' "$port" >"$work/quz.ini"
 
 start_xvfb

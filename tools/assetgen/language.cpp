@@ -60,6 +60,8 @@ const LanguageWords& FrenchWords() {
          "P : pause  ·  ECHAP : pause, puis quitter la partie",
          "F9 : plein écran ou fenêtre  ·  F12 : quitter le jeu"},
         "Clic, Entrée ou ECHAP : retour au menu",
+        "PARTIE TERMINÉE",
+        "Votre nom pour le classement, puis Entrée",
     };
     return words;
 }
@@ -115,6 +117,8 @@ const LanguageWords& EnglishWords() {
          "P: pause  ·  Escape: pause, then leave the game",
          "F9: full screen or window  ·  F12: quit at once"},
         "Click, Return or Escape: back to the menu",
+        "GAME OVER",
+        "Your name for the leaderboard, then Return",
     };
     return words;
 }
