@@ -5,6 +5,8 @@
 #   make install [PREFIX=...]   install into PREFIX (default /usr/local)
 #   make bench-scale            leaderboard reads with 10,000,000 scores on both back ends (minutes; disk)
 #   make fresh-root             the whole check in a throwaway Debian 12 root (needs root and the archive)
+#   make open-replay-root       the game's package installed by apt in a bare Debian 12 root, a replay file
+#                               opened there as a file manager does (needs root and the archive)
 #   make windows                the Windows zip, build-windows/quz-<version>-windows-x64.zip (cross-built)
 #   QUZ_WINDOWS=0 make check    the same check without the Windows build and its tests under Wine
 JOBS ?= $(shell nproc)
@@ -21,7 +23,7 @@ LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_C_COMPILER_LAUNC
 FUZZ_SECONDS ?= 300
 
 .PHONY: deps configure game server build run check test asan asan-build fuzz bench bench-scale package install fresh-root format clean \
-	windows windows-check
+	windows windows-check open-replay-root
 
 deps:
 	@bash tools/install-deps.sh
@@ -42,8 +44,10 @@ run: game
 
 # Every test, headless, then the unit tests again under AddressSanitizer and UBSan, and a short run of
 # every fuzz target. One clang build serves both: the fuzzers need clang's libFuzzer. Then the Windows
-# build's tests under Wine, unless QUZ_WINDOWS=0.
-check: test asan $(if $(filter 0,$(QUZ_WINDOWS)),,windows-check)
+# build's tests under Wine, unless QUZ_WINDOWS=0. tools/check.sh makes the sanitizer and Windows builds
+# at low priority while the native tests run.
+check: deps
+	bash tools/check.sh $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(JOBS)
 
 test: build
 	cd $(BUILD) && bash $(CURDIR)/tests/private_loopback.sh ctest --output-on-failure -j $(JOBS)
@@ -74,8 +78,9 @@ bench-scale: build
 	mkdir -p $(BUILD)/scale
 	cd $(BUILD) && QUZ_SCALE_SCORES=$(SCALE_SCORES) $(if $(SCALE_BEFORE),QUZ_SCALE_BEFORE=1) ./bench/leaderboard_scale scale
 
+# The score server's package also carries quz-verify.
 server: configure
-	cmake --build $(BUILD) -j $(JOBS) --target quz-scored
+	cmake --build $(BUILD) -j $(JOBS) --target quz-scored quz-verify
 
 package: game server
 	cd $(BUILD) && cpack -G DEB
@@ -96,6 +101,12 @@ windows-check: windows
 
 fresh-root:
 	@if [ "$$(id -u)" -eq 0 ]; then bash tools/fresh_root.sh; else sudo bash tools/fresh_root.sh; fi
+
+# OPEN_REPLAY_DIR (default: a new folder under /var/tmp) keeps the logs, screenshots, times and proof.
+open-replay-root: package
+	@deb=$(BUILD)/quz_$$(bash tools/project_version.sh)_$$(dpkg --print-architecture).deb; \
+	set -- $(if $(OPEN_REPLAY_DIR),--dir $(OPEN_REPLAY_DIR)) "$$deb" $(BUILD)/tools/verify/quz-verify; \
+	if [ "$$(id -u)" -eq 0 ]; then bash tools/open_replay_root.sh "$$@"; else sudo bash tools/open_replay_root.sh "$$@"; fi
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

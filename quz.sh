@@ -3,8 +3,8 @@
 # libraries; with sudo when not root), then runs the same make targets as everyone else.
 #   ./quz.sh run [-windowed]   build the game only and start it
 #   ./quz.sh check             build everything and run every test
-#   ./quz.sh package           build the Debian package (build/quz_1.1_<arch>.deb)
-#   ./quz.sh windows           build the Windows zip (build-windows/quz-1.1-windows-x64.zip)
+#   ./quz.sh package           build the Debian packages (build/quz_<version>_<arch>.deb and quz-server_<version>_<arch>.deb)
+#   ./quz.sh windows           build the Windows zip (build-windows/quz-<version>-windows-x64.zip)
 set -euo pipefail
 cd "$(dirname "$0")"
 

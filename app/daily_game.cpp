@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-
 quz::core::CivilDate TodayUtc() {
     const char* forced = getenv("QUZ_TODAY");
     quz::core::CivilDate date;
@@ -18,4 +17,3 @@ quz::core::CivilDate TodayUtc() {
     const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
     return quz::core::CivilFromDays(days.time_since_epoch().count());
 }
-

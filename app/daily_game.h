@@ -6,4 +6,3 @@
 // Today in UTC: QUZ_TODAY=YYYY-MM-DD when it names a date (tests), else the system clock's. A QUZ_TODAY
 // that names no date is reported on stderr and the clock's date is used.
 quz::core::CivilDate TodayUtc();
-

@@ -115,9 +115,10 @@ bool SaveHighScoreTable(const FileWriteSteps& steps) {
     return true;
 }
 
-void RecordHighScore(const char* name, int32_t score, int32_t marked) {
-    InsertHighScore(HighScoreTable, name, score, marked);
+int RecordHighScore(const char* name, int32_t score, int32_t marked) {
+    const int shownRow = InsertHighScore(HighScoreTable, name, score, marked);
     if (InsertHighScore(SavedHighScoreTable, name, score, marked) >= 0) {
         SaveHighScoreTable();
     }
+    return shownRow;
 }

@@ -37,5 +37,5 @@ const char* SavedHighScoresPath();
 bool SaveHighScoreTable(const FileWriteSteps& steps = SystemFileWriteSteps());
 
 // A confirmed name: the entry goes into the shown table and into the saved one, which is written at once
-// when it changed.
-void RecordHighScore(const char* name, int32_t score, int32_t marked);
+// when it changed. The row it took in the shown table (0 for rank 1), or -1.
+int RecordHighScore(const char* name, int32_t score, int32_t marked);

@@ -12,8 +12,20 @@ inline constexpr int kScoreScreenBottomLineY = 480 - 8 - 16;
 #include "app/high_score_file.h"
 #include "app/high_score_table.h"
 
+// A row of the table drawn lit: on a bar of its own, in the lit letters.
+struct HighScoreHighlight {
+    int row = -1;  // 0 for rank 1; -1 for none
+    SDL_Surface* fontImage = nullptr;
+    SDL_Surface* barImage = nullptr;
+};
+
 // Draws the headings, the nine swaying rows and the bottom line of the score screen into target.
-void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage);
+void DrawHighScores(SDL_Surface* target, SDL_Surface* fontImage, const HighScoreHighlight& lit = {});
+
+// Where the lit row's bar goes: from x 36, two pixels above the row's letters.
+inline constexpr int kLitRowBarX = 36;
+inline constexpr int kLitRowBarWidth = 588;
+inline constexpr int kLitRowBarHeight = 20;
 
 // How far row `row` (0 for rank 1) sways at totalMs: at most row + 2 pixels either way.
 int HighScoreWaveOffset(int32_t totalMs, int row);

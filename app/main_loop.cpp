@@ -8,11 +8,11 @@
 #include "app/daily_game.h"
 #include "app/end_of_game.h"
 #include "app/frame_clock.h"
+#include "app/high_score_table.h"
 #include "app/menu.h"
 #include "app/replay_keeper.h"
 #include "app/replay_viewer.h"
 #include "game/game.h"
-#include "app/high_score_table.h"
 #include "game/random_stream.h"
 #include "game/shared_state.h"
 #include "net/score_client.h"
@@ -29,6 +29,8 @@ namespace {
 Menu* currentMenu = nullptr;
 Game* currentGame = nullptr;
 ReplayViewer* currentViewer = nullptr;
+// The game whose name was confirmed, for the score screen the next menu opens on.
+FinishedGame finishedGame;
 
 void RunMenuStep() {
     EnsureMenu();
@@ -62,10 +64,12 @@ void RunGameStep(AppModeKind mode) {
         } else {
             currentGame = CreateGame(NewGameSettings(nullptr));
         }
+        PrepareNameEntry(currentGame, mode == AppModeKind::InDailyGame);
+        finishedGame = FinishedGame{};
     }
     const bool goOn = currentGame->PlayFrame();
     if (currentGame->TakeNameConfirmed()) {
-        SendConfirmedGame(*currentGame);
+        finishedGame = SendConfirmedGame(*currentGame);
     }
     AppMode = goOn ? mode : AppModeKind::InMenu;
     if (!goOn) {
@@ -127,6 +131,10 @@ void RunMainLoop() {
 void EnsureMenu() {
     if (currentMenu == nullptr) {
         currentMenu = CreateMenu();
+        if (finishedGame.shown) {
+            ShowFinishedGame(currentMenu, finishedGame);
+            finishedGame = FinishedGame{};
+        }
     }
 }
 

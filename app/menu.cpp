@@ -3,15 +3,20 @@
 
 #include <SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/high_scores.h"
 #include "app/main_loop.h"
 #include "game/shared_state.h"
+#include "gfx/font.h"
 #include "gfx/surface_copy.h"
 #include "gfx/triangle.h"
 #include "gfx/wipe_map_file.h"
+#include "net/score_sender.h"
 #include "platform/input.h"
 #include "platform/presentation.h"
 #include "platform/regular_file.h"
@@ -44,6 +49,11 @@ constexpr int kStarReturnY = 500;
 // The pill of a button picture, where its label is.
 constexpr int kPillLeft = 170;
 constexpr int kPillWidth = 300;
+// The result card of a finished game: centred, its foot just above the title's edge.
+constexpr int kResultCardWidth = 576;
+constexpr int kResultCardHeight = 56;
+constexpr int kResultLineCardHeight = 34;
+constexpr int kResultCardBottom = 246;
 
 // The fades move the level by one per 5 ms; the fade-out ends once it is past this level, after a
 // short hold in black.
@@ -87,13 +97,15 @@ void DrawHowToPlay(Menu* menu) {
 
 void DrawLowerHalf(Menu* menu) {
     SDL_Surface* target = menu->backBuffer;
-    switch (menuScreen) {
+    switch (ShownMenuScreen(menu)) {
         case MenuScreen::Credits:
             Blit(menu->creditsImage, kScreenWidth, kLowerHalfHeight, target, 0, kLowerHalfTop);
             break;
         case MenuScreen::Scores:
             Blit(menu->scoresBackImage, kScreenWidth, kLowerHalfHeight, target, 0, kLowerHalfTop);
-            DrawHighScores(target, menu->fontImage);
+            DrawHighScores(
+                target, menu->fontImage,
+                {menu->finished.shown ? menu->finished.litRow : -1, menu->fontLitImage, menu->rowLitImage});
             break;
         default: {
             const int* tops = BandTops(menu);
@@ -111,15 +123,16 @@ void DrawLowerHalf(Menu* menu) {
 
 // The lit button's pill goes back over the stars, so a star passing never hides the label it points at.
 void DrawLitLabelOverStars(Menu* menu) {
-    const bool buttonsShown = menuScreen != MenuScreen::Credits && menuScreen != MenuScreen::Scores &&
-                              menuScreen != MenuScreen::HowToPlay;
+    const MenuScreen shown = ShownMenuScreen(menu);
+    const bool buttonsShown =
+        shown != MenuScreen::Credits && shown != MenuScreen::Scores && shown != MenuScreen::HowToPlay;
     const int lit = menu->hoveredButton;
     if (!buttonsShown || lit < 1 || lit > menu->buttonCount || menu->buttonLitImages[lit - 1] == nullptr) {
         return;
     }
     const int* tops = BandTops(menu);
-    CopyRect(menu->buttonLitImages[lit - 1], kPillLeft, 0, kPillWidth, tops[lit] - tops[lit - 1], menu->backBuffer,
-             kPillLeft, tops[lit - 1]);
+    CopyRect(menu->buttonLitImages[lit - 1], kPillLeft, 0, kPillWidth, tops[lit] - tops[lit - 1],
+             menu->backBuffer, kPillLeft, tops[lit - 1]);
 }
 
 void MoveAndDrawStars(Menu* menu) {
@@ -146,7 +159,7 @@ void ApplyFade(Menu* menu) {
             menu->music.SetVolume(static_cast<int>(menu->fadeLevel * 0.5f));
             DrawWipe(menu->backBuffer, static_cast<int>(menu->fadeLevel), menu->wipeMap);
         } else {
-            menuScreen = MenuScreen::Main;
+            menuScreen = menu->fadeInTo;
         }
     } else if (menuScreen == MenuScreen::FadeOut) {
         menu->fadeLevel -= step;
@@ -214,7 +227,7 @@ void Press(Menu* menu, int button) {
 
 // Up and Down light the previous or next button, round the ends, while the buttons are shown.
 void MoveChoice(Menu* menu, int step) {
-    if (menuScreen != MenuScreen::Main && menuScreen != MenuScreen::FadeIn) {
+    if (ShownMenuScreen(menu) != MenuScreen::Main) {
         return;
     }
     const int count = menu->buttonCount;
@@ -244,7 +257,7 @@ void TakeKeyPress(Menu* menu, InputKey key) {
             menuScreen = MenuScreen::Main;
             break;
         case InputKey::F1:
-            if (menuScreen == MenuScreen::Scores) {
+            if (ShownMenuScreen(menu) == MenuScreen::Scores) {
                 ResetHighScores();
             }
             break;
@@ -259,6 +272,8 @@ void ReadMenuInput(Menu* menu, int pointerButton) {
         if (action.kind == InputKind::Close) {
             menu->action = MenuAction::Exit;
             menuScreen = MenuScreen::FadeOut;
+        } else if (menu->inputGuardMs > 0) {
+            continue;  // the score screen after a name entry: too soon to be meant for it
         } else if (action.kind == InputKind::ButtonRelease) {
             if (menu->ignoredButton != 0 && action.button == menu->ignoredButton) {
                 menu->ignoredButton = 0;
@@ -271,6 +286,76 @@ void ReadMenuInput(Menu* menu, int pointerButton) {
         }
     }
     AppMode = AppModeKind::InMenu;
+}
+
+// The card of the game just finished, over the foot of the title and the stars: the player's own line,
+// lit, and the score server's answer under it once anything was sent.
+void DrawFinishedGameCard(Menu* menu) {
+    const FinishedGame& game = menu->finished;
+    if (!game.shown || ShownMenuScreen(menu) != MenuScreen::Scores) {
+        return;
+    }
+    const NewsLanguage language = NewsLanguageOf(Shared.languageCode);
+    const std::string answer = AnswerLine(game, language);
+    // A game in the table with nothing sent needs no card: its lit row says it all.
+    if (answer.empty() && game.litRow >= 0) {
+        return;
+    }
+    const std::string result = ResultLine(game, language);
+    SDL_Surface* card = answer.empty() ? menu->resultLineImage : menu->resultImage;
+    const int cardHeight = answer.empty() ? kResultLineCardHeight : kResultCardHeight;
+    const int cardTop = kResultCardBottom - cardHeight;
+    Blit(card, kResultCardWidth, cardHeight, menu->backBuffer, (kScreenWidth - kResultCardWidth) / 2,
+         cardTop);
+    SDL_Surface* litFont = menu->fontLitImage != nullptr ? menu->fontLitImage : menu->fontImage;
+    const auto centredX = [](const std::string& text) {
+        return (kScreenWidth - 12 * TextCells(text.c_str()) - 4) / 2;
+    };
+    if (answer.empty()) {
+        DrawText(menu->backBuffer, centredX(result), cardTop + (cardHeight - 16) / 2, result.c_str(),
+                 litFont);
+    } else {
+        DrawText(menu->backBuffer, centredX(result), cardTop + 7, result.c_str(), litFont);
+        DrawText(menu->backBuffer, centredX(answer), cardTop + 31, answer.c_str(), menu->fontImage);
+    }
+}
+
+// The sender's answers are read (the one for this game is kept), and once the player has left the score
+// screen the game is not shown again.
+void FollowFinishedGame(Menu* menu) {
+    std::vector<SubmissionResult> results = TakeSubmissionResults();
+    if (!menu->finished.shown) {
+        return;
+    }
+    TakeAnswer(&menu->finished, results);
+    if (ShownMenuScreen(menu) != MenuScreen::Scores) {
+        menu->finished = FinishedGame{};
+        menu->fadeInTo = MenuScreen::Main;
+    }
+}
+
+// The score screen's pictures for a finished game, each of which a data folder made before them lacks.
+void LoadFinishedGamePictures(Menu* menu) {
+    struct Optional {
+        SDL_Surface** image;
+        const char* path;
+    };
+    const Optional pictures[] = {
+        {&menu->fontLitImage, "data/fontlit.png"},
+        {&menu->rowLitImage, "data/scorelit.png"},
+        {&menu->resultImage, "data/result.png"},
+        {&menu->resultLineImage, "data/result1.png"},
+    };
+    // A Menu is made again after every game and at every F9: say it once.
+    static bool reported = false;
+    for (const Optional& picture : pictures) {
+        *picture.image = LoadConverted(picture.path, true);
+        if (*picture.image == nullptr && !reported) {
+            fprintf(stderr, "%s not found: the score screen shows a finished game more plainly\n",
+                    picture.path);
+            reported = true;
+        }
+    }
 }
 
 // The daily game's button is the only one a data folder may lack (one made before it existed): the menu
@@ -368,6 +453,7 @@ void LoadMenuResources(Menu* menu) {
         }
     }
     LoadDailyButton(menu);
+    LoadFinishedGamePictures(menu);
     LoadHowToPlay(menu);
     LoadWipeMap(kWipeMapFileName, menu->wipeMap);
     menu->music.Load(kMenuMusic);
@@ -408,6 +494,7 @@ bool MenuStep(Menu* menu) {
         Blit(menu->titleImage, kScreenWidth, kLowerHalfTop, menu->backBuffer, 0, 0);
         MoveAndDrawStars(menu);
         DrawLitLabelOverStars(menu);
+        DrawFinishedGameCard(menu);
     }
     ApplyFade(menu);
     DrawPointer(menu);
@@ -432,8 +519,24 @@ bool MenuStep(Menu* menu) {
         }
         return true;
     }
+    menu->inputGuardMs = std::max(0, menu->inputGuardMs - Shared.frameClock.deltaMs);
     ReadMenuInput(menu, pointerButton);
+    FollowFinishedGame(menu);
     return true;
+}
+
+void ShowFinishedGame(Menu* menu, const FinishedGame& game) {
+    menu->finished = game;
+    menu->finished.shown = true;
+    menu->fadeInTo = MenuScreen::Scores;
+    if (menuScreen != MenuScreen::FadeIn) {
+        menuScreen = MenuScreen::Scores;
+    }
+    menu->inputGuardMs = kFinishedGameGuardMs;
+}
+
+MenuScreen ShownMenuScreen(const Menu* menu) {
+    return menuScreen == MenuScreen::FadeIn ? menu->fadeInTo : menuScreen;
 }
 
 void IgnoreUntilReleased(Menu* menu, int button) {
@@ -457,6 +560,10 @@ void ReleaseMenu(Menu* menu) {
     FreeImage(menu->howToPlayImage);
     FreeImage(menu->scoresBackImage);
     FreeImage(menu->footerImage);
+    FreeImage(menu->fontLitImage);
+    FreeImage(menu->rowLitImage);
+    FreeImage(menu->resultImage);
+    FreeImage(menu->resultLineImage);
     if (menu->backBuffer != Shared.screen) {
         SDL_FreeSurface(menu->backBuffer);
     }

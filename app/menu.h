@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 
+#include "app/finished_game.h"
 #include "audio/vek_module.h"
 #include "game/random_stream.h"
 #include "gfx/wipe.h"
@@ -39,6 +40,9 @@ struct MenuStar {
 };
 
 inline constexpr int kMenuStarCount = 25;
+// After a game's name entry the menu opens on the score screen and takes no key or click for this long,
+// so that a Return pressed once more after the name does not leave it unseen.
+inline constexpr int kFinishedGameGuardMs = 500;
 inline constexpr int kMenuButtonCount = 5;  // the most a layout has
 
 struct Menu {
@@ -54,6 +58,11 @@ struct Menu {
     SDL_Surface* fontImage = nullptr;
     SDL_Surface* creditsImage = nullptr;
     SDL_Surface* howToPlayImage = nullptr;  // may be missing: the About screen then has its first page only
+    // The score screen's pictures for a finished game; each may be missing (the screen is then plainer).
+    SDL_Surface* fontLitImage = nullptr;     // the lit row's and the result's letters
+    SDL_Surface* rowLitImage = nullptr;      // the bar behind the lit row
+    SDL_Surface* resultImage = nullptr;      // the two-line card
+    SDL_Surface* resultLineImage = nullptr;  // the one-line card
     Uint8 wipeMap[kWipeMapSize] = {};
     MenuAction action = MenuAction::None;
     VEKModule music;
@@ -68,6 +77,10 @@ struct Menu {
     // needs no such care: the menu acts on presses, and that press was the intro's.)
     int ignoredButton = 0;
     RandomStream decorationRandom;  // the stars' places, sizes and spins
+    // The screen the fade-in ends on: the buttons, or the score screen after a game's name entry.
+    MenuScreen fadeInTo = MenuScreen::Main;
+    FinishedGame finished;     // shown on the score screen until the player leaves it
+    int32_t inputGuardMs = 0;  // keys and clicks are dropped while this runs down
 };
 
 // A new Menu for the current Screen, fading in, with its images, map and music loaded and its stars
@@ -90,6 +103,13 @@ void ScatterMenuStars(Menu* menu);
 // One frame of the menu. Returns false when the Menu has faded out with an action and released itself:
 // the caller must then forget its pointer.
 [[nodiscard]] bool MenuStep(Menu* menu);
+
+// Opens the menu (fading in) on the score screen with the game just finished: its row lit, its result and
+// the score server's answer as it comes; keys and clicks wait kFinishedGameGuardMs.
+void ShowFinishedGame(Menu* menu, const FinishedGame& game);
+
+// The screen the player sees: during the fade-in, the one it leads to.
+MenuScreen ShownMenuScreen(const Menu* menu);
 
 // The menu does not act on the next release of this mouse button (0: none).
 void IgnoreUntilReleased(Menu* menu, int button);

@@ -34,12 +34,13 @@
 
 void PrintInfo(InfoRequest request, FILE* out) {
     if (request == InfoRequest::Version) {
-        fprintf(out, "Quz 1.1\n");
+        fprintf(out, "Quz " QUZ_VERSION "\n");
         return;
     }
     fprintf(out,
             "Usage: quz [-windowed] [--replay FILE [--replay-speed=N]] [--help] [--version]\n"
-            "Quz 1.1, a single-player arcade puzzle game: remove groups of blocks of one colour.\n"
+            "Quz " QUZ_VERSION
+            ", a single-player arcade puzzle game: remove groups of blocks of one colour.\n"
             "\n"
             "  -windowed        play in a 640 by 480 window instead of the full screen\n"
             "  --replay FILE    show a recorded game (a .quzr file) as it was played, then quit;\n"

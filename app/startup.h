@@ -6,7 +6,7 @@
 #include "app/command_line.h"
 
 // The window caption; also the name by which the window is found to set its icon.
-inline constexpr const char kWindowCaption[] = "  -=-  Quz v1.1  -=-   made by the Quz team";
+inline constexpr const char kWindowCaption[] = "  -=-  Quz v" QUZ_VERSION "  -=-   made by the Quz team";
 
 // Writes the usage text or the version line.
 void PrintInfo(InfoRequest request, FILE* out);

@@ -131,7 +131,8 @@ run_game() {
   game=$!
   pids+=("$game")
   for _ in $(seq 100); do
-    window=$(xdotool search --name "Quz v1.1" 2>/dev/null | head -1)
+    # Any version's title: OTHER_QUZ may be an older build.
+    window=$(xdotool search --name "Quz v[0-9]" 2>/dev/null | head -1)
     [[ -n $window ]] && break
     sleep 0.1
   done

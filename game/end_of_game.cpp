@@ -10,6 +10,16 @@ void Game::PresentNameConfirmed() {
     tickAccumulator = 0;
 }
 
+void Game::PrefillName() {
+    // A replay shown in the window already holds the characters its player's entry was given.
+    if (levelPhase != LevelPhase::NameEntry || !script.empty()) {
+        return;
+    }
+    for (const char* c = prefillName; c < prefillName + sizeof prefillName && *c != '\0'; ++c) {
+        Send(quz::core::CommandKind::NameChar, static_cast<unsigned char>(*c));
+    }
+}
+
 bool Game::TakeNameConfirmed() {
     const bool confirmed = nameConfirmed;
     nameConfirmed = false;

@@ -279,6 +279,7 @@ void Game::PresentEvents() {
                 PresentLevelEnd();
                 gameOverSound.Play();
                 nameEntryMs = 0;
+                PrefillName();
                 break;
             case EventKind::NameConfirmed:
                 PresentNameConfirmed();

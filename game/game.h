@@ -12,9 +12,9 @@
 #include <span>
 #include <vector>
 
+#include "core/replay_codec.h"
 #include "core/session.h"
 #include "game/board.h"
-#include "core/replay_codec.h"
 #include "game/game_resources.h"
 #include "platform/input.h"
 
@@ -53,6 +53,13 @@ struct Game : GameResources, quz::core::Session {
     char mode[40] = "NORMAL";  // what its score is sent with: "NORMAL", or "DAILY-YYYYMMDD"
     // The name entry was confirmed in this frame: the shell enters playerName and score in the table.
     bool nameConfirmed = false;
+    // The name the entry opens with (the last one this player confirmed), typed in as the player would
+    // type it, so that the game's replay holds it; Backspace edits it.
+    char prefillName[quz::core::kNameBufferSize] = {};
+    // A score above this takes a place in the player's own table: only then does the name entry say "new
+    // high score". A game entered for the score server alone (the board of the day, or any game when
+    // games are submitted) may not.
+    int32_t recordFloor = INT32_MIN;
     // A replay shown in the window: when set, its commands are applied at their ticks and the player's
     // input is not read.
     std::span<const quz::core::Command> script;
@@ -94,6 +101,7 @@ struct Game : GameResources, quz::core::Session {
     void PresentGroup(int32_t bonus);
     void PresentLevelEnd();
     void PresentNameConfirmed();
+    void PrefillName();
 };
 
 inline constexpr int32_t kMessageRestX = 50;  // the message panel stops here, centred over the board

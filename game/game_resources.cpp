@@ -56,6 +56,7 @@ constexpr Row kImageRows[] = {
     {"data/font.png", PathKind::Fixed, &R::fontImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/gameover.png", PathKind::Language, &R::gameOverImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/hiscore.png", PathKind::Language, &R::hiscoreImage, nullptr, 0, ColourKey::Loaded},
+    {"data/%s/entry.png", PathKind::Language, &R::entryImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/perfect.png", PathKind::Language, &R::perfectImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/loselevel.png", PathKind::Language, &R::loseLevelImage, nullptr, 0, ColourKey::Loaded},
     {"data/%s/wonlevel.png", PathKind::Language, &R::wonLevelImage, nullptr, 0, ColourKey::Loaded},
@@ -68,7 +69,7 @@ constexpr Row kImageRows[] = {
     {"data/%s/5000.png", PathKind::Language, &R::points5000Image, nullptr, 0, ColourKey::Loaded},
     {"data/%s/pause.png", PathKind::Language, &R::pauseImage, nullptr, 0, ColourKey::None},
 };
-static_assert(sizeof kImageRows / sizeof kImageRows[0] == 31);
+static_assert(sizeof kImageRows / sizeof kImageRows[0] == 32);
 
 struct SoundRow {
     VEKSample R::*member;

@@ -23,6 +23,7 @@ struct GameResources {
     SDL_Surface* fontImage = nullptr;
     SDL_Surface* gameOverImage = nullptr;
     SDL_Surface* hiscoreImage = nullptr;
+    SDL_Surface* entryImage = nullptr;  // the name entry of a game that takes no place in the table
     SDL_Surface* perfectImage = nullptr;
     SDL_Surface* points5000Image = nullptr;
     SDL_Surface* bonusLifeImage = nullptr;

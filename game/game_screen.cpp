@@ -132,8 +132,10 @@ void DrawHoverPoints(const Game& game) {
 }
 
 // The name and its cursor wait until the panel has stopped, so they never slide.
+// Only a score that takes a place in the player's table is called a new high score.
 void DrawNameEntry(const Game& game) {
-    Copy(game.hiscoreImage, 0, 0, 380, 128, game.messageX, 150);
+    const bool record = game.score > game.recordFloor;
+    Copy(record ? game.hiscoreImage : game.entryImage, 0, 0, 380, 128, game.messageX, 150);
     if (game.messageX != kMessageRestX || game.fontImage == nullptr) {
         return;
     }

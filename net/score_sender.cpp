@@ -509,12 +509,12 @@ void StartScoreSending(const ScoreSenderConfig& config) {
     gameSender.Start(config);
 }
 
-void QueueScore(const char* name, const char* mode, int32_t score, bool variant) {
+uint64_t QueueScore(const char* name, const char* mode, int32_t score, bool variant) {
     // Server=off holds for every sender, including one that was never started with the settings.
     if (scoreServerChoice.off) {
-        return;
+        return 0;
     }
-    gameSender.Queue(CurrentScoreSettings(), name, mode, score, variant);
+    return gameSender.Queue(CurrentScoreSettings(), name, mode, score, variant);
 }
 
 uint64_t QueueGame(const char* name, const char* mode, int32_t score, std::vector<uint8_t> replay) {

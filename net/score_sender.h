@@ -106,7 +106,8 @@ class ScoreSender {
 // never started they start one whose outbox lives in memory.
 ScoreSender& GameScoreSender();
 void StartScoreSending(const ScoreSenderConfig& config);
-void QueueScore(const char* name, const char* mode, int32_t score, bool variant);
+// The old message alone; the ticket its result will carry (0 when nothing is sent).
+uint64_t QueueScore(const char* name, const char* mode, int32_t score, bool variant);
 // A finished game with its replay; the ticket its result will carry.
 uint64_t QueueGame(const char* name, const char* mode, int32_t score, std::vector<uint8_t> replay);
 std::vector<SubmissionResult> TakeSubmissionResults();

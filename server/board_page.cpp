@@ -194,7 +194,8 @@ std::string RowStart(size_t index) {
     return "<tr" + place + "><td class=\"rank\">" + std::to_string(index + 1) + "</td>";
 }
 
-// A game's replay can be watched unless it is on a day's board that still takes games.
+// A game's replay can be watched unless it is on a day's board that still takes games, or the server no
+// longer keeps it.
 void GameRows(std::string& page, const BoardPageView& view, const Words& w) {
     for (size_t i = 0; i < view.games.size(); ++i) {
         const GameRow& row = view.games[i];
@@ -205,7 +206,7 @@ void GameRows(std::string& page, const BoardPageView& view, const Words& w) {
                 std::to_string(row.score) + "</td><td class=\"level\">" + std::to_string(row.level) +
                 "</td><td class=\"date\">" + FormatUtcMinute(row.receivedAtMs) +
                 "</td><td class=\"check\"><span class=\"mark ok\">\u2713 " + w.verified + "</span>";
-        if (open) {
+        if (open && row.replayKept) {
             page += "<a href=\"api/games/" + std::to_string(row.id) + "/replay\">" + w.replay + "</a>";
         }
         page += "</td></tr>\n";

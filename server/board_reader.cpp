@@ -75,16 +75,24 @@ bool BoardReader::Cached(const std::string& key, const LeaderQuery& query,
                          const std::function<std::string(const std::vector<LeaderRow>&)>& render,
                          std::string* body, std::string* error) {
     auto now = std::chrono::steady_clock::now();
+    Lease reader(this);
+    // Read before the rows: a change committed between the two reads makes the next request read anew.
+    int64_t generation = 0;
+    if (!reader->HiddenGeneration(&generation)) {
+        *error = reader->LastError();
+        return false;
+    }
     {
         std::lock_guard lock(cacheMutex);
         auto it = cache.find(key);
-        if (it != cache.end() && now - it->second.madeAt < cacheTime) {
+        if (it != cache.end() && now - it->second.madeAt < cacheTime && it->second.generation == generation) {
             *body = it->second.body;
             return true;
         }
     }
     std::vector<LeaderRow> rows;
-    if (!Read(query, &rows, error)) {
+    if (!reader->Leaderboard(query, &rows)) {
+        *error = reader->LastError();
         return false;
     }
     *body = render(rows);
@@ -92,7 +100,7 @@ bool BoardReader::Cached(const std::string& key, const LeaderQuery& query,
     if (cache.size() >= kMaxCacheEntries) {
         cache.clear();
     }
-    cache[key] = {*body, now};
+    cache[key] = {*body, now, generation};
     return true;
 }
 

@@ -1,6 +1,8 @@
 // The web side's way to the scores: a few read connections of its own, so pages are read side by side
 // and never wait for the writer, and a short cache of each rendered answer, so a crowd asking for the
-// same board costs one read a second.
+// same board costs one board read a second. Each answer served from the cache first reads the counter of
+// the operator's hides and deletions (one row): an answer made before a change is made anew, so a row
+// hidden by `quz-scored --hide` leaves the page and the JSON as soon as the command returns.
 #pragma once
 
 #include <chrono>
@@ -26,8 +28,9 @@ class BoardReader {
     // The rows of one board; false with the reason.
     bool Read(const LeaderQuery& query, std::vector<LeaderRow>* rows, std::string* error);
 
-    // The answer stored under `key` if made less than the cache time ago; otherwise made by `render`
-    // from the rows of `query`, and kept. False (nothing kept) when the rows cannot be read.
+    // The answer stored under `key` if made less than the cache time ago and since the operator's last
+    // hide, unhide or deletion; otherwise made by `render` from the rows of `query`, and kept. False
+    // (nothing kept) when the rows cannot be read.
     bool Cached(const std::string& key, const LeaderQuery& query,
                 const std::function<std::string(const std::vector<LeaderRow>&)>& render, std::string* body,
                 std::string* error);
@@ -52,6 +55,7 @@ class BoardReader {
     struct Entry {
         std::string body;
         std::chrono::steady_clock::time_point madeAt;
+        int64_t generation = 0;  // of the hidden rows, read before the rows it was made from
     };
     std::chrono::milliseconds cacheTime{1000};
     std::mutex cacheMutex;

@@ -188,6 +188,9 @@ HttpResponse GameEndpoint::Download(const HttpRequest& request) {
     if (!found) {
         return Json(404, {{"error", "no such game"}});
     }
+    if (replay.empty()) {
+        return Json(410, {{"error", "the replay of this game is no longer kept"}});
+    }
     // A day's board is a contest: its games are shown only once it takes no more games.
     quz::core::CivilDate date;
     if (quz::core::ParseIsoDate(dailyDate, &date) &&
@@ -233,6 +236,7 @@ HttpResponse GameEndpoint::DailyScores(const HttpRequest& request) {
                           {"level", rows[i].level},
                           {"identity", rows[i].identity},
                           {"verified", true},
+                          {"replay", rows[i].replayKept},
                           {"time", FormatUtcIso(rows[i].receivedAtMs)}});
     }
     return Json(

@@ -1,5 +1,5 @@
-// What the web side shows: the periods of the leaderboard, the choice of language, and the page and JSON
-// made from the rows. Pure functions of their inputs, so they are tested without a socket.
+// What the page (board_page.h) and the JSON answers share: the choice of language, escaping, times in UTC,
+// and the message scores as JSON. Pure functions of their inputs, so they are tested without a socket.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -21,23 +21,9 @@ Language PickLanguage(std::string_view acceptLanguage);
 // Text made safe to put between tags and inside quoted attributes.
 std::string EscapeHtml(std::string_view text);
 
-// A query-string value, percent-encoded.
-std::string EncodeQueryValue(std::string_view text);
-
 // "2026-12-07 14:05" (UTC).
 std::string FormatUtcMinute(int64_t unixMs);
 // "2026-12-07T14:05:09Z".
 std::string FormatUtcIso(int64_t unixMs);
-
-struct PageView {
-    Period period = Period::kAll;
-    std::string mode = kDefaultMode;
-    Language language = Language::kFrench;
-    bool languageChosen = false;  // from ?lang=, so links keep it
-    int64_t nowMs = 0;
-    std::vector<LeaderRow> rows;
-};
-
-std::string RenderLeaderboardPage(const PageView& view);
 
 nlohmann::json LeaderboardJson(Period period, const std::string& mode, const std::vector<LeaderRow>& rows);

@@ -9,13 +9,17 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/daily.h"
 #include "server/board_reader.h"
 #include "server/game_endpoint.h"
 #include "server/game_store.h"
 #include "server/leaderboard_site.h"
+#include "server/operator_commands.h"
+#include "server/replay_retention.h"
 #include "server/reverify.h"
 #include "server/score_receiver.h"
 #include "server/score_store.h"
@@ -64,6 +68,11 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     std::string today;
     bool reverify = false;
     double firstByteSeconds = 2.0;
+    std::string keepReplays = "all";
+    std::vector<std::string> hide;
+    std::vector<std::string> unhide;
+    std::vector<std::string> remove;
+    bool listHidden = false;
 
     CLI::App app{"quz-scored: receives the scores that Quz sends, stores them and serves the leaderboard."};
     // The last of a repeated option wins, so /etc/default/quz-scored can override the unit's --db.
@@ -145,7 +154,42 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     app.add_flag("--reverify", reverify,
                  "Re-play every stored game under this server's rules, print the ones that differ, and exit "
                  "(status 1 when any stored verified game no longer holds)");
+    app.add_option("--keep-replays", keepReplays,
+                   "Replays kept: all, or the number of the best games of each board (a day's board, or one "
+                   "mode's verified games of one UTC day) whose replays are kept; the others' are emptied")
+        ->capture_default_str();
+    // Repeatable: each one is done.
+    const char* subjectHelp = " (name:NAME, identity:NUMBER or game:ID; repeatable), then exit";
+    app.add_option("--hide", hide,
+                   std::string("Keep every row of a player's name, a machine or one game out of every page "
+                               "and answer, without deleting them") +
+                       subjectHelp)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("--unhide", unhide, std::string("Show what --hide hid again") + subjectHelp)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option(
+           "--delete", remove,
+           std::string("Delete every row of a player's name, a machine or one game for good") + subjectHelp)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_flag("--list-hidden", listHidden, "List what is hidden, then exit");
     CLI11_PARSE(app, argc, argv);
+    ReplayRetention retention;
+    OperatorRequest commands;
+    commands.list = listHidden;
+    std::string problem;
+    bool understood = ParseReplayRetention(keepReplays, &retention, &problem);
+    for (auto [texts, subjects] :
+         {std::pair{&hide, &commands.hide}, {&unhide, &commands.unhide}, {&remove, &commands.remove}}) {
+        for (const std::string& text : *texts) {
+            Subject subject;
+            understood = understood && ParseSubject(text, &subject, &problem);
+            subjects->push_back(subject);
+        }
+    }
+    if (!understood) {
+        LogLine("%s", problem.c_str());
+        return 2;
+    }
     if (!today.empty()) {
         quz::core::CivilDate date;
         if (!quz::core::ParseIsoDate(today, &date)) {
@@ -176,7 +220,28 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     // The writer first: it creates or upgrades the schema and proves it can write, or the server does
     // not start (a server that answers but cannot keep a score loses every score sent to it).
     std::string error;
+    // A command on a database that is not there would make an empty one and act on it: most likely a
+    // mistyped --db, or none given where the service's is meant.
+    if ((commands.Any() || reverify) && !IsPostgresLocation(database) &&
+        access(database.c_str(), F_OK) != 0) {
+        LogLine("no database at %s (give the server's --db)", database.c_str());
+        return 1;
+    }
     std::unique_ptr<ScoreStore> writer = OpenScoreStore(database, &error);
+    if (writer != nullptr && commands.Any() && writer->Opening().foundVersion == 0) {
+        LogLine(
+            "the database held no schema: it is not the one a server stores into (give the server's --db)");
+        return 1;
+    }
+    if (writer != nullptr && commands.Any()) {
+        // The writer has brought the schema up to date; the running servers need not stop.
+        std::unique_ptr<SqlRunner> db = OpenSqlRunner(database, &error);
+        if (db == nullptr) {
+            LogLine("cannot open the database: %s", error.c_str());
+            return 1;
+        }
+        return RunOperatorCommands(*db, commands, stdout);
+    }
     BoardReader boards;
     boards.SetCacheTime(std::chrono::milliseconds(cacheMs));
     if (writer == nullptr || !boards.Open(database, readConnections, &error)) {
@@ -195,6 +260,16 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     if (gameReader == nullptr) {
         LogLine("cannot open the database for games: %s", error.c_str());
         return 1;
+    }
+    gameWriter->SetRetention(retention);
+    int64_t pruned = 0;
+    if (!reverify && !gameWriter->PruneReplays(&pruned)) {
+        LogLine("cannot apply --keep-replays: %s", gameWriter->LastError().c_str());
+        return 1;
+    }
+    if (pruned > 0) {
+        LogLine("--keep-replays %s: emptied the replays of %lld game%s outside the best of their boards",
+                keepReplays.c_str(), static_cast<long long>(pruned), pruned == 1 ? "" : "s");
     }
     if (reverify) {
         ReverifyCounts counts;

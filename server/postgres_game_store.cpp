@@ -3,17 +3,23 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "server/game_store.h"
+#include "server/hidden.h"
 #include "server/postgres_result.h"
 
 namespace {
 
-constexpr char kBestOnBoard[] =
-    "SELECT name, identity, MAX(score) AS best FROM games WHERE verified AND "
-    "(($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS NULL AND mode = $2 "
-    "AND "
-    "received_at_ms >= $3::bigint)) GROUP BY name, identity";
+// Players ahead of a score on a board, and players on it: best score per name and machine, hidden ones
+// left out.
+std::string BestOnBoard() {
+    return std::string(
+               "SELECT name, identity, MAX(score) AS best FROM games WHERE verified AND "
+               "(($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS NULL AND "
+               "mode = $2 AND received_at_ms >= $3::bigint))") +
+           kVisibleGameSql + " GROUP BY name, identity";
+}
 
 int64_t Number(PGresult* result, int row, int column) {
     return std::strtoll(PQgetvalue(result, row, column), nullptr, 10);
@@ -74,7 +80,8 @@ class PostgresGameStore final : public GameStore {
             return GameStoreResult::Copy;
         }
         place->id = Number(insert.get(), 0, 0);
-        if ((stored.verified && !Place(stored, place)) || !Exec("COMMIT")) {
+        if ((stored.verified && (!Place(stored, place) || !PruneBoardOf(stored, *place))) ||
+            !Exec("COMMIT")) {
             Rollback("cannot store a game");
             return GameStoreResult::Failed;
         }
@@ -89,15 +96,19 @@ class PostgresGameStore final : public GameStore {
         const std::string limit = std::to_string(query.limit);
         const char* params[4] = {query.dailyDate.empty() ? nullptr : query.dailyDate.c_str(),
                                  query.mode.c_str(), since.c_str(), limit.c_str()};
-        PostgresResult r(PQexecParams(
-            conn,
-            "SELECT id, name, identity, score, level, received_at_ms, COALESCE(daily_date, '') "
-            "FROM (SELECT *, ROW_NUMBER() OVER (PARTITION BY name, identity "
-            " ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified AND "
-            " (($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS "
-            "NULL AND mode = $2 AND received_at_ms >= $3::bigint))) AS ranked "
-            "WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT $4::int",
-            4, nullptr, params, nullptr, nullptr, 0));
+        const std::string sql =
+            std::string(
+                "SELECT id, name, identity, score, level, received_at_ms, COALESCE(daily_date, ''), "
+                "kept::int "
+                "FROM (SELECT id, name, identity, score, level, received_at_ms, daily_date, length(replay) > "
+                "0 "
+                "AS kept, ROW_NUMBER() OVER (PARTITION BY name, identity "
+                " ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified AND "
+                " (($1::text IS NOT NULL AND daily_date = $1) OR ($1::text IS NULL AND daily_date IS "
+                "NULL AND mode = $2 AND received_at_ms >= $3::bigint))") +
+            kVisibleGameSql +
+            ") AS ranked WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT $4::int";
+        PostgresResult r(PQexecParams(conn, sql.c_str(), 4, nullptr, params, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("cannot read a board");
         }
@@ -111,6 +122,7 @@ class PostgresGameStore final : public GameStore {
             row.level = static_cast<int32_t>(Number(r.get(), i, 4));
             row.receivedAtMs = Number(r.get(), i, 5);
             row.dailyDate = PQgetvalue(r.get(), i, 6);
+            row.replayKept = Number(r.get(), i, 7) != 0;
             rows->push_back(std::move(row));
         }
         return true;
@@ -123,9 +135,10 @@ class PostgresGameStore final : public GameStore {
         const std::string key = std::to_string(id);
         const char* params[1] = {key.c_str()};
         // The replay in binary: no escaping either way.
-        PostgresResult r(
-            PQexecParams(conn, "SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint", 1,
-                         nullptr, params, nullptr, nullptr, 1));
+        const std::string sql =
+            std::string("SELECT replay, COALESCE(daily_date, '') FROM games WHERE id = $1::bigint") +
+            kVisibleGameSql;
+        PostgresResult r(PQexecParams(conn, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 1));
         if (!r.Is(PGRES_TUPLES_OK)) {
             return Fail("cannot read a replay");
         }
@@ -173,9 +186,48 @@ class PostgresGameStore final : public GameStore {
         }
     }
 
+    void SetRetention(ReplayRetention kept) override { retention = kept; }
+
+    bool PruneReplays(int64_t* pruned) override {
+        *pruned = 0;
+        if (retention.bestPerBoard == 0) {
+            return true;
+        }
+        // Autocommit: one statement is its own transaction.
+        return Connected() && Prune(PruneScope::kAllBoards, {std::to_string(retention.bestPerBoard)}, pruned);
+    }
+
     std::string LastError() const override { return lastError; }
 
   private:
+    // Inside the game's transaction, after its place: the game itself may be what falls out.
+    bool PruneBoardOf(const StoredGame& stored, const GamePlace& place) {
+        if (retention.bestPerBoard == 0) {
+            return true;
+        }
+        std::vector<std::string> params;
+        const PruneScope scope = PruneScopeOf(place.rank, retention, place.id, stored.game.dailyDate,
+                                              stored.game.mode, stored.receivedAtMs, &params);
+        int64_t pruned = 0;
+        return Prune(scope, params, &pruned);
+    }
+
+    bool Prune(PruneScope scope, const std::vector<std::string>& values, int64_t* pruned) {
+        std::vector<const char*> params;
+        params.reserve(values.size());
+        for (const std::string& value : values) {
+            params.push_back(value.c_str());
+        }
+        PostgresResult r(PQexecParams(conn, PruneReplaysSql(scope, "''::bytea").c_str(),
+                                      static_cast<int>(params.size()), nullptr, params.data(), nullptr,
+                                      nullptr, 0));
+        if (!r.Is(PGRES_COMMAND_OK)) {
+            return Fail("cannot prune the replays");
+        }
+        *pruned = std::strtoll(PQcmdTuples(r.get()), nullptr, 10);
+        return true;
+    }
+
     static uint64_t BigEndian(const char* bytes, int count) {
         uint64_t value = 0;
         for (int i = 0; i < count; ++i) {
@@ -197,7 +249,7 @@ class PostgresGameStore final : public GameStore {
         const std::string sql = std::string(
                                     "SELECT COUNT(*), COUNT(*) FILTER (WHERE best > $4::int AND NOT "
                                     "(name = $5 AND identity = $6::bigint)) FROM (") +
-                                kBestOnBoard + ") AS players";
+                                BestOnBoard() + ") AS players";
         PostgresResult r(PQexecParams(conn, sql.c_str(), 6, nullptr, params, nullptr, nullptr, 0));
         if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
             return Fail("cannot rank a game");
@@ -236,6 +288,7 @@ class PostgresGameStore final : public GameStore {
     }
 
     PGconn* conn = nullptr;
+    ReplayRetention retention;
     std::string lastError;
 };
 

@@ -75,7 +75,8 @@ constexpr char kVersion3[] =
 
 constexpr SchemaStep kSteps[] = {{1, {kVersion1, nullptr, nullptr}},
                                  {2, {kVersion2, kFillBestSql, kVersion2End}},
-                                 {3, {kVersion3, nullptr, nullptr}}};
+                                 {3, {kVersion3, nullptr, nullptr}},
+                                 {4, {kVersion4Sql, nullptr, nullptr}}};
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 }  // namespace

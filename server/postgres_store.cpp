@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "server/hidden.h"
 #include "server/postgres_result.h"
 #include "server/schema.h"
 #include "server/score_store.h"
@@ -29,11 +30,14 @@ constexpr char kStoreScoreSql[] =
     "(VALUES (0::smallint, 0::bigint), (1::smallint, $8::bigint), (2::smallint, $9::bigint)) "
     "AS p (period, start)";
 
-// The ranking index gives the rows in order: a page reads `limit` entries of it and nothing else.
-constexpr char kLeaderboardSql[] =
-    "SELECT name, identity, score, received_at_ms FROM best "
-    "WHERE period = $1 AND period_start_ms = $2 AND mode = $3 "
-    "ORDER BY score DESC, received_at_ms, score_id LIMIT $4";
+// The ranking index gives the rows in order: a page reads `limit` entries of it, and the hidden ones
+// (a probe of the small hidden table each), and nothing else.
+std::string LeaderboardSql() {
+    return std::string(
+               "SELECT name, identity, score, received_at_ms FROM best "
+               "WHERE period = $1 AND period_start_ms = $2 AND mode = $3") +
+           kVisibleBestSql + " ORDER BY score DESC, received_at_ms, score_id LIMIT $4";
+}
 
 // The weeks and days no page shows any more, and batch ids no retry will ask for.
 constexpr char kPruneSql[] =
@@ -108,6 +112,18 @@ class PostgresStore final : public ScoreStore {
             return Fail("count");
         }
         *count = std::strtoll(PQgetvalue(r.get(), 0, 0), nullptr, 10);
+        return true;
+    }
+
+    bool HiddenGeneration(int64_t* generation) override {
+        if (!Connected()) {
+            return false;
+        }
+        PostgresResult r(PQexecPrepared(conn, "hidden_generation", 0, nullptr, nullptr, nullptr, 0));
+        if (!r.Is(PGRES_TUPLES_OK) || PQntuples(r.get()) != 1) {
+            return Fail("hidden generation");
+        }
+        *generation = std::strtoll(PQgetvalue(r.get(), 0, 0), nullptr, 10);
         return true;
     }
 
@@ -267,21 +283,25 @@ class PostgresStore final : public ScoreStore {
         if (!Command("SET plan_cache_mode = force_custom_plan")) {
             return false;
         }
-        if (!writer && !Command("SET default_transaction_read_only = on")) {
+        // A page's query is over in a millisecond: compiling it (JIT, when the planner's cost guess is
+        // high) would take a hundred.
+        if (!writer && (!Command("SET default_transaction_read_only = on") || !Command("SET jit = off"))) {
             return false;
         }
         std::string upsert = std::string(kStoreScoreSql) + kBestConflictSql;
+        const std::string leaderboardSql = LeaderboardSql();
         struct {
             const char* name;
             const char* sql;
             int params;
-        } const statements[] = {{"leaderboard", kLeaderboardSql, 4},
+        } const statements[] = {{"leaderboard", leaderboardSql.c_str(), 4},
                                 {"count_scores", "SELECT scores FROM store_info", 0},
+                                {"hidden_generation", "SELECT hidden_generation FROM store_info", 0},
                                 {"store_score", upsert.c_str(), 9},
                                 {"insert_batch", "INSERT INTO batches (id, stored_at_ms) VALUES ($1, $2)", 2},
                                 {"add_count", "UPDATE store_info SET scores = scores + $1", 1},
                                 {"prune", kPruneSql, 3}};
-        size_t count = writer ? std::size(statements) : 2;
+        size_t count = writer ? std::size(statements) : 3;
         for (size_t i = 0; i < count; ++i) {
             PostgresResult r(
                 PQprepare(conn, statements[i].name, statements[i].sql, statements[i].params, nullptr));

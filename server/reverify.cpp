@@ -7,6 +7,10 @@ bool Reverify(GameStore& store, FILE* out, ReverifyCounts* counts) {
     *counts = ReverifyCounts{};
     const bool read = store.ForEach([&](const GameRecord& record) {
         ++counts->games;
+        if (record.replayFile.empty()) {
+            ++counts->notKept;
+            return;
+        }
         std::string detail;
         const GameVerdict verdict = RecheckReplay(record.replayFile, &detail);
         const long long id = record.id;
@@ -29,7 +33,10 @@ bool Reverify(GameStore& store, FILE* out, ReverifyCounts* counts) {
         fprintf(out, "cannot read the games: %s\n", store.LastError().c_str());
         return false;
     }
-    fprintf(out, "%d games: %d verified, %d mismatches, %d of unknown rules, %d verified now\n",
-            counts->games, counts->verified, counts->mismatches, counts->unverified, counts->nowVerified);
+    fprintf(out,
+            "%d games: %d verified, %d mismatches, %d of unknown rules, %d verified now, %d without their "
+            "replay (not kept)\n",
+            counts->games, counts->verified, counts->mismatches, counts->unverified, counts->nowVerified,
+            counts->notKept);
     return true;
 }

@@ -13,6 +13,7 @@ struct ReverifyCounts {
     int mismatches = 0;   // stored as verified, and no longer end as they claim
     int unverified = 0;   // still of rules this server does not know
     int nowVerified = 0;  // stored unverified, and verified now
+    int notKept = 0;      // verified games whose replay the retention emptied: not judged
 };
 
 // Prints one line per game that is not (or no longer) verified, then a summary. False when the games

@@ -50,3 +50,15 @@ const char kFillBestSql[] =
     "  FROM scores WHERE received_at_ms >= (SELECT (MAX(received_at_ms) / 86400000 - 1) * 86400000"
     "   FROM scores)) AS dated) AS ranked"
     " WHERE place = 1;";
+
+// What the operator keeps out of view (server/hidden.h), one row per hidden name, identity or game, and
+// a counter raised by every change of it (and every deletion), which the web side compares with the one
+// its cached boards were made at: a hidden row leaves the page at once, cache or not.
+const char kVersion4Sql[] =
+    "CREATE TABLE hidden ("
+    " kind TEXT NOT NULL,"   // 'name', 'identity' or 'game'
+    " value TEXT NOT NULL,"  // the name as sent; the identity or the game id in decimal
+    " hidden_at_ms BIGINT NOT NULL,"
+    " PRIMARY KEY (kind, value));"
+    "ALTER TABLE store_info ADD COLUMN hidden_generation BIGINT NOT NULL DEFAULT 0;"
+    "UPDATE schema_version SET version = 4;";

@@ -59,11 +59,16 @@ class ScoreStore {
     // attempt of the same batch id.
     virtual bool StoreScores(const ScoreBatch& batch) = 0;
 
-    // Best first; ties go to whoever reached the score first. Reads at most `limit` ranked rows.
+    // Best first; ties go to whoever reached the score first; hidden names and identities left out. Reads
+    // at most `limit` ranked rows.
     virtual bool Leaderboard(const LeaderQuery& query, std::vector<LeaderRow>* rows) = 0;
 
     // Every stored score, the duplicates of retried sends included (a counter, not a count).
     virtual bool CountScores(int64_t* count) = 0;
+
+    // The counter of the operator's hides, unhides and deletions: an answer made from rows read at
+    // another value may show what is now hidden or gone.
+    virtual bool HiddenGeneration(int64_t* generation) = 0;
 
     // Whether a store could succeed now, without writing: the file is still the one opened and its file
     // system has room (SQLite), the server answers (PostgreSQL). False with the reason in LastError.

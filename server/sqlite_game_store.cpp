@@ -4,15 +4,20 @@
 #include <string>
 
 #include "server/game_store.h"
+#include "server/hidden.h"
 #include "server/score_store.h"
 
 namespace {
 
-// Players ahead of a score on a board, and players on it: best score per name and machine.
-constexpr char kBestOnBoard[] =
-    "SELECT name, identity, MAX(score) AS best FROM games WHERE verified = 1 AND "
-    "((?1 IS NOT NULL AND daily_date = ?1) OR (?1 IS NULL AND daily_date IS NULL AND mode = ?2 AND "
-    "received_at_ms >= ?3)) GROUP BY name, identity";
+// Players ahead of a score on a board, and players on it: best score per name and machine, hidden ones
+// left out.
+std::string BestOnBoard() {
+    return std::string(
+               "SELECT name, identity, MAX(score) AS best FROM games WHERE verified = 1 AND "
+               "((?1 IS NOT NULL AND daily_date = ?1) OR (?1 IS NULL AND daily_date IS NULL AND "
+               "mode = ?2 AND received_at_ms >= ?3))") +
+           kVisibleGameSql + " GROUP BY name, identity";
+}
 
 class Query {
   public:
@@ -30,6 +35,13 @@ class Query {
             sqlite3_bind_null(stmt, index);
         } else {
             Text(index, text);
+        }
+    }
+    // By name ("$1"): the statements shared with PostgreSQL number their parameters so.
+    void Named(int number, const std::string& text) {
+        const int index = sqlite3_bind_parameter_index(stmt, ("$" + std::to_string(number)).c_str());
+        if (index > 0) {
+            sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
         }
     }
     std::string Column(int index) const {
@@ -97,7 +109,8 @@ class SqliteGameStore final : public GameStore {
             return GameStoreResult::Copy;
         }
         place->id = sqlite3_last_insert_rowid(db);
-        if ((stored.verified && !Place(stored, place)) || !Exec("COMMIT")) {
+        if ((stored.verified && (!Place(stored, place) || !PruneBoardOf(stored, *place))) ||
+            !Exec("COMMIT")) {
             Rollback("cannot store a game: ");
             return GameStoreResult::Failed;
         }
@@ -105,13 +118,16 @@ class SqliteGameStore final : public GameStore {
     }
 
     bool Board(const GameBoardQuery& query, std::vector<GameRow>* rows) override {
-        Query select(db,
-                     "SELECT id, name, identity, score, level, received_at_ms, daily_date FROM ("
-                     " SELECT *, ROW_NUMBER() OVER (PARTITION BY name, identity"
-                     "  ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified = 1 AND"
-                     " ((?1 IS NOT NULL AND daily_date = ?1) OR"
-                     "  (?1 IS NULL AND daily_date IS NULL AND mode = ?2 AND received_at_ms >= ?3)))"
-                     " WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT ?4");
+        const std::string sql =
+            std::string(
+                "SELECT id, name, identity, score, level, received_at_ms, daily_date, kept FROM ("
+                " SELECT id, name, identity, score, level, received_at_ms, daily_date, length(replay) > 0 AS "
+                "kept, ROW_NUMBER() OVER (PARTITION BY name, identity"
+                "  ORDER BY score DESC, received_at_ms, id) AS place FROM games WHERE verified = 1 AND"
+                " ((?1 IS NOT NULL AND daily_date = ?1) OR"
+                "  (?1 IS NULL AND daily_date IS NULL AND mode = ?2 AND received_at_ms >= ?3))") +
+            kVisibleGameSql + ") WHERE place = 1 ORDER BY score DESC, received_at_ms, id LIMIT ?4";
+        Query select(db, sql.c_str());
         if (!select.Ready()) {
             return Fail(std::string("cannot read a board: ") + sqlite3_errmsg(db));
         }
@@ -130,13 +146,16 @@ class SqliteGameStore final : public GameStore {
             row.level = sqlite3_column_int(*select, 4);
             row.receivedAtMs = sqlite3_column_int64(*select, 5);
             row.dailyDate = select.Column(6);
+            row.replayKept = sqlite3_column_int(*select, 7) != 0;
             rows->push_back(std::move(row));
         }
         return step == SQLITE_DONE || Fail(std::string("cannot read a board: ") + sqlite3_errmsg(db));
     }
 
     bool Replay(int64_t id, std::vector<uint8_t>* replayFile, std::string* dailyDate, bool* found) override {
-        Query select(db, "SELECT replay, daily_date FROM games WHERE id = ?1");
+        const std::string sql =
+            std::string("SELECT replay, daily_date FROM games WHERE id = ?1") + kVisibleGameSql;
+        Query select(db, sql.c_str());
         if (!select.Ready()) {
             return Fail(std::string("cannot read a replay: ") + sqlite3_errmsg(db));
         }
@@ -170,16 +189,62 @@ class SqliteGameStore final : public GameStore {
         return step == SQLITE_DONE || Fail(std::string("cannot read the games: ") + sqlite3_errmsg(db));
     }
 
+    void SetRetention(ReplayRetention kept) override { retention = kept; }
+
+    bool PruneReplays(int64_t* pruned) override {
+        *pruned = 0;
+        if (retention.bestPerBoard == 0) {
+            return true;
+        }
+        if (!Exec("BEGIN IMMEDIATE")) {
+            return false;
+        }
+        if (!Prune(PruneScope::kAllBoards, {std::to_string(retention.bestPerBoard)})) {
+            Exec("ROLLBACK");
+            return false;
+        }
+        const int64_t changed = sqlite3_changes64(db);
+        if (!Exec("COMMIT")) {
+            Rollback("cannot prune the replays: ");
+            return false;
+        }
+        *pruned = changed;
+        return true;
+    }
+
     std::string LastError() const override { return lastError; }
 
   private:
+    // Inside the game's transaction, after its place: the game itself may be what falls out.
+    bool PruneBoardOf(const StoredGame& stored, const GamePlace& place) {
+        if (retention.bestPerBoard == 0) {
+            return true;
+        }
+        std::vector<std::string> params;
+        const PruneScope scope = PruneScopeOf(place.rank, retention, place.id, stored.game.dailyDate,
+                                              stored.game.mode, stored.receivedAtMs, &params);
+        return Prune(scope, params);
+    }
+
+    bool Prune(PruneScope scope, const std::vector<std::string>& params) {
+        Query prune(db, PruneReplaysSql(scope, "zeroblob(0)").c_str());
+        if (!prune.Ready()) {
+            return Fail(std::string("cannot prune the replays: ") + sqlite3_errmsg(db));
+        }
+        for (size_t i = 0; i < params.size(); ++i) {
+            prune.Named(static_cast<int>(i) + 1, params[i]);
+        }
+        return sqlite3_step(*prune) == SQLITE_DONE ||
+               Fail(std::string("cannot prune the replays: ") + sqlite3_errmsg(db));
+    }
+
     // Inside the game's transaction, so its place counts the game itself and nothing stored after it.
     bool Place(const StoredGame& stored, GamePlace* place) {
         const std::string boards =
             std::string(
                 "SELECT COUNT(*), SUM(CASE WHEN best > ?4 AND NOT (name = ?5 AND identity = ?6) "
                 "THEN 1 ELSE 0 END) FROM (") +
-            kBestOnBoard + ")";
+            BestOnBoard() + ")";
         Query count(db, boards.c_str());
         if (!count.Ready()) {
             return Fail(std::string("cannot rank a game: ") + sqlite3_errmsg(db));
@@ -222,6 +287,7 @@ class SqliteGameStore final : public GameStore {
     }
 
     sqlite3* db = nullptr;
+    ReplayRetention retention;
     std::string lastError;
 };
 

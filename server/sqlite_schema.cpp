@@ -62,7 +62,7 @@ constexpr char kVersion3[] =
     " seed TEXT NOT NULL,"        // 16 hex digits
     " state_hash TEXT NOT NULL,"  // 16 hex digits
     " verified INTEGER NOT NULL,"
-    " reason TEXT NOT NULL,"      // why it is not verified; '' when it is
+    " reason TEXT NOT NULL,"  // why it is not verified; '' when it is
     " replay_key TEXT NOT NULL UNIQUE,"
     " replay BLOB NOT NULL);"
     "CREATE INDEX games_daily ON games (daily_date, verified, score DESC, received_at_ms, id)"
@@ -72,7 +72,8 @@ constexpr char kVersion3[] =
 
 constexpr SchemaStep kSteps[] = {{1, {kVersion1, nullptr, nullptr}},
                                  {2, {kVersion2, kFillBestSql, kVersion2End}},
-                                 {3, {kVersion3, nullptr, nullptr}}};
+                                 {3, {kVersion3, nullptr, nullptr}},
+                                 {4, {kVersion4Sql, nullptr, nullptr}}};
 static_assert(kSteps[std::size(kSteps) - 1].version == kSchemaVersion);
 
 }  // namespace

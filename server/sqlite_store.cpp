@@ -10,6 +10,7 @@
 #include <climits>
 #include <string>
 
+#include "server/hidden.h"
 #include "server/schema.h"
 #include "server/score_store.h"
 
@@ -23,11 +24,14 @@ constexpr char kInsertSql[] =
     "INSERT INTO scores (received_at_ms, peer, identity, variant, name, mode, score) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
 
-// The ranking index gives the rows in order: a page reads `limit` entries of it and nothing else.
-constexpr char kLeaderboardSql[] =
-    "SELECT name, identity, score, received_at_ms FROM best INDEXED BY best_ranking "
-    "WHERE period = ?1 AND period_start_ms = ?2 AND mode = ?3 "
-    "ORDER BY score DESC, received_at_ms, score_id LIMIT ?4";
+// The ranking index gives the rows in order: a page reads `limit` entries of it, and the hidden ones
+// (a probe of the small hidden table each), and nothing else.
+std::string LeaderboardSql() {
+    return std::string(
+               "SELECT name, identity, score, received_at_ms FROM best INDEXED BY best_ranking "
+               "WHERE period = ?1 AND period_start_ms = ?2 AND mode = ?3") +
+           kVisibleBestSql + " ORDER BY score DESC, received_at_ms, score_id LIMIT ?4";
+}
 
 class Statement {
   public:
@@ -151,6 +155,15 @@ class SqliteStore final : public ScoreStore {
             return Fail("count");
         }
         *count = sqlite3_column_int64(*use, 0);
+        return true;
+    }
+
+    bool HiddenGeneration(int64_t* generation) override {
+        Use use(hiddenGeneration);
+        if (sqlite3_step(*use) != SQLITE_ROW) {
+            return Fail("hidden generation");
+        }
+        *generation = sqlite3_column_int64(*use, 0);
         return true;
     }
 
@@ -393,8 +406,9 @@ class SqliteStore final : public ScoreStore {
             Statement* statement;
             std::string sql;
         } const statements[] = {
-            {&leaderboard, kLeaderboardSql},
+            {&leaderboard, LeaderboardSql()},
             {&countScores, "SELECT scores FROM store_info"},
+            {&hiddenGeneration, "SELECT hidden_generation FROM store_info"},
             {&insert, kInsertSql},
             {&upsertBest,
              std::string("INSERT INTO best (period, period_start_ms, mode, name, identity, score, "
@@ -408,7 +422,7 @@ class SqliteStore final : public ScoreStore {
             {&pruneBatches, "DELETE FROM batches WHERE stored_at_ms < ?1"},
         };
         // A reader prepares only what it runs.
-        size_t count = writer ? std::size(statements) : 2;
+        size_t count = writer ? std::size(statements) : 3;
         for (size_t i = 0; i < count; ++i) {
             if (!statements[i].statement->Prepare(db, statements[i].sql)) {
                 return Fail("prepare");
@@ -424,7 +438,8 @@ class SqliteStore final : public ScoreStore {
     ino_t inode = 0;
     StoreOpening opening;
     int64_t prunedDay = INT64_MIN;
-    Statement leaderboard, countScores, insert, upsertBest, insertBatch, addCount, prune, pruneBatches;
+    Statement leaderboard, countScores, hiddenGeneration, insert, upsertBest, insertBatch, addCount, prune,
+        pruneBatches;
     std::string lastError;
 };
 

@@ -49,3 +49,9 @@ add_test(NAME e2e_windows_game
          WORKING_DIRECTORY ${PROJECT_BINARY_DIR})
 set_tests_properties(e2e_windows_game PROPERTIES ENVIRONMENT "${QUZ_WINDOWS_TEST_ENV}"
                      LABELS "e2e;windows" TIMEOUT 900 RUN_SERIAL TRUE)
+
+# The zip's own files: each program and DLL listed in README.txt with its licence texts, all of them inside.
+add_test(NAME windows_zip
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/package/windows_zip.sh
+                 ${PROJECT_BINARY_DIR}/quz-${PROJECT_VERSION}-windows-x64.zip ${PROJECT_VERSION})
+set_tests_properties(windows_zip PROPERTIES LABELS "package;windows" TIMEOUT 120)

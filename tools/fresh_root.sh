@@ -28,81 +28,15 @@ while [[ $# -gt 0 ]]; do
     *) echo "usage: $0 [--dir DIR] [--branch BRANCH] [--keep] [--skip-check]" >&2; exit 2 ;;
   esac
 done
+# The version of the branch under test: its window is found by its title, "Quz v<version>".
+version=$(git -C "$repo" show "$branch:CMakeLists.txt" | bash "$here/tools/project_version.sh" -)
 [[ $(id -u) -eq 0 ]] || { echo "fresh_root.sh needs root (debootstrap, chroot and mounts)." >&2; exit 1; }
-if ! command -v debootstrap >/dev/null; then
-  apt-get -o DPkg::Lock::Timeout=600 install -y --no-install-recommends debootstrap
-fi
-# The archive this machine uses, so the root sees the same Debian 12.
-mirror=$(sed -n 's/^URIs: *\(http[^ ]*debian\)$/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
-mirror=${mirror:-http://deb.debian.org/debian}
 
 [[ -n $dir ]] || dir=$(mktemp -d /var/tmp/quz-fresh-root.XXXXXX)
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
-root=$dir/root
-times=$dir/times.txt
-: >"$times"
-mounted=()
-started=()
-
-log() { echo "$(date +%H:%M:%S) $*" | tee -a "$dir/progress.log"; }
-note_time() { echo "$1: $2 s" | tee -a "$times"; }
-
-cleanup() {
-  local status=$?
-  set +e
-  for pid in "${started[@]}"; do kill -9 "$pid" 2>/dev/null; done
-  # Whatever still runs inside the root was started by this script (the game, Xvfb, a build).
-  for proc in /proc/[0-9]*; do
-    [[ $(readlink "$proc/root" 2>/dev/null) == "$root" ]] && kill -9 "${proc#/proc/}" 2>/dev/null
-  done
-  sleep 1
-  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-    umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}"
-  done
-  if [[ $keep -eq 0 && -d $root ]] && ! grep -q " $root/" /proc/mounts; then
-    rm -rf "$root"
-  fi
-  log "finished with status $status; logs and times in $dir"
-  exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
-mount_into() {  # mount_into TARGET ARGS...: mounts and remembers it for the cleanup
-  local target=$1
-  shift
-  mkdir -p "$target"
-  mount "$@" "$target"
-  mounted+=("$target")
-}
-
-in_root() { chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"; }
-
-log "debootstrap --variant=minbase bookworm from $mirror into $root"
-start=$(date +%s)
-debootstrap --variant=minbase bookworm "$root" "$mirror" >"$dir/debootstrap.log" 2>&1 ||
-  { tail -20 "$dir/debootstrap.log"; exit 1; }
-note_time debootstrap $(($(date +%s) - start))
-
-cat >"$root/etc/apt/sources.list" <<EOF
-deb $mirror bookworm main
-deb $mirror bookworm-updates main
-deb ${mirror%/debian}/debian-security bookworm-security main
-EOF
-# Apt's own settings of this machine (a caching archive may serve Release files past their date).
-for conf in /etc/apt/apt.conf.d/99artifact-registry; do
-  [[ -f $conf ]] && cp "$conf" "$root/etc/apt/apt.conf.d/"
-done
-cp /etc/resolv.conf "$root/etc/resolv.conf"
-mount_into "$root/proc" -t proc proc
-mount_into "$root/sys" -t sysfs sysfs
-# Private, so that what is mounted below the root's /dev never shows through in this machine's /dev.
-mount_into "$root/dev" --bind /dev
-mount --make-private "$root/dev"
-mount_into "$root/dev/pts" --bind /dev/pts
-mount --make-private "$root/dev/pts"
-mount_into "$root/dev/shm" -t tmpfs tmpfs
+source "$here/tools/lib/bare_root.sh"
+make_bare_root
 mount_into "$root/src" --bind "$repo"
 mount -o remount,bind,ro "$root/src"
 
@@ -139,7 +73,7 @@ while [[ -z $window ]]; do
     started+=("$xvfb")
   fi
   if [[ -n $xvfb && -x $root/usr/bin/xdotool ]]; then
-    window=$(in_root env DISPLAY=:42 xdotool search --name "Quz v1.1" 2>/dev/null | head -1 || true)
+    window=$(in_root env DISPLAY=:42 xdotool search --name "Quz v$version" 2>/dev/null | head -1 || true)
   fi
   [[ -n $window ]] || sleep 1
 done

@@ -14,6 +14,8 @@ packages=(
   # named, so the SDL leaks that tests/lsan.supp suppresses by name fail the sanitizer run.
   clang libclang-rt-14-dev llvm-14
   dpkg-dev file lintian desktop-file-utils appstream
+  # The package check sees replay files as a desktop does: shared-mime-info's database and GIO (gio).
+  shared-mime-info libglib2.0-bin
   libcurl4-openssl-dev libsqlite3-dev sqlite3 libpq-dev libmicrohttpd-dev nlohmann-json3-dev libcli11-dev
   postgresql chromium curl
   # The reverse-proxy example in dist/ is checked with nginx -t; its stream block needs the stream module.

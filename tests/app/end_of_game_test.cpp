@@ -1,12 +1,15 @@
 // The end of a game, through the play session and the shell: the high-score test, typing the name,
 // confirming it (table entry and the score sent) and leaving it with Escape.
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/end_of_game.h"
 #include "app/high_score_table.h"
+#include "app/last_name.h"
 #include "game/shared_state.h"
 #include "game_test_support.h"
 #include "loopback_server.h"
@@ -403,6 +406,115 @@ TEST_F(EndOfGame, ReturnWithinHalfASecondOfTheBoxDoesNothingAndTypingWorksAtOnce
     EXPECT_TRUE(game->QuitRequested());
     EXPECT_STREQ(HighScoreTable[0].name, "E");
     EXPECT_EQ(HighScoreTable[0].score, 40);
+}
+
+// The entry opens with the name last confirmed, typed in as the player would type it: the replay the
+// server re-plays holds those characters, Backspace edits them, and typing goes on after them at once.
+TEST_F(EndOfGame, TheEntryOpensWithTheLastNameAndBackspaceEditsIt) {
+    strcpy(game->prefillName, "Ann");
+    TableFrom(1400);
+    EndWithScore(1250);
+    Frame();
+    EXPECT_STREQ(game->playerName, "Ann");
+    PushKey(InputKey::Backspace);
+    Frame();
+    Type("e");
+    Frame();
+    EXPECT_STREQ(game->playerName, "Ane");
+    std::string typed;
+    for (const quz::core::Command& command : game->recorded) {
+        if (command.kind == quz::core::CommandKind::NameChar) {
+            typed += static_cast<char>(command.arg);
+        } else if (command.kind == quz::core::CommandKind::Backspace) {
+            typed += '<';
+        }
+    }
+    EXPECT_EQ(typed, "Ann<e");
+    ShowTheBoxLongEnough();
+    PushKey(InputKey::Return);
+    Frame();
+    EXPECT_STREQ(HighScoreTable[2].name, "Ane");
+}
+
+// A game that reaches no name entry is given nothing to type; a replay shown in the window types nothing
+// of its own either (its recorded characters come with it).
+TEST_F(EndOfGame, NoPrefillWithoutAnEntryOrInAReplay) {
+    strcpy(game->prefillName, "Ann");
+    TableFrom(1400);
+    EndWithScore(600);
+    Frame();
+    EXPECT_EQ(game->levelPhase, LevelPhase::GameOver);
+    EXPECT_STREQ(game->playerName, "");
+    for (const quz::core::Command& command : game->recorded) {
+        EXPECT_NE(command.kind, quz::core::CommandKind::NameChar);
+    }
+}
+
+// What the score screen gets back from a confirmed name: the row the game took in the shown table (none
+// for a score below it, none for the board of the day) and the sender's ticket (none when nothing goes).
+TEST_F(EndOfGame, TheConfirmedGameSaysItsRowAndItsTicket) {
+    TableFrom(1400);
+    FinishedGame entered = RecordConfirmedName("Ann", 1250);
+    EXPECT_TRUE(entered.shown);
+    EXPECT_EQ(entered.litRow, 2);
+    EXPECT_EQ(entered.ticket, 0U) << "sending is off in this test";
+    FinishedGame below = RecordConfirmedName("Bob", 10);
+    EXPECT_EQ(below.litRow, -1);
+    EXPECT_STREQ(below.name, "Bob");
+    EXPECT_EQ(below.score, 10);
+    FinishedGame daily = RecordConfirmedName("Cy", 99999, "DAILY-20261207");
+    EXPECT_EQ(daily.litRow, -1);
+    EXPECT_TRUE(daily.daily);
+    EXPECT_EQ(HighScoreTable[0].score, 1400) << "a daily game stays out of the table";
+
+    LoopbackServer server;
+    ASSERT_TRUE(server.Listening());
+    SendTo(server.Port());
+    FinishedGame sent = RecordConfirmedName("Dee", 1300);
+    EXPECT_NE(sent.ticket, 0U);
+    server.Received();
+    ASSERT_TRUE(GameScoreSender().WaitUntilIdle(5000));
+    TakeAnswer(&sent, TakeSubmissionResults());
+    ASSERT_TRUE(sent.answered);
+    EXPECT_EQ(sent.answer.state, SubmissionState::Sent);
+    EXPECT_EQ(AnswerLine(sent, NewsLanguage::French), "SCORE ENVOYÉ");
+}
+
+// The name confirmed is kept in the player's folder for the next game, whose entry opens with it; the
+// board of the day, and a game that goes to the server below the table, do not claim a high score.
+TEST_F(EndOfGame, TheNameIsKeptForTheNextGameAndTheEntrySaysWhetherItIsARecord) {
+    char folder[] = "/tmp/quz-last-name-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string home = folder;
+    const char* saved = getenv("XDG_DATA_HOME");
+    const std::string savedHome = saved != nullptr ? saved : "";
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    TableFrom(1400);
+    game->tableFloor = INT32_MIN;  // as for a game sent with its replay: the entry opens below the table
+    game->score = game->shownScore = 20;
+    Frame();
+    ASSERT_EQ(game->levelPhase, LevelPhase::NameEntry);
+    Type("Zoe");
+    ShowTheBoxLongEnough();
+    PushKey(InputKey::Return);
+    Frame();
+    SendConfirmedGame(*game);
+
+    Game next;
+    PrepareNameEntry(&next, false);
+    EXPECT_STREQ(next.prefillName, "Zoe");
+    EXPECT_EQ(next.recordFloor, 600);
+    PrepareNameEntry(&next, true);
+    EXPECT_EQ(next.recordFloor, INT32_MAX);
+    char name[quz::core::kNameBufferSize];
+    ReadLastNameFrom((home + "/quz/" + kLastNameFileName).c_str(), name);
+    EXPECT_STREQ(name, "Zoe");
+    if (saved != nullptr) {
+        setenv("XDG_DATA_HOME", savedHome.c_str(), 1);
+    } else {
+        unsetenv("XDG_DATA_HOME");
+    }
+    std::filesystem::remove_all(home);
 }
 
 }  // namespace

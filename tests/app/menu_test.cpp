@@ -10,6 +10,10 @@
 #include "app/menu.h"
 #include "app_support.h"
 #include "game/shared_state.h"
+#include "loopback_server.h"
+#include "net/connection.h"
+#include "net/score_client.h"
+#include "net/score_sender.h"
 #include "platform/audio_layer.h"
 #include "platform/input.h"
 #include "res/error_report.h"
@@ -369,6 +373,105 @@ TEST_F(MenuTest, AStarThatRisesOffTheTopComesBackBelowAtANewX) {
     EXPECT_FLOAT_EQ(star.size, 20.0f);
     EXPECT_FLOAT_EQ(star.speed, 5.0f);
     EXPECT_FLOAT_EQ(star.spin, -12.0f);
+}
+
+FinishedGame AFinishedGame(int litRow, uint64_t ticket) {
+    FinishedGame game;
+    game.shown = true;
+    game.litRow = litRow;
+    game.ticket = ticket;
+    game.score = 1250;
+    game.level = 2;
+    return game;
+}
+
+Uint32 ScreenPixel(int x, int y) {
+    SDL_Surface* screen = Shared.screen;
+    return *reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(screen->pixels) + y * screen->pitch +
+                                            x * 4);
+}
+
+Uint32 ImagePixel(SDL_Surface* image, int x, int y) {
+    return *reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(image->pixels) + y * image->pitch +
+                                            x * 4);
+}
+
+// After a name entry the menu fades in on the score screen, and for half a second takes no key or click
+// (a Return pressed once more after the name would otherwise leave the screen before it is seen); the
+// window's close is obeyed at once all the same.
+TEST_F(MenuTest, AfterANameTheScoreScreenOpensAndIgnoresInputForHalfASecond) {
+    ShowFinishedGame(menu_, AFinishedGame(2, 0));
+    EXPECT_EQ(menuScreen, MenuScreen::FadeIn);
+    EXPECT_EQ(ShownMenuScreen(menu_), MenuScreen::Scores);
+    Step(100);
+    for (InputKey key : {InputKey::Return, InputKey::Escape, InputKey::Down, InputKey::F1}) {
+        HighScoreTable[0].score = 777;
+        Press(key);
+        EXPECT_EQ(ShownMenuScreen(menu_), MenuScreen::Scores) << static_cast<int>(key);
+        EXPECT_FALSE(menu_->keyboardChoice);
+        EXPECT_EQ(HighScoreTable[0].score, 777) << "F1 too waits";
+    }
+    Release(320, 300);
+    EXPECT_EQ(ShownMenuScreen(menu_), MenuScreen::Scores) << "a click too";
+    Step(100);
+    Step(180);
+    Press(InputKey::Return);
+    EXPECT_EQ(ShownMenuScreen(menu_), MenuScreen::Scores) << "476 ms in";
+    Step(16);
+    Press(InputKey::Return);  // 508 ms in
+    EXPECT_EQ(ShownMenuScreen(menu_), MenuScreen::Main);
+    EXPECT_FALSE(menu_->finished.shown) << "left: the game is not shown again";
+    menuScreen = MenuScreen::Scores;
+    EXPECT_EQ(ShownMenuScreen(menu_), MenuScreen::Scores);
+    Step();
+    EXPECT_FALSE(menu_->finished.shown);
+
+    ShowFinishedGame(menu_, AFinishedGame(-1, 0));
+    InjectClose();
+    Step();
+    EXPECT_EQ(menuScreen, MenuScreen::FadeOut);
+    EXPECT_EQ(menu_->action, MenuAction::Exit);
+}
+
+TEST_F(MenuTest, TheFadeInEndsOnTheScoreScreenWithTheNewRowLit) {
+    ShowFinishedGame(menu_, AFinishedGame(4, 0));
+    for (int frame = 0; frame < 14; ++frame) {
+        Step(100);
+    }
+    EXPECT_EQ(menuScreen, MenuScreen::Scores);
+    ASSERT_NE(menu_->rowLitImage, nullptr);
+    // Between the name and the score columns the lit bar shows; the other rows keep the table's stripes.
+    const int x = 460;
+    EXPECT_EQ(ScreenPixel(x, 302 + 16 * 4 + 8), ImagePixel(menu_->rowLitImage, x - kLitRowBarX, 10));
+    EXPECT_NE(ScreenPixel(x, 302 + 16 * 6 + 8), ImagePixel(menu_->rowLitImage, x - kLitRowBarX, 10));
+}
+
+// The sender's answer reaches the score screen through its queue, read every frame; until it comes the
+// card says the game is on its way, and the frame never waits for it.
+TEST_F(MenuTest, TheScoreScreenShowsTheSendersAnswerWhenItComes) {
+    LoopbackServer server;
+    ASSERT_TRUE(server.Listening());
+    StartScoreSending(ScoreSenderConfig{CurrentScoreSettings(), false, "", ""});
+    scoreServerChoice.off = false;
+    scoreServerPort = server.Port();
+    const uint64_t ticket = QueueScore("Ann", "NORMAL", 1250, false);
+    ASSERT_NE(ticket, 0U);
+    ShowFinishedGame(menu_, AFinishedGame(-1, ticket));
+    menuScreen = MenuScreen::Scores;
+    menu_->fadeLevel = 256;
+    Step();
+    ASSERT_NE(menu_->resultImage, nullptr);
+    // The two-line card is up at once, centred, its foot at y 246.
+    EXPECT_EQ(ScreenPixel(320, 246 - 56 + 3), ImagePixel(menu_->resultImage, 288, 3));
+    server.Received();
+    ASSERT_TRUE(GameScoreSender().WaitUntilIdle(5000));
+    Step();
+    EXPECT_TRUE(menu_->finished.answered);
+    EXPECT_EQ(menu_->finished.answer.state, SubmissionState::Sent);
+    EXPECT_TRUE(TakeSubmissionResults().empty()) << "the menu took it";
+    FinishScoreSending(0);
+    scoreServerPort = kDefaultScoreServerPort;
+    scoreServerChoice = ScoreServerChoice{};
 }
 
 // A menu without its pointer, title or buttons cannot be used: a missing image ends the program as the

@@ -16,15 +16,15 @@
 set -u
 quz=$1
 build=$(dirname "$quz")
-scored=$build/server/quz-scored
 verify=$build/tools/verify/quz-verify
 guard=$build/tests/port_guard
 source "$(dirname "$0")/lib/xvfb.sh"
 source "$(dirname "$0")/lib/image_match.sh"
-source "$(dirname "$0")/lib/score_server.sh"
+source "$(dirname "$0")/lib/scored.sh"
 source "$(dirname "$0")/lib/board_bot.sh"
-for tool in "$scored" "$verify" "$guard"; do [[ -x $tool ]] || fail "$tool is missing"; done
-for tool in curl chromium xwd; do command -v "$tool" >/dev/null || fail "$tool is missing"; done
+scored_beside "$quz"
+for tool in "$verify" "$guard"; do [[ -x $tool ]] || fail "$tool is missing"; done
+for tool in chromium xwd; do command -v "$tool" >/dev/null || fail "$tool is missing"; done
 
 day=2026-12-24
 board_over_day=2026-12-26

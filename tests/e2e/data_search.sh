@@ -9,7 +9,8 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
-[[ $("$quz" --version) == "Quz 1.1" ]] || fail "--version printed '$("$quz" --version)'"
+version=$(bash "$(dirname "$0")/../../tools/project_version.sh")
+[[ $("$quz" --version) == "Quz $version" ]] || fail "--version printed '$("$quz" --version)'"
 help=$("$quz" --help) || fail "--help ended with status $?"
 for word in -windowed --help --version quz.ini F12; do
   [[ $help == *"$word"* ]] || fail "--help does not mention $word"

@@ -5,12 +5,10 @@
 # and on the page as headless Chromium shows it (screenshots in build/e2e-shots/).
 set -u
 quz=$1
-scored=$(dirname "$quz")/server/quz-scored
 source "$(dirname "$0")/lib/xvfb.sh"
 source "$(dirname "$0")/lib/image_match.sh"
-source "$(dirname "$0")/lib/score_server.sh"
-[[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
-command -v curl >/dev/null || fail "curl is missing"
+source "$(dirname "$0")/lib/scored.sh"
+scored_beside "$quz"
 
 work=$(mktemp -d)
 keep_shots 'score_server_*.png'

@@ -12,7 +12,7 @@ E2E_PIDS+=("$game")
 
 window=$(wait_for_window 10) || fail "no window with the game's caption"
 name=$(xdotool getwindowname "$window")
-[[ $name == "  -=-  Quz v1.1  -=-   "* ]] || fail "caption is '$name'"
+[[ $name == "  -=-  Quz v$QUZ_VERSION  -=-   "* ]] || fail "caption is '$name'"
 geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
 [[ $geometry == "640x480" ]] || fail "window is $geometry"
 

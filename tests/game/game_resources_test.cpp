@@ -53,6 +53,7 @@ const ImageFile kImages[] = {
     {"data/font.png", &G::fontImage, nullptr, 0},
     {"data/xx/gameover.png", &G::gameOverImage, nullptr, 0},
     {"data/xx/hiscore.png", &G::hiscoreImage, nullptr, 0},
+    {"data/xx/entry.png", &G::entryImage, nullptr, 0},
     {"data/xx/perfect.png", &G::perfectImage, nullptr, 0},
     {"data/xx/loselevel.png", &G::loseLevelImage, nullptr, 0},
     {"data/xx/wonlevel.png", &G::wonLevelImage, nullptr, 0},
@@ -123,7 +124,7 @@ class GameResourcesLoad : public ::testing::Test {
         }
         int fill = 1;
         for (const ImageFile& image : kImages) {
-            ASSERT_TRUE(WritePaletteImage((folder_ / image.path).string(), fill++ * 8));
+            ASSERT_TRUE(WritePaletteImage((folder_ / image.path).string(), fill++ * 7));
         }
         wipe_.resize(kWipeMapSize);
         for (size_t i = 0; i < wipe_.size(); ++i) {
@@ -172,7 +173,7 @@ TEST_F(GameResourcesLoad, EveryImageLandsInItsMemberThenWipeMusicAndSamples) {
             SDL_Surface* surface = MemberOf(*resources, image);
             ASSERT_NE(surface, nullptr) << image.path;
             EXPECT_EQ(surface->format->BitsPerPixel, Shared.screen->format->BitsPerPixel) << image.path;
-            int entry = 8 * fill++;
+            int entry = 7 * fill++;  // distinct entries below 256 for every image
             Uint32 expected = SDL_MapRGB(Shared.screen->format, static_cast<Uint8>(entry),
                                          static_cast<Uint8>(255 - entry), 77);
             EXPECT_EQ(PixelAt(surface, 3, 2), expected) << image.path << " holds another file's picture";

@@ -258,6 +258,21 @@ TEST_F(GameScreen, NameAndCursorOnlyOnceThePanelStands) {
     EXPECT_TRUE(ShowsCell(game->fontImage, 16 * 39, 0, 16, 16, 71, 251));
 }
 
+// Only a score that takes a place in the player's table is called a new high score; a game entered for
+// the score server alone gets the plain entry panel.
+TEST_F(GameScreen, TheEntryClaimsARecordOnlyAboveTheTablesFloor) {
+    game->levelPhase = LevelPhase::NameEntry;
+    game->messageX = 50;
+    game->score = 600;
+    game->recordFloor = 599;
+    DrawAt(0);
+    EXPECT_TRUE(ShowsCell(game->hiscoreImage, 0, 0, 380, 64, 50, 150));
+    game->recordFloor = 600;  // an equal score takes no place
+    DrawAt(0);
+    EXPECT_TRUE(ShowsCell(game->entryImage, 0, 0, 380, 64, 50, 150));
+    EXPECT_FALSE(ShowsCell(game->hiscoreImage, 0, 0, 380, 64, 50, 150));
+}
+
 TEST_F(GameScreen, WonLevelLinesBlinkUnderTheMessage) {
     game->levelPhase = LevelPhase::Won;
     game->messageX = 50;

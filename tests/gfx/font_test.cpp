@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "gfx/surface_support.h"
@@ -52,7 +53,7 @@ class FontTest : public ::testing::Test {
         InitFont();
     }
     void SetUp() override {
-        font = MakeStrip(16, 16, 40);
+        font = MakeStrip(16, 16, 50);
         digits = MakeStrip(20, 28, 10);
         smallDigits = MakeStrip(8, 7, 10);
     }
@@ -70,16 +71,17 @@ class FontTest : public ::testing::Test {
     SDL_Surface* smallDigits = nullptr;
 };
 
-TEST_F(FontTest, GlyphTableIsCaseBlindAndHasOnlyItsFortySigns) {
+TEST_F(FontTest, GlyphTableIsCaseBlindAndHasOnlyItsFiftySigns) {
     int glyphs = 0;
     for (int code = -300; code < 300; ++code) {
         glyphs += IsFontChar(code) ? 1 : 0;
     }
-    EXPECT_EQ(glyphs, 26 * 2 + 10 + 4);
-    for (char c : {'A', 'z', 'm', 'M', '0', '9', '.', '!', '*', '-'}) {
+    EXPECT_EQ(glyphs, 26 * 2 + 10 + 10 + 4 * 2);
+    for (const int c : std::initializer_list<int>{'A', 'z',  'm', 'M', '0', '9',  '.',  '!',  '*',  '-', ',',
+                                                  ':', '\'', '(', ')', '/', 0xC9, 0xE9, 0xE0, 0xC7, 0xE8}) {
         EXPECT_TRUE(IsFontChar(c)) << c;
     }
-    for (int code : {int{' '}, int{'?'}, int{','}, int{':'}, int{'~'}, int{'/'}, 127, 200, 255, 0, -1}) {
+    for (int code : {int{' '}, int{'?'}, int{'~'}, int{'"'}, 127, 0xCA, 0xEA, 0xF9, 255, 0, -1, 0x1C9}) {
         EXPECT_FALSE(IsFontChar(code)) << code;
     }
     InitFont();
@@ -119,12 +121,45 @@ TEST_F(FontTest, CharactersWithoutGlyphLeaveAGap) {
     EXPECT_TRUE(SamePixels(spaced, expected));
     EXPECT_EQ(spaced.Pixel(20, 3), kBackground);
 
-    DrawText(Blank(&spaced)->get(), 0, 0, "?,:\x7f\xc8 A", font);
-    DrawText(Blank(&expected)->get(), 72, 0, "A", font);
+    DrawText(Blank(&spaced)->get(), 0, 0, "?~\x7f\xc8 A", font);
+    DrawText(Blank(&expected)->get(), 60, 0, "A", font);
     EXPECT_TRUE(SamePixels(spaced, expected));
 
     DrawText(Blank(&spaced)->get(), 0, 0, "", font);
     EXPECT_TRUE(SamePixels(spaced, *Blank(&expected)));
+}
+
+// Texts are UTF-8: an accented letter is one cell, the same capital whatever its case; a byte that is
+// no part of a two-byte character is a cell of its own, so a broken text never swallows its neighbours.
+TEST_F(FontTest, AccentedLettersTakeOneCellAndStrayBytesTheirOwn) {
+    GuardedSurface drawn(Depth::Bits32, 300, 20);
+    DrawText(Blank(&drawn)->get(), 0, 0,
+             "\xc3\x89t\xc3\xa9, \xc3\xa0 \xc3\x87"
+             "a:'(/)",
+             font);
+    const int kCells[] = {46, 19, 46, 40, -1, 48, -1, 49, 0, 41, 42, 43, 45, 44};
+    for (int i = 0; i < 14; ++i) {
+        if (kCells[i] >= 0) {  // a space shows the previous glyph's last columns there
+            EXPECT_EQ(drawn.Pixel(12 * i + 1, 0), CellPixel(kCells[i], 1, 0)) << i;
+        }
+    }
+    EXPECT_EQ(TextCells("\xc3\x89t\xc3\xa9, \xc3\xa0 \xc3\x87"
+                        "a:'(/)"),
+              14);
+    // A lead byte at the end, one before a non-continuation, a three-byte character: one cell a byte.
+    EXPECT_EQ(TextCells("A\xc3"), 2);
+    EXPECT_EQ(TextCells("\xc3"
+                        "A"),
+              2);
+    EXPECT_EQ(TextCells("\xe2\x82\xac"), 3);
+    EXPECT_EQ(TextCells(""), 0);
+    EXPECT_EQ(TextCells(nullptr), 0);
+    DrawText(Blank(&drawn)->get(), 0, 0,
+             "\xe2\x82\xac"
+             "B",
+             font);
+    EXPECT_EQ(drawn.Pixel(36 + 1, 0), CellPixel(1, 1, 0));
+    EXPECT_EQ(drawn.Pixel(1, 0), kBackground);
 }
 
 TEST_F(FontTest, DigitsSkipEverythingElse) {

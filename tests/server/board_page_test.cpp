@@ -22,11 +22,51 @@ void Post(uint16_t port, const std::string& body) {
     EXPECT_EQ(RawRequest(port, GamePostRequest(body), std::chrono::seconds(30)).status, 201);
 }
 
+GameRow Game(const std::string& name, int32_t score) {
+    GameRow row;
+    row.id = score;
+    row.name = name;
+    row.score = score;
+    row.level = 3;
+    row.receivedAtMs = 1796601600000 + 12 * 3600000 + 34 * 60000;  // 2026-12-07 12:34 UTC
+    return row;
+}
+
 void Keep(const std::string& name, const std::string& page) {
     const char* folder = getenv("QUZ_KEEP_PAGES");
     if (folder != nullptr && *folder != '\0') {
         std::ofstream(std::string(folder) + "/" + name) << page;
     }
+}
+
+// The renderer alone: what no server round trip needs to show.
+TEST(BoardPageTest, ShowsEveryNameAsTextAndAPlaceholderNoNameCanPassFor) {
+    BoardPageView view;
+    view.tab = BoardTab::kVerified;
+    view.period = Period::kWeek;
+    view.language = Language::kEnglish;
+    view.nowMs = 1796601600000 + 13 * 3600000;
+    view.todayDays = view.nowMs / 86400000;
+    view.games = {Game("<script>alert(\"x\")</script>", 900), Game("O'Neil & <b>co</b>", 800), Game("", 700),
+                  Game("(no name)", 600)};
+    std::string page = RenderBoardPage(view);
+    EXPECT_NE(page.find("<td class=\"name\"><span class=\"none\">(no name)</span></td>"), std::string::npos);
+    EXPECT_NE(page.find("<td class=\"name\">(no name)</td>"), std::string::npos);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("<b>"), std::string::npos);
+    EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;"), std::string::npos);
+    EXPECT_NE(page.find("O&#39;Neil &amp; &lt;b&gt;co&lt;/b&gt;"), std::string::npos);
+    EXPECT_NE(page.find("This week"), std::string::npos);
+    EXPECT_NE(page.find("2026-12-07 12:34"), std::string::npos);
+    EXPECT_NE(page.find("api/games/900/replay"), std::string::npos);
+
+    view.language = Language::kFrench;
+    view.games = {Game("", 1)};
+    page = RenderBoardPage(view);
+    EXPECT_NE(page.find("(sans nom)"), std::string::npos);
+    EXPECT_NE(page.find("lang=\"fr\""), std::string::npos);
+    view.games.clear();
+    EXPECT_NE(RenderBoardPage(view).find("Aucun score pour cette p\u00e9riode."), std::string::npos);
 }
 
 TEST(BoardPageTest, TheDayComesFirstThenVerifiedGamesThenMessagesEachMarked) {

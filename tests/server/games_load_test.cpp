@@ -1,10 +1,9 @@
 // quz-scored under a load of games sent with their replays, on both back ends: 2,000 different games of
 // two to five minutes each from 20 clients, which retry when told the server is busy, while a reader
-// keeps asking for the page. Exactly the 2,000 are stored; the time to verify a game and the server's CPU
-// share are reported, with the page's answer times.
+// keeps asking for the page. Exactly the 2,000 are stored, and under --keep-replays 10 exactly the day's
+// best ten keep their replays; the time to verify a game and the server's CPU share are reported, with the
+// page's answer times.
 #include <gtest/gtest.h>
-#include <libpq-fe.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "game_bot.h"
 #include "http_test_client.h"
 #include "server/score_store.h"
+#include "server/sql_runner.h"
 #include "server_support.h"
 
 using Clock = std::chrono::steady_clock;
@@ -52,30 +52,16 @@ const std::vector<std::string>& Bodies() {
     return bodies;
 }
 
-int64_t CountVerified(const std::string& location) {
-    const char* sql = "SELECT COUNT(*) FROM games WHERE verified";
-    if (IsPostgresLocation(location)) {
-        PGconn* conn = PQconnectdb(location.c_str());
-        PGresult* result = PQexec(conn, sql);
-        const int64_t count = PQresultStatus(result) == PGRES_TUPLES_OK
-                                  ? std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10)
-                                  : -1;
-        PQclear(result);
-        PQfinish(conn);
-        return count;
+// A count read past the server, the same SQL on both back ends.
+int64_t CountGames(const std::string& location, const char* where) {
+    const std::string sql = std::string("SELECT COUNT(*) FROM games WHERE ") + where;
+    std::string error;
+    std::unique_ptr<SqlRunner> db = OpenSqlRunner(location, &error);
+    std::vector<SqlRow> rows;
+    if (db == nullptr || !db->Run(sql, {}, &rows, nullptr) || rows.size() != 1) {
+        return -1;
     }
-    sqlite3* db = nullptr;
-    sqlite3_stmt* select = nullptr;
-    int64_t count = -1;
-    if (sqlite3_open_v2(location.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-        sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM games WHERE verified = 1", -1, &select, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(select) == SQLITE_ROW) {
-        count = sqlite3_column_int64(select, 0);
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
-    return count;
+    return std::strtoll(rows[0][0].c_str(), nullptr, 10);
 }
 
 // The process's CPU time (user and system) in seconds.
@@ -124,7 +110,9 @@ class GamesServerLoadTest : public ::testing::TestWithParam<const char*> {
 TEST_P(GamesServerLoadTest, TwoThousandVerifiedGamesFromTwentyClientsAreAllStored) {
     const std::vector<std::string>& bodies = Bodies();
     ServerProcess server;
-    ASSERT_TRUE(server.Start(location, {"--verify-threads", "2", "--http-per-address", "64"}))
+    // The replays of the day's best ten are kept: every stored game goes through the retention too.
+    ASSERT_TRUE(
+        server.Start(location, {"--verify-threads", "2", "--http-per-address", "64", "--keep-replays", "10"}))
         << server.Log();
     const uint16_t web = server.WebPort();
     std::atomic<int> stored{0};
@@ -183,7 +171,10 @@ TEST_P(GamesServerLoadTest, TwoThousandVerifiedGamesFromTwentyClientsAreAllStore
 
     EXPECT_EQ(stored.load(), kGames);
     EXPECT_EQ(other.load(), 0);
-    EXPECT_EQ(CountVerified(location), kGames) << "exactly the games sent, none lost, none twice";
+    EXPECT_EQ(CountGames(location, "verified"), kGames) << "exactly the games sent, none lost, none twice";
+    // Every game has a player of its own: ten replays are left, twenty if the run crossed midnight (UTC).
+    const int64_t kept = CountGames(location, "length(replay) > 0");
+    EXPECT_TRUE(kept == 10 || kept == 20) << kept;
     EXPECT_EQ(pageFailures.load(), 0);
     std::sort(pageMs.begin(), pageMs.end());
     ASSERT_FALSE(pageMs.empty());

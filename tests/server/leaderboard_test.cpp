@@ -51,41 +51,6 @@ TEST(PickLanguage, FollowsTheBrowsersPreferenceBetweenEnglishAndFrench) {
     EXPECT_EQ(PickLanguage("*;q=0.1,en-US"), Language::kEnglish);
 }
 
-TEST(RenderLeaderboardPage, ShowsEveryNameAsTextAndTheWordsOfItsLanguage) {
-    PageView view;
-    view.nowMs = kMondayNoon;
-    view.period = Period::kWeek;
-    view.rows = {Row("<script>alert(\"x\")</script>", 900), Row("O'Neil & <b>co</b>", 800), Row("", 700),
-                 Row("(no name)", 600)};
-    view.language = Language::kEnglish;
-    std::string page = RenderLeaderboardPage(view);
-    // An empty name shows a placeholder that a name spelling the same words cannot pass for.
-    EXPECT_NE(page.find("<td class=\"name\"><span class=\"noname\">(no name)</span></td>"),
-              std::string::npos);
-    EXPECT_NE(page.find("<td class=\"name\">(no name)</td>"), std::string::npos);
-    EXPECT_EQ(page.find("<script"), std::string::npos);
-    EXPECT_EQ(page.find("<b>"), std::string::npos);
-    EXPECT_NE(page.find("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;"), std::string::npos);
-    EXPECT_NE(page.find("O&#39;Neil &amp; &lt;b&gt;co&lt;/b&gt;"), std::string::npos);
-    EXPECT_NE(page.find("lang=\"en\""), std::string::npos);
-    EXPECT_NE(page.find("This week"), std::string::npos);
-    EXPECT_NE(page.find("2026-12-07 12:34"), std::string::npos);
-    EXPECT_NE(page.find("name=\"viewport\""), std::string::npos);
-
-    view.language = Language::kFrench;
-    view.rows = {Row("", 1)};
-    EXPECT_NE(RenderLeaderboardPage(view).find("(sans nom)"), std::string::npos);
-    view.rows.clear();
-    view.mode = "A&B \"x\"";
-    page = RenderLeaderboardPage(view);
-    EXPECT_NE(page.find("lang=\"fr\""), std::string::npos);
-    EXPECT_NE(page.find("Cette semaine"), std::string::npos);
-    EXPECT_NE(page.find("Aucun score"), std::string::npos);
-    // The mode goes into links percent-encoded and into the text escaped.
-    EXPECT_NE(page.find("mode=A%26B%20%22x%22"), std::string::npos);
-    EXPECT_NE(page.find("A&amp;B &quot;x&quot;"), std::string::npos);
-}
-
 TEST(LeaderboardJson, GivesRankedRowsWithNameAndScore) {
     nlohmann::json json = LeaderboardJson(Period::kToday, "NORMAL", {Row("ANNA", 900), Row("<b>", -1)});
     EXPECT_EQ(json["period"], "today");

@@ -32,6 +32,7 @@ class FlakyStore final : public ScoreStore {
     const StoreOpening& Opening() const override { return opening; }
     StoreOpening opening;
     bool Leaderboard(const LeaderQuery&, std::vector<LeaderRow>*) override { return false; }
+    bool HiddenGeneration(int64_t*) override { return false; }
     bool CountScores(int64_t* count) override {
         *count = stored.load();
         return true;

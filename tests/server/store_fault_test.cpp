@@ -133,6 +133,7 @@ class FullDiskStore final : public ScoreStore {
         return store->Leaderboard(query, rows);
     }
     bool CountScores(int64_t* count) override { return store->CountScores(count); }
+    bool HiddenGeneration(int64_t* generation) override { return store->HiddenGeneration(generation); }
     bool CheckStorable() override { return !full.load() && store->CheckStorable(); }
     const StoreOpening& Opening() const override { return store->Opening(); }
     std::string LastError() const override {

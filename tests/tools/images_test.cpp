@@ -20,9 +20,10 @@ struct Expected {
 
 std::vector<Expected> AllImages() {
     std::vector<Expected> list = {
-        {"mouse.png", 32, 32},         {"title.png", 640, 251},  {"logo.png", 640, 480},
-        {"font.png", 640, 16},         {"numbers.png", 200, 28}, {"smallnums.png", 80, 7},
-        {"theme1/back.png", 480, 480},
+        {"mouse.png", 32, 32},    {"title.png", 640, 251},       {"logo.png", 640, 480},
+        {"font.png", 800, 16},    {"numbers.png", 200, 28},      {"smallnums.png", 80, 7},
+        {"fontlit.png", 800, 16}, {"scorelit.png", 588, 20},     {"result.png", 576, 56},
+        {"result1.png", 576, 34}, {"theme1/back.png", 480, 480},
     };
     for (const char* name : {"r", "g", "b", "sr", "sg", "sb"}) {
         list.push_back({std::string("theme1/") + name + ".png", 640, 32});
@@ -32,7 +33,7 @@ std::vector<Expected> AllImages() {
         std::string dir = std::string("data/") + lang + "/";
         std::string l = std::string(lang) + "/";
         list.push_back({l + "right.png", 160, 480});
-        for (const char* name : {"gameover", "hiscore", "loselevel", "wonlevel", "wongame"}) {
+        for (const char* name : {"gameover", "hiscore", "entry", "loselevel", "wonlevel", "wongame"}) {
             list.push_back({l + name + ".png", 380, 128});
         }
         for (const char* name :
@@ -197,7 +198,8 @@ void ExpectGlyphCells(const std::string& path, int cellW, int cells) {
 }
 
 TEST(GeneratedImages, FontAndDigitStripsHoldDistinctGlyphs) {
-    ExpectGlyphCells("data/font.png", 16, 40);
+    ExpectGlyphCells("data/font.png", 16, 50);
+    ExpectGlyphCells("data/fontlit.png", 16, 50);
     ExpectGlyphCells("data/numbers.png", 20, 10);
     ExpectGlyphCells("data/smallnums.png", 8, 10);
 }
@@ -206,7 +208,7 @@ TEST(GeneratedImages, FontAndDigitStripsHoldDistinctGlyphs) {
 TEST(GeneratedImages, OverlaysHaveTransparentSurroundings) {
     for (const char* lang : kLanguages) {
         std::string dir = std::string("data/") + lang + "/";
-        for (const char* name : {"gameover", "hiscore", "loselevel", "wonlevel", "wongame"}) {
+        for (const char* name : {"gameover", "hiscore", "entry", "loselevel", "wonlevel", "wongame"}) {
             RgbImage panel = LoadRgb(dir + name + ".png");
             ASSERT_TRUE(panel.Loaded()) << name;
             EXPECT_TRUE(panel.IsKey(0, 0) && panel.IsKey(379, 127)) << name;
@@ -273,12 +275,14 @@ TEST(GeneratedImages, ScoreScreenBarsHoldEachRowThroughItsSway) {
 }
 
 // The name is typed at panel (21, 101) in 16-pixel glyphs, up to 27 characters and the cursor: that
-// strip of the high-score panel is a plain dark field.
-TEST(GeneratedImages, HighScorePanelLeavesRoomForTheName) {
+// strip of both name-entry panels is a plain dark field.
+TEST(GeneratedImages, NameEntryPanelsLeaveRoomForTheName) {
     for (const char* lang : kLanguages) {
-        RgbImage panel = LoadRgb(std::string("data/") + lang + "/hiscore.png");
-        ASSERT_TRUE(panel.Loaded());
-        EXPECT_LT(MeanLuma(panel, 21, 101, 28 * 12, 16), 20.0) << lang;
+        for (const char* name : {"hiscore", "entry"}) {
+            RgbImage panel = LoadRgb(std::string("data/") + lang + "/" + name + ".png");
+            ASSERT_TRUE(panel.Loaded()) << name;
+            EXPECT_LT(MeanLuma(panel, 21, 101, 28 * 12, 16), 20.0) << lang << " " << name;
+        }
     }
 }
 
@@ -373,7 +377,8 @@ void ExpectInkInsideCells(const std::string& path, int cellW, int cells) {
 }
 
 TEST(GeneratedImages, GlyphInkStaysInsideItsCell) {
-    ExpectInkInsideCells("data/font.png", 16, 40);
+    ExpectInkInsideCells("data/font.png", 16, 50);
+    ExpectInkInsideCells("data/fontlit.png", 16, 50);
     ExpectInkInsideCells("data/numbers.png", 20, 10);
     ExpectInkInsideCells("data/smallnums.png", 8, 10);
 }
@@ -385,14 +390,16 @@ namespace {
 // In a 16-bit display format (5-6-5) a very dark colour rounds down to pixel value 0 and would vanish
 // like the key; every visible pixel of a keyed image stays clear of that.
 TEST(GeneratedImages, KeyedImagesHaveNoVisiblePixelThatRoundsToTheKey) {
-    std::vector<std::string> keyed = {"mouse.png", "font.png", "numbers.png", "smallnums.png"};
+    std::vector<std::string> keyed = {"mouse.png",     "font.png",     "fontlit.png", "numbers.png",
+                                      "smallnums.png", "scorelit.png", "result.png",  "result1.png"};
     for (const char* name : {"r", "g", "b", "sr", "sg", "sb"}) {
         keyed.push_back(std::string("theme1/") + name + ".png");
         keyed.push_back(std::string("bonus/") + name + ".png");
     }
     for (const char* lang : {"fr", "en"}) {
-        for (const char* name : {"gameover", "hiscore", "perfect", "loselevel", "wonlevel", "wongame",
-                                 "bonus1000", "bonus500", "bonus2x", "bonusAddLine", "bonuslife", "5000"}) {
+        for (const char* name :
+             {"gameover", "hiscore", "entry", "perfect", "loselevel", "wonlevel", "wongame", "bonus1000",
+              "bonus500", "bonus2x", "bonusAddLine", "bonuslife", "5000"}) {
             keyed.push_back(std::string(lang) + "/" + name + ".png");
         }
     }

@@ -51,6 +51,9 @@ struct LanguageWords {
     const char* howToLevels[2];
     const char* howToKeys[3];
     const char* howToBack;
+    // The name entry of a game that goes to the score server without a place in the player's own table
+    const char* entryTitle;
+    const char* entryPrompt;
 };
 
 const LanguageWords& FrenchWords();

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     WriteBoardArt(out);
     WriteGlyphStrips(out);
     WriteMenuTitle(out);
+    WriteScoreScreenArt(out);
     WriteLogo(out);
     WriteWipeMap(out);
     WriteSoundEffects(out);

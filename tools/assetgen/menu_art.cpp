@@ -3,6 +3,7 @@
 // because yellow stars rise over the whole menu.
 #include "menu_art.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -275,6 +276,33 @@ void WriteMenuPictures(AssetOutput& out, const LanguageWords& words) {
             Solid(medals[row]));
     }
     WritePng(out, dir + "bottom.png", scores, KeyMode::Opaque);
+}
+
+void WriteScoreScreenArt(AssetOutput& out) {
+    // The new entry's row, lit: a bar over the widest of the table's stripes (x 40 to 620 at rest, drawn
+    // from x 36), two pixels taller than a row above and below, with a bright edge.
+    Canvas row(588, 20);
+    auto bar = [](float x, float y) { return SdRoundBox(x, y, 294, 10, 290, 9, 5); };
+    AddGlow(row, 0, 0, 588, 20, bar, {60, 160, 255}, 3, 0.5f);
+    FillShape(row, bar, VerticalGradient(1, {44, 84, 170}, 19, {18, 34, 96}));
+    StrokeShape(row, 0, 0, 588, 20, bar, {150, 230, 255}, 1.5f);
+    WritePng(out, "scorelit.png", row, KeyMode::BlackIsTransparent);
+
+    // The card of a finished game over the foot of the title: two lines of the bitmap font (the game's
+    // result, the score server's answer) or one. 576 pixels wide, 48 cells of text; drawn centred.
+    for (int lines = 1; lines <= 2; ++lines) {
+        const int height = lines == 2 ? 56 : 34;
+        Canvas card(576, height);
+        const float halfH = float(height) / 2 - 2;
+        auto box = [=](float x, float y) { return SdRoundBox(x, y, 288, float(height) / 2, 284, halfH, 10); };
+        AddGlow(card, 0, 0, 576, height, box, {90, 120, 255}, 2, 0.6f);
+        FillShape(card, box, VerticalGradient(2, {30, 34, 92}, float(height - 2), {12, 12, 40}));
+        FillShape(
+            card, [&](float x, float y) { return std::max(box(x, y) + 3, y - float(height) / 2); },
+            Solid(kWhite), 0.05f);
+        StrokeShape(card, 0, 0, 576, height, box, {150, 200, 255}, 2);
+        WritePng(out, lines == 2 ? "result.png" : "result1.png", card, KeyMode::BlackIsTransparent);
+    }
 }
 
 // The About screen's second page: the rules and the keys, on the whole screen so that every line can be

@@ -7,6 +7,9 @@
 #include "output.h"
 
 void WriteMenuTitle(AssetOutput& out);
+// The score screen's lit row (scorelit.png) and the cards of a finished game's result (result.png, two
+// lines; result1.png, one line).
+void WriteScoreScreenArt(AssetOutput& out);
 void WriteMenuPictures(AssetOutput& out, const LanguageWords& words);
 // The About screen's second page, how to play (640 by 480).
 void WriteHowToPlay(AssetOutput& out, const LanguageWords& words);

@@ -144,6 +144,9 @@ void WriteMessages(AssetOutput& out, const LanguageWords& w) {
     const Mood red = {{230, 50, 60}, {255, 200, 190}, {230, 40, 50}};
     const Mood cyan = {{80, 200, 255}, {230, 255, 255}, {60, 180, 255}};
     DrawPanel(out, dir + "hiscore.png", w.hiscoreTitle, w.hiscorePrompt, cyan, true);
+    // A game that is only sent (the board of the day, or a score below the table) claims no record.
+    const Mood violet = {{150, 120, 255}, {240, 235, 255}, {160, 140, 255}};
+    DrawPanel(out, dir + "entry.png", w.entryTitle, w.entryPrompt, violet, true);
     DrawPanel(out, dir + "wonlevel.png", w.wonLevel, w.wonLevelSub, gold, false);
     DrawPanel(out, dir + "loselevel.png", w.loseLevel, w.loseLevelSub, red, false);
     DrawPanel(out, dir + "gameover.png", w.gameOver, w.gameOverSub, red, false);

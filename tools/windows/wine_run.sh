@@ -11,6 +11,11 @@ export WINEPREFIX
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
+# Wine names Unix files in the locale's character set: under the C locale (a bare root, `env -i`) a
+# non-ASCII Windows file name has no Unix name at all and every call on it fails.
+if [[ $(locale charmap 2>/dev/null) != UTF-8 ]]; then
+  export LC_ALL=C.UTF-8
+fi
 # Without QUZ_WINDOWS_PREFIX a program finds only the DLLs beside it, as on a player's Windows.
 if [[ -n ${QUZ_WINDOWS_PREFIX:-} ]]; then
   runtime_dirs="Z:$QUZ_WINDOWS_PREFIX/bin;Z:/usr/x86_64-w64-mingw32/lib"

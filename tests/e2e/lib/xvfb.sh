@@ -18,6 +18,9 @@ trap e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The version this checkout builds: the game's window is found by its title, "Quz v<version>".
+QUZ_VERSION=$(bash "$(dirname "${BASH_SOURCE[0]}")/../../../tools/project_version.sh")
+
 # Screenshots go to e2e-shots/ in the working directory (the build folder), which every script shares:
 # `keep_shots PATTERN...` makes the folder and removes only this script's earlier ones.
 shots=$PWD/e2e-shots
@@ -61,7 +64,7 @@ start_window_manager() {
 wait_for_window() {
   local limit=${1:-10} id=""
   for _ in $(seq $((limit * 10))); do
-    id=$(xdotool search --name "Quz v1.1" 2>/dev/null | head -1)
+    id=$(xdotool search --name "Quz v$QUZ_VERSION" 2>/dev/null | head -1)
     [[ -n $id ]] && { echo "$id"; return 0; }
     sleep 0.1
   done

@@ -1,26 +1,34 @@
-# Shared by the e2e scripts that run the real score server and look at its page: quz-scored started on
-# free loopback ports, and headless Chromium. Needs lib/xvfb.sh sourced first (fail, wait_exit, E2E_PIDS).
+# Shared by the e2e scripts that play against a real score server: quz-scored started on loopback ports it
+# picks itself, so that no script ever sends to a port it does not own, its counters, and headless Chromium
+# for its page. Needs lib/xvfb.sh sourced first.
 
-# start_scored QUZ_SCORED FOLDER [OPTION...]: starts quz-scored with its SQLite database and its log in
-# FOLDER, both ports on 127.0.0.1 and chosen by the system, and any further options; sets SCORED_PID,
-# SCORED_PORT (the score message's port) and SCORED_WEB (the web port).
+# start_scored BINARY FOLDER [OPTION...]: the server with its database and log in FOLDER; sets SCORED_PID,
+# SCORED_PORT (the old message's port) and SCORED_WEB (the web port), or fails the script.
 start_scored() {
-  local scored=$1 folder=$2
+  local binary=$1 folder=$2
   shift 2
-  "$scored" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$folder/scores.sqlite" "$@" \
+  "$binary" --bind 127.0.0.1 --port 0 --http-bind 127.0.0.1 --http-port 0 --db "$folder/scores.sqlite" "$@" \
     >"$folder/server.log" 2>&1 &
   SCORED_PID=$!
   E2E_PIDS+=("$SCORED_PID")
   SCORED_PORT=""
   SCORED_WEB=""
   for _ in $(seq 100); do
-    SCORED_PORT=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | tail -1 | cut -d: -f2)
-    SCORED_WEB=$(grep -o 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | tail -1 | cut -d: -f2)
+    SCORED_PORT=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
+    SCORED_WEB=$(grep -o 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
     [[ -n $SCORED_WEB ]] && break
     kill -0 "$SCORED_PID" 2>/dev/null || break
     sleep 0.1
   done
   [[ -n $SCORED_PORT && -n $SCORED_WEB ]] || fail "quz-scored did not start: $(cat "$folder/server.log")"
+}
+
+# scored_beside QUZ: the quz-scored built beside the game at QUZ, in $scored; fails without it, or without
+# curl to ask it what it stored.
+scored_beside() {
+  scored=$(dirname "$1")/server/quz-scored
+  [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
+  command -v curl >/dev/null || fail "curl is missing"
 }
 
 # stop_scored FOLDER: SIGTERM, which must end the server cleanly within 10 seconds.
