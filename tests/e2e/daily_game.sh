@@ -9,7 +9,7 @@
 #     while the day lasts;
 #  3. the server restarted on the same database once the day's board takes no more games (two days on:
 #     the next day still takes late games): the row's replay link (from the page) downloads a file that
-#     quz-verify confirms, with the page's score;
+#     quz-verify confirms, with the page's score and level;
 #  4. back on the day, the same play with Submit=off and Server=off sends nothing: no game stored, no
 #     connection to the server's ports, nor to the build-time submission port (a listener of this test's
 #     own).
@@ -35,23 +35,36 @@ keep_shots 'daily_*.png'
 started=$SECONDS
 
 # start_daily_game FOLDER LANG: the game started from FOLDER (its quz.ini there), the day fixed, the logo
-# skipped and the day's board chosen by keyboard; sets GAME and WINDOW.
+# skipped and the day's board chosen by keyboard (Down until the second button is lit, Return); sets GAME
+# and WINDOW. Return waits for DAILY GAME to be seen lit: on a loaded machine the menu may still be
+# fading in, or a press be lost, and a normal game must never start instead.
 start_daily_game() {
-  local folder=$1 lang=$2
+  local folder=$1 lang=$2 attempt
   (cd "$folder" && QUZ_TODAY=$day exec "$quz" -windowed) >"$folder/stdout" 2>"$folder/stderr" &
   GAME=$!
   E2E_PIDS+=("$GAME")
   WINDOW=$(wait_for_window 30) || fail "no game window: $(cat "$folder/stderr")"
   # The pointer rests on the panel: from here on only keys.
   xdotool mousemove --window "$WINDOW" 600 100
+  /usr/bin/convert "$data/$lang/sdaily.png" -crop 300x38+170+0 +repage "$folder/lit.png"
   sleep 1.5
   press_key space
   sleep 1.5
-  xdotool key --delay 150 Down Down Return
-  sleep 3.5
-  xwd -silent -id "$WINDOW" | /usr/bin/convert xwd:- "$folder/start.png"
-  is_shown "$folder/start.png" "$data/$lang/right.png" 480 0 160 480 0.9 ||
-    fail "Down, Down, Return did not start a game"
+  # Down lights the next button, round the ends: DAILY GAME comes within a round of them.
+  for attempt in $(seq 8); do
+    press_key Down
+    sleep 0.4
+    xwd -silent -id "$WINDOW" | /usr/bin/convert xwd:- "$folder/menu.png"
+    is_shown "$folder/menu.png" "$folder/lit.png" 170 289 300 38 0.85 || continue
+    press_key Return
+    sleep 3.5
+    xwd -silent -id "$WINDOW" | /usr/bin/convert xwd:- "$folder/start.png"
+    is_shown "$folder/start.png" "$data/$lang/right.png" 480 0 160 480 0.9 && return 0
+    cp "$folder/start.png" "$shots/daily_no_game_$lang.png"
+    fail "Return on the lit DAILY GAME did not start a game"
+  done
+  cp "$folder/menu.png" "$shots/daily_no_menu_$lang.png"
+  fail "DAILY GAME was never lit by Down ($attempt presses)"
 }
 
 # play_and_confirm FOLDER LANG NAME: the game played to its name entry, the box emptied (it may hold the
@@ -110,7 +123,8 @@ row=$(grep -F "<td class=\"name\">$name</td>" "$work/today.html")
 [[ -n $row ]] || fail "today's board does not show $name: $(cat "$work/today.html")"
 grep -q "<span class=\"day\">$day</span>" "$work/today.html" || fail "the page's board is not the one of $day"
 score=$(sed -n 's/.*<td class="score">\([0-9]*\)<\/td>.*/\1/p' <<<"$row")
-[[ -n $score ]] || fail "no score in the row of $name: $row"
+level=$(sed -n 's/.*<td class="level">\([0-9]*\)<\/td>.*/\1/p' <<<"$row")
+[[ -n $score && -n $level ]] || fail "no score or level in the row of $name: $row"
 [[ $row == *"✓ verified"* ]] || fail "the row of $name is not marked verified: $row"
 [[ $row == *"/replay"* ]] && fail "the replay is offered while the day is still played: $row"
 chrome "$work" --window-size=1200,800 --screenshot="$shots/daily_page_1200.png" "$page" >/dev/null
@@ -138,7 +152,8 @@ link=$(sed -n 's/.*<a href="\([^"]*\/replay\)".*/\1/p' <<<"$row")
 chrome "$work" --window-size=400,800 --screenshot="$shots/daily_page_replay_400.png" "$page" >/dev/null
 curl -sf -o "$work/daily.quzr" "http://127.0.0.1:$SCORED_WEB/$link" || fail "the replay link $link does not download"
 "$verify" "$work/daily.quzr" >"$work/verify.txt" || fail "quz-verify refused the downloaded replay: $(cat "$work/verify.txt")"
-grep -qx "score $score" "$work/verify.txt" || fail "the replay does not end on the page's score $score: $(cat "$work/verify.txt")"
+grep -qx "score $score" "$work/verify.txt" && grep -qx "level $level" "$work/verify.txt" ||
+  fail "the replay does not end on the page's score $score and level $level: $(cat "$work/verify.txt")"
 stop_scored "$work/server"
 start_scored "$scored" "$work/server" --today "$day"
 

@@ -13,10 +13,16 @@ start_scored() {
   E2E_PIDS+=("$SCORED_PID")
   SCORED_PORT=""
   SCORED_WEB=""
+  # Both ports from one read of the whole line: the server's error stream is unbuffered, so the line may
+  # be caught half written, a port cut short.
+  local pattern='scores on 127\.0\.0\.1:([0-9]+) .*web on 127\.0\.0\.1:([0-9]+);' line
   for _ in $(seq 100); do
-    SCORED_PORT=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
-    SCORED_WEB=$(grep -o 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
-    [[ -n $SCORED_WEB ]] && break
+    line=$(grep -m 1 'listening for scores' "$folder/server.log")
+    if [[ $line =~ $pattern ]]; then
+      SCORED_PORT=${BASH_REMATCH[1]}
+      SCORED_WEB=${BASH_REMATCH[2]}
+      break
+    fi
     kill -0 "$SCORED_PID" 2>/dev/null || break
     sleep 0.1
   done
