@@ -63,7 +63,8 @@ const Words& WordsOf(NewsLanguage language) {
     return language == NewsLanguage::French ? kFrench : kEnglish;
 }
 
-// The server's reasons (docs/score-api.md) as a French player reads them; others are shown as sent.
+// The server's reasons (docs/score-api.md) as a French player reads them; others ("HTTP 403" when the
+// answer had none) are shown as they came.
 struct ReasonWords {
     const char* reason;
     const char* french;
@@ -78,6 +79,7 @@ constexpr ReasonWords kFrenchReasons[] = {
     {"daily date out of range", "PARTIE DU JOUR PÉRIMÉE"},
     {"name mismatch", "NOM DIFFÉRENT"},
     {"unfinished game", "PARTIE INACHEVÉE"},
+    {"the game cannot be put in a submission", "PARTIE IMPOSSIBLE À ENVOYER"},  // the game's own
 };
 
 // A reason from the network, kept to what the font draws: every other byte becomes a space, and runs of

@@ -127,6 +127,12 @@ TEST(FinishedGameText, AStrangeReasonIsCleanedAndCut) {
     }
     EXPECT_EQ(AnswerLine(Answered(SubmissionState::Refused, 0, 0, false, "daily date out of range"), kFr),
               "REFUSÉ : PARTIE DU JOUR PÉRIMÉE");
+    EXPECT_EQ(AnswerLine(Answered(SubmissionState::Refused, 0, 0, false, "HTTP 403"), kFr),
+              "REFUSÉ : HTTP 403");
+    EXPECT_EQ(
+        AnswerLine(Answered(SubmissionState::Refused, 0, 0, false, "the game cannot be put in a submission"),
+                   kFr),
+        "REFUSÉ : PARTIE IMPOSSIBLE À ENVOYER");
     // A huge rank still fits.
     const std::string big =
         AnswerLine(Answered(SubmissionState::Verified, 2147483647, 2147483647, true), kFr);

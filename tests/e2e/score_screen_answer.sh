@@ -10,12 +10,10 @@
 # in its own home folder. Screenshots: build/e2e-shots/answer_<lang>_*.png.
 set -u
 quz=$1
-scored=$(dirname "$quz")/server/quz-scored
 source "$(dirname "$0")/lib/xvfb.sh"
 source "$(dirname "$0")/lib/image_match.sh"
 source "$(dirname "$0")/lib/scored.sh"
-[[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
-command -v curl >/dev/null || fail "curl is missing"
+scored_beside "$quz"
 keep_shots 'answer_fr_*.png' 'answer_en_*.png'
 data=$(readlink -f "$(data_folder_of "$quz")")
 work=$(mktemp -d)
