@@ -2,6 +2,7 @@
 #include "server/board_page.h"
 
 #include "core/daily.h"
+#include "server/game_check.h"
 
 namespace {
 
@@ -48,8 +49,9 @@ constexpr Words kEnglish = {"en",
                             "No scores for this period yet.",
                             "Scores sent without their game by older versions of Quz: the server could not "
                             "check them.",
-                            "Every player gets the same boards today: the contest of skill. Replays can be "
-                            "watched once the day is over.",
+                            "Every player gets the same boards that day: the contest of skill. Games are "
+                            "taken until the end of the next day (UTC); their replays can be watched after "
+                            "that.",
                             "Updated",
                             "(no name)"};
 constexpr Words kFrench = {
@@ -72,8 +74,8 @@ constexpr Words kFrench = {
     "Aucun score pour cette p\u00e9riode.",
     "Scores envoy\u00e9s sans leur partie par d\u2019anciennes versions de Quz : le "
     "serveur n\u2019a pas pu les v\u00e9rifier.",
-    "Tout le monde a les m\u00eames plateaux aujourd\u2019hui : le concours d\u2019adresse. "
-    "Les parties se revoient une fois la journ\u00e9e finie.",
+    "Tout le monde a les m\u00eames plateaux ce jour-l\u00e0 : le concours d\u2019adresse. "
+    "Les parties sont re\u00e7ues jusqu\u2019\u00e0 la fin du lendemain (UTC), puis se revoient.",
     "Mis \u00e0 jour",
     "(sans nom)"};
 
@@ -192,14 +194,14 @@ std::string RowStart(size_t index) {
     return "<tr" + place + "><td class=\"rank\">" + std::to_string(index + 1) + "</td>";
 }
 
-// A game's replay can be watched unless it is on a day's board that is still being played, or the
-// server no longer keeps it.
+// A game's replay can be watched unless it is on a day's board that still takes games, or the server no
+// longer keeps it.
 void GameRows(std::string& page, const BoardPageView& view, const Words& w) {
     for (size_t i = 0; i < view.games.size(); ++i) {
         const GameRow& row = view.games[i];
         quz::core::CivilDate day;
-        const bool open =
-            !quz::core::ParseIsoDate(row.dailyDate, &day) || quz::core::DaysFromCivil(day) < view.todayDays;
+        const bool open = !quz::core::ParseIsoDate(row.dailyDate, &day) ||
+                          DailyBoardOver(quz::core::DaysFromCivil(day), view.todayDays);
         page += RowStart(i) + "<td class=\"name\">" + NameCell(row.name, w) + "</td><td class=\"score\">" +
                 std::to_string(row.score) + "</td><td class=\"level\">" + std::to_string(row.level) +
                 "</td><td class=\"date\">" + FormatUtcMinute(row.receivedAtMs) +

@@ -150,7 +150,7 @@ GameVerdict CheckGame(std::span<const uint8_t> body, int64_t todayDays, CheckedG
                           "seed " + Hex64(replay.seed) + " is not " + replay.mode + "'s");
         }
         const int64_t days = quz::core::DaysFromCivil(date);
-        if (days != todayDays && days != todayDays - 1) {
+        if (!DailyBoardTakesGames(days, todayDays)) {
             return Refuse(GameVerdict::DailyDateOutOfRange, detail,
                           replay.mode + " is neither today nor yesterday");
         }

@@ -10,6 +10,16 @@
 #include <string>
 #include <vector>
 
+// A day's board takes games on that day and the next (UTC), for a game finished before midnight and sent
+// late. Its replays stay private until it takes none, so nobody can send the leader's play, under another
+// name, to the board it leads.
+inline bool DailyBoardTakesGames(int64_t dailyDays, int64_t todayDays) {
+    return dailyDays == todayDays || dailyDays == todayDays - 1;
+}
+inline bool DailyBoardOver(int64_t dailyDays, int64_t todayDays) {
+    return dailyDays < todayDays - 1;
+}
+
 enum class GameVerdict {
     Verified,
     Unverified,  // a rules version this server does not know: stored, marked, never lost

@@ -191,10 +191,12 @@ HttpResponse GameEndpoint::Download(const HttpRequest& request) {
     if (replay.empty()) {
         return Json(410, {{"error", "the replay of this game is no longer kept"}});
     }
-    // A day's board is a contest: its games are shown only once nobody can still play that day.
+    // A day's board is a contest: its games are shown only once it takes no more games.
     quz::core::CivilDate date;
-    if (quz::core::ParseIsoDate(dailyDate, &date) && quz::core::DaysFromCivil(date) >= TodayDays()) {
-        return Json(403, {{"error", "the replays of a day's board can be downloaded once the day is over"}});
+    if (quz::core::ParseIsoDate(dailyDate, &date) &&
+        !DailyBoardOver(quz::core::DaysFromCivil(date), TodayDays())) {
+        return Json(
+            403, {{"error", "the replays of a day's board can be downloaded once it takes no more games"}});
     }
     HttpResponse response;
     response.contentType = "application/octet-stream";

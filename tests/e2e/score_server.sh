@@ -13,7 +13,6 @@ scored_beside "$quz"
 work=$(mktemp -d)
 keep_shots 'score_server_*.png'
 start_scored "$scored" "$work"
-server=$SCORED_PID
 port=$SCORED_PORT
 web=$SCORED_WEB
 printf '[Scores]\nServer=127.0.0.1:%s\nSubmit=off\n' "$port" >"$work/quz.ini"
@@ -60,19 +59,15 @@ score=$(echo "$json" | sed -n "s/.*\"name\":\"$name\",\"rank\":[0-9]*,\"score\":
 [[ -n $score ]] || fail "no score for $name in $json"
 
 url="http://127.0.0.1:$web/?period=today&lang=en"
-chrome=(chromium --headless --no-sandbox --disable-gpu --no-first-run --hide-scrollbars
-        --user-data-dir="$work/profile")
-timeout 90 "${chrome[@]}" --dump-dom "$url" >"$work/dom.html" 2>/dev/null
+chrome "$work" --dump-dom "$url" >"$work/dom.html"
 grep -q "<td class=\"name\">$name</td><td class=\"score\">$score</td>" "$work/dom.html" \
   || fail "the page does not show $name with $score: $(cat "$work/dom.html")"
-timeout 90 "${chrome[@]}" --window-size=1024,700 --screenshot="$shots/score_server_page.png" "$url" >/dev/null 2>&1
-timeout 90 "${chrome[@]}" --window-size=390,844 --screenshot="$shots/score_server_phone.png" "$url" >/dev/null 2>&1
+chrome "$work" --window-size=1024,700 --screenshot="$shots/score_server_page.png" "$url" >/dev/null
+chrome "$work" --window-size=390,844 --screenshot="$shots/score_server_phone.png" "$url" >/dev/null
 [[ -s $shots/score_server_page.png && -s $shots/score_server_phone.png ]] || fail "no screenshot of the page"
 
 press_key F12
 wait_exit "$game" 5 || fail "F12 did not end the game"
-kill -TERM "$server"
-wait_exit "$server" 10 || fail "quz-scored did not stop on SIGTERM"
-[[ $EXIT_STATUS -eq 0 ]] || fail "quz-scored exit status $EXIT_STATUS: $(cat "$work/server.log")"
+stop_scored "$work"
 echo "the game's score for \"$name\" ($score) is in the JSON and on the page; shots in $shots"
 rm -rf "$work"

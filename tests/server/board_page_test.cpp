@@ -124,4 +124,25 @@ TEST(BoardPageTest, TheDayComesFirstThenVerifiedGamesThenMessagesEachMarked) {
     EXPECT_EQ(server.Signal(SIGTERM), 0) << server.Log();
 }
 
+// A day's board takes a late game the next day too: its replay links appear only the day after that, or
+// the leader's play could be copied to the board it leads.
+TEST(BoardPageTest, ADaysReplaysAreLinkedOnlyOnceItsBoardTakesNoMoreGames) {
+    const int64_t day = quz::core::DaysFromCivil(kToday);
+    BoardPageView view;
+    view.language = Language::kEnglish;
+    view.dailyDays = day;
+    GameRow row;
+    row.id = 7;
+    row.name = "Ann";
+    row.score = 1234;
+    row.dailyDate = quz::core::IsoDate(kToday);
+    view.games.push_back(row);
+    for (const int64_t today : {day, day + 1}) {
+        view.todayDays = today;
+        EXPECT_EQ(RenderBoardPage(view).find("api/games/7/replay"), std::string::npos) << today - day;
+    }
+    view.todayDays = day + 2;
+    EXPECT_NE(RenderBoardPage(view).find("<a href=\"api/games/7/replay\">replay</a>"), std::string::npos);
+}
+
 }  // namespace

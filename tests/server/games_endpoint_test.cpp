@@ -1,7 +1,7 @@
 // POST /api/games on a running quz-scored, on both back ends: a verified game is stored and ranked on its
 // board, a copy and every forgery are refused with their 4xx and counted by reason, a daily replay is
-// downloadable only once its day is over, a game of unknown rules is kept unverified, and the old message
-// still goes to its own board.
+// downloadable only once its board takes no more games, a game of unknown rules is kept unverified, and the
+// old message still goes to its own board.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -126,7 +126,17 @@ TEST_P(GamesEndpointTest, StoresRanksRefusesAndCountsAsTheApiSays) {
     EXPECT_NE(text.find("Legacy"), std::string::npos) << text;
     EXPECT_EQ(server.Signal(SIGTERM), 0) << server.Log();
 
-    // The next day the board of the 7th is over: its replays can be seen, and its games no longer sent.
+    // The next day the board of the 7th still takes a game finished late, so its replays stay private.
+    ServerProcess dayAfter;
+    ASSERT_TRUE(Start(dayAfter, "2026-12-08")) << dayAfter.Log();
+    EXPECT_EQ(HttpGet(dayAfter.WebPort(), "/api/games/" + std::to_string(dailyId) + "/replay", &text), 403);
+    const quz::core::Replay lateButTaken =
+        PlayRobotGame(quz::core::DailySeed(kToday), quz::core::DailyMode(kToday), "Gus", 18);
+    EXPECT_EQ(Post(dayAfter.WebPort(), AsText(SubmissionOf("Gus", lateButTaken))).status, 201);
+    EXPECT_EQ(dayAfter.Signal(SIGTERM), 0) << dayAfter.Log();
+
+    // The day after that the board of the 7th is over: its replays can be seen, and its games no longer
+    // sent.
     ServerProcess nextDay;
     ASSERT_TRUE(Start(nextDay, "2026-12-09")) << nextDay.Log();
     ASSERT_EQ(HttpGet(nextDay.WebPort(), "/api/games/" + std::to_string(dailyId) + "/replay", &text), 200);

@@ -1,9 +1,11 @@
 // Watches the score server's default port for a whole test run: no test may send a score there, since a
 // machine that runs the tests may also run a real score server on it.
 //
-//   port_guard start FOLDER   listens on 127.0.0.1:4242 in the background until `check`, at most 3 hours
-//   port_guard check FOLDER   stops the listener; fails when anything connected during the run
+//   port_guard start FOLDER [PORT]   listens on 127.0.0.1:PORT (4242 by default) in the background until
+//                                    `check`, at most 3 hours
+//   port_guard check FOLDER          stops the listener; fails when anything connected during the run
 //
+// A test that must prove something sends nothing can watch another port of its own the same way.
 // When the port is taken, `start` says so and `check` passes: the unit tests that check that sending is
 // off by default then stand in for it.
 #include <arpa/inet.h>
@@ -27,7 +29,7 @@
 
 namespace {
 
-constexpr uint16_t kGuardedPort = 4242;
+constexpr uint16_t kDefaultPort = 4242;
 constexpr auto kLongestRun = std::chrono::hours(3);
 
 std::string Read(const std::string& path) {
@@ -42,7 +44,7 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-int OpenGuard() {
+int OpenGuard(uint16_t guardedPort) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) {
         return -1;
@@ -51,7 +53,7 @@ int OpenGuard() {
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
-    address.sin_port = htons(kGuardedPort);
+    address.sin_port = htons(guardedPort);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 64) != 0) {
         close(fd);
@@ -83,17 +85,17 @@ void Watch(int fd, const std::string& folder) {
     std::ofstream(folder + "/stopped") << "stopped\n";
 }
 
-int Start(const std::string& folder) {
+int Start(const std::string& folder, uint16_t guardedPort) {
     std::remove((folder + "/connections").c_str());
     std::remove((folder + "/stop").c_str());
     std::remove((folder + "/stopped").c_str());
     std::remove((folder + "/taken").c_str());
-    const int fd = OpenGuard();
+    const int fd = OpenGuard(guardedPort);
     if (fd < 0) {
         printf(
-            "127.0.0.1:%d is taken (%s): the run is not watched; the tests that check sending is off "
+            "127.0.0.1:%ld is taken (%s): the run is not watched; the tests that check sending is off "
             "by default stand in\n",
-            kGuardedPort, strerror(errno));
+            static_cast<long>(guardedPort), strerror(errno));
         std::ofstream(folder + "/taken") << "taken\n";
         return 0;
     }
@@ -117,13 +119,16 @@ int Start(const std::string& folder) {
         _exit(0);
     }
     close(fd);
-    printf("watching 127.0.0.1:%d for the whole test run\n", kGuardedPort);
+    printf("watching 127.0.0.1:%ld for the whole test run\n", static_cast<long>(guardedPort));
     return 0;
 }
 
 int Check(const std::string& folder) {
+    // The port the start watched, for the messages.
+    const std::string watched = Read(folder + "/port");
+    const long guardedPort = watched.empty() ? kDefaultPort : strtol(watched.c_str(), nullptr, 10);
     if (Exists(folder + "/taken")) {
-        printf("127.0.0.1:%d was taken: not watched\n", kGuardedPort);
+        printf("127.0.0.1:%ld was taken: not watched\n", guardedPort);
         return 0;
     }
     std::ofstream(folder + "/stop") << "stop\n";
@@ -131,37 +136,44 @@ int Check(const std::string& folder) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     if (!Exists(folder + "/stopped")) {
-        printf("the watcher of 127.0.0.1:%d was not running: the run was not watched\n", kGuardedPort);
+        printf("the watcher of 127.0.0.1:%ld was not running: the run was not watched\n", guardedPort);
         return 1;
     }
     const std::string connections = Read(folder + "/connections");
     if (!connections.empty()) {
-        printf("something connected to 127.0.0.1:%d during the test run:\n%s", kGuardedPort,
+        printf("something connected to 127.0.0.1:%ld during the test run:\n%s", guardedPort,
                connections.c_str());
         if (getenv("QUZ_PRIVATE_LOOPBACK") == nullptr) {
-            printf("(this run shared the machine's loopback: another program or test run may have been it; "
-                   "make test runs the tests on a loopback of their own)\n");
+            printf(
+                "(this run shared the machine's loopback: another program or test run may have been it; "
+                "make test runs the tests on a loopback of their own)\n");
         }
         return 1;
     }
-    printf("nothing connected to 127.0.0.1:%d during the test run\n", kGuardedPort);
+    printf("nothing connected to 127.0.0.1:%ld during the test run\n", guardedPort);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: port_guard start|check FOLDER\n");
+    if (argc != 3 && !(argc == 4 && strcmp(argv[1], "start") == 0)) {
+        fprintf(stderr, "usage: port_guard start FOLDER [PORT] | check FOLDER\n");
         return 2;
     }
     mkdir(argv[2], 0755);
     if (strcmp(argv[1], "start") == 0) {
-        return Start(argv[2]);
+        const long port = argc == 4 ? strtol(argv[3], nullptr, 10) : kDefaultPort;
+        if (port <= 0 || port > 65535) {
+            fprintf(stderr, "port_guard: %s is not a port\n", argv[3]);
+            return 2;
+        }
+        std::ofstream(std::string(argv[2]) + "/port") << port << "\n";
+        return Start(argv[2], static_cast<uint16_t>(port));
     }
     if (strcmp(argv[1], "check") == 0) {
         return Check(argv[2]);
     }
-    fprintf(stderr, "usage: port_guard start|check FOLDER\n");
+    fprintf(stderr, "usage: port_guard start FOLDER [PORT] | check FOLDER\n");
     return 2;
 }

@@ -1,5 +1,6 @@
 # Shared by the e2e scripts that play against a real score server: quz-scored started on loopback ports it
-# picks itself, so that no script ever sends to a port it does not own. Needs lib/xvfb.sh sourced first.
+# picks itself, so that no script ever sends to a port it does not own, its counters, and headless Chromium
+# for its page. Needs lib/xvfb.sh sourced first.
 
 # start_scored BINARY FOLDER [OPTION...]: the server with its database and log in FOLDER; sets SCORED_PID,
 # SCORED_PORT (the old message's port) and SCORED_WEB (the web port), or fails the script.
@@ -28,4 +29,28 @@ scored_beside() {
   scored=$(dirname "$1")/server/quz-scored
   [[ -x $scored ]] || fail "no quz-scored beside the game ($scored)"
   command -v curl >/dev/null || fail "curl is missing"
+}
+
+# stop_scored FOLDER: SIGTERM, which must end the server cleanly within 10 seconds.
+stop_scored() {
+  kill -TERM "$SCORED_PID"
+  wait_exit "$SCORED_PID" 10 || fail "quz-scored did not stop on SIGTERM"
+  [[ $EXIT_STATUS -eq 0 ]] || fail "quz-scored exit status $EXIT_STATUS: $(cat "$1/server.log")"
+}
+
+# scored_metric NAME...: counters of the server's /metrics from one read, on one line (each the sum of its
+# labelled series when it has labels; a NAME with its labels picks that series alone).
+scored_metric() {
+  curl -sf "http://127.0.0.1:$SCORED_WEB/metrics" | awk -v names="$*" '
+    BEGIN { n = split(names, name, " ") }
+    { for (i = 1; i <= n; i++) if ($1 == name[i] || index($1, name[i] "{") == 1) sum[i] += $2 }
+    END { for (i = 1; i <= n; i++) printf "%s%d", (i > 1 ? " " : ""), sum[i]; print "" }'
+}
+
+# chrome FOLDER ARG...: headless Chromium with a profile in FOLDER, at most 90 seconds.
+chrome() {
+  local folder=$1
+  shift
+  timeout 90 chromium --headless --no-sandbox --disable-gpu --no-first-run --hide-scrollbars \
+    --user-data-dir="$folder/chromium" "$@" 2>/dev/null
 }
