@@ -13,14 +13,21 @@ start_scored() {
   E2E_PIDS+=("$SCORED_PID")
   SCORED_PORT=""
   SCORED_WEB=""
-  for _ in $(seq 100); do
-    SCORED_PORT=$(grep -o 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
-    SCORED_WEB=$(grep -o 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
+  # Up to 30 seconds: a loaded machine can hold a niced test's server back for many; -a, as a log is text
+  # even when some byte of it is not.
+  local deadline=$((SECONDS + 30))
+  while ((SECONDS < deadline)); do
+    SCORED_PORT=$(grep -ao 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
+    SCORED_WEB=$(grep -ao 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
     [[ -n $SCORED_WEB ]] && break
     kill -0 "$SCORED_PID" 2>/dev/null || break
     sleep 0.1
   done
-  [[ -n $SCORED_PORT && -n $SCORED_WEB ]] || fail "quz-scored did not start: $(cat "$folder/server.log")"
+  # The line may have come between the last read and the end of the wait.
+  SCORED_PORT=$(grep -ao 'scores on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
+  SCORED_WEB=$(grep -ao 'web on 127.0.0.1:[0-9]*' "$folder/server.log" | cut -d: -f2)
+  [[ -n $SCORED_PORT && -n $SCORED_WEB ]] ||
+    fail "quz-scored did not start: $(cat -v "$folder/server.log") (running: $(kill -0 "$SCORED_PID" 2>/dev/null && echo yes || echo no))"
 }
 
 # scored_beside QUZ: the quz-scored built beside the game at QUZ, in $scored; fails without it, or without
