@@ -446,6 +446,24 @@ TEST_F(MenuTest, TheFadeInEndsOnTheScoreScreenWithTheNewRowLit) {
     EXPECT_NE(ScreenPixel(x, 302 + 16 * 6 + 8), ImagePixel(menu_->rowLitImage, x - kLitRowBarX, 10));
 }
 
+// With nothing sent, a game without a row gets the one-line card (its own result alone), and a game with a
+// lit row no card at all: the title shows there as it always does.
+TEST_F(MenuTest, WithNothingSentTheCardHasOneLineOrNone) {
+    ShowFinishedGame(menu_, AFinishedGame(-1, 0));
+    menuScreen = MenuScreen::Scores;
+    menu_->fadeLevel = 256;
+    Step();
+    ASSERT_NE(menu_->resultLineImage, nullptr);
+    EXPECT_EQ(ScreenPixel(320, 246 - 34 + 3), ImagePixel(menu_->resultLineImage, 288, 3));
+    EXPECT_EQ(ScreenPixel(320, 246 - 56 + 3), ImagePixel(menu_->titleImage, 320, 246 - 56 + 3))
+        << "nothing above the one-line card";
+
+    ShowFinishedGame(menu_, AFinishedGame(0, 0));
+    menuScreen = MenuScreen::Scores;
+    Step();
+    EXPECT_EQ(ScreenPixel(320, 246 - 34 + 3), ImagePixel(menu_->titleImage, 320, 246 - 34 + 3));
+}
+
 // The sender's answer reaches the score screen through its queue, read every frame; until it comes the
 // card says the game is on its way, and the frame never waits for it.
 TEST_F(MenuTest, TheScoreScreenShowsTheSendersAnswerWhenItComes) {

@@ -14,19 +14,26 @@ start_scored() {
   SCORED_PORT=""
   SCORED_WEB=""
   # Both ports from one read of the whole line: the server's error stream is unbuffered, so the line may
-  # be caught half written, a port cut short.
+  # be caught half written, a port cut short. Up to 30 seconds: a loaded machine can hold a niced test's
+  # server back for many; -a, as a log is text even when some byte of it is not.
   local pattern='scores on 127\.0\.0\.1:([0-9]+) .*web on 127\.0\.0\.1:([0-9]+);' line
-  for _ in $(seq 100); do
-    line=$(grep -m 1 'listening for scores' "$folder/server.log")
+  local deadline=$((SECONDS + 30)) running=yes reads_left=1
+  while :; do
+    line=$(grep -a -m 1 'listening for scores' "$folder/server.log")
     if [[ $line =~ $pattern ]]; then
       SCORED_PORT=${BASH_REMATCH[1]}
       SCORED_WEB=${BASH_REMATCH[2]}
       break
     fi
-    kill -0 "$SCORED_PID" 2>/dev/null || break
+    kill -0 "$SCORED_PID" 2>/dev/null || running=no
+    # One more read once the server ended or the time ran out: the line may have come meanwhile.
+    if [[ $running == no ]] || ((SECONDS >= deadline)); then
+      ((reads_left-- > 0)) || break
+    fi
     sleep 0.1
   done
-  [[ -n $SCORED_PORT && -n $SCORED_WEB ]] || fail "quz-scored did not start: $(cat "$folder/server.log")"
+  [[ -n $SCORED_PORT && -n $SCORED_WEB ]] ||
+    fail "quz-scored did not start: $(cat -v "$folder/server.log") (running: $running)"
 }
 
 # scored_beside QUZ: the quz-scored built beside the game at QUZ, in $scored; fails without it, or without
