@@ -127,18 +127,20 @@ std::string DayOf(int64_t days) {
     return quz::core::IsoDate(quz::core::CivilFromDays(days));
 }
 
+// One link of a row of tabs; the current one is marked for screen readers and the style.
+void NavLink(std::string& page, const std::string& query, bool current, const std::string& label) {
+    page += "<a href=\"?" + query + "\"";
+    if (current) {
+        page += " aria-current=\"page\"";
+    }
+    page += ">" + label + "</a>";
+}
+
 void Tabs(std::string& page, const BoardPageView& view, const Words& w, const std::string& langParam) {
     page += "<nav aria-label=\"boards\">";
     for (int i = 0; i < 3; ++i) {
-        page += "<a href=\"?board=";
-        page += kTabKeys[i];
-        page += langParam + "\"";
-        if (static_cast<int>(view.tab) == i) {
-            page += " aria-current=\"page\"";
-        }
-        page += ">";
-        page += w.tabs[i];
-        page += "</a>";
+        NavLink(page, std::string("board=") + kTabKeys[i] + langParam, static_cast<int>(view.tab) == i,
+                w.tabs[i]);
     }
     page += "</nav>\n";
 }
@@ -146,17 +148,10 @@ void Tabs(std::string& page, const BoardPageView& view, const Words& w, const st
 void Periods(std::string& page, const BoardPageView& view, const Words& w, const std::string& langParam) {
     page += "<nav class=\"periods\" aria-label=\"periods\">";
     for (size_t i = 0; i < std::size(kPeriods); ++i) {
-        page += "<a href=\"?board=";
-        page += kTabKeys[static_cast<int>(view.tab)];
-        page += "&amp;period=";
-        page += PeriodKey(kPeriods[i]);
-        page += langParam + "\"";
-        if (kPeriods[i] == view.period) {
-            page += " aria-current=\"page\"";
-        }
-        page += ">";
-        page += w.periods[i];
-        page += "</a>";
+        NavLink(page,
+                std::string("board=") + kTabKeys[static_cast<int>(view.tab)] +
+                    "&amp;period=" + PeriodKey(kPeriods[i]) + langParam,
+                kPeriods[i] == view.period, w.periods[i]);
     }
     page += "</nav>\n";
 }
