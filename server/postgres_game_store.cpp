@@ -7,6 +7,7 @@
 
 #include "server/game_store.h"
 #include "server/hidden.h"
+#include "server/open_or_error.h"
 #include "server/postgres_result.h"
 
 namespace {
@@ -295,10 +296,5 @@ class PostgresGameStore final : public GameStore {
 }  // namespace
 
 std::unique_ptr<GameStore> OpenPostgresGameStore(const std::string& url, std::string* error) {
-    auto store = std::make_unique<PostgresGameStore>();
-    if (!store->Open(url)) {
-        *error = store->LastError();
-        return nullptr;
-    }
-    return store;
+    return OpenOrError<PostgresGameStore>(error, url);
 }

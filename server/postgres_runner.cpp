@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "server/open_or_error.h"
 #include "server/postgres_result.h"
 #include "server/sql_runner.h"
 
@@ -73,10 +74,5 @@ class PostgresRunner final : public SqlRunner {
 }  // namespace
 
 std::unique_ptr<SqlRunner> OpenPostgresRunner(const std::string& url, std::string* error) {
-    auto runner = std::make_unique<PostgresRunner>();
-    if (!runner->Open(url)) {
-        *error = runner->LastError();
-        return nullptr;
-    }
-    return runner;
+    return OpenOrError<PostgresRunner>(error, url);
 }

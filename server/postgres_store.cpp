@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "server/hidden.h"
+#include "server/open_or_error.h"
 #include "server/postgres_result.h"
 #include "server/schema.h"
 #include "server/score_store.h"
@@ -399,10 +400,5 @@ class PostgresStore final : public ScoreStore {
 }  // namespace
 
 std::unique_ptr<ScoreStore> OpenPostgresStore(const std::string& url, bool writer, std::string* error) {
-    auto store = std::make_unique<PostgresStore>();
-    if (!store->Open(url, writer)) {
-        *error = store->LastError();
-        return nullptr;
-    }
-    return store;
+    return OpenOrError<PostgresStore>(error, url, writer);
 }

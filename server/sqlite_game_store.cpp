@@ -5,6 +5,7 @@
 
 #include "server/game_store.h"
 #include "server/hidden.h"
+#include "server/open_or_error.h"
 #include "server/score_store.h"
 
 namespace {
@@ -294,12 +295,7 @@ class SqliteGameStore final : public GameStore {
 }  // namespace
 
 std::unique_ptr<GameStore> OpenSqliteGameStore(const std::string& path, std::string* error) {
-    auto store = std::make_unique<SqliteGameStore>();
-    if (!store->Open(path)) {
-        *error = store->LastError();
-        return nullptr;
-    }
-    return store;
+    return OpenOrError<SqliteGameStore>(error, path);
 }
 
 std::unique_ptr<GameStore> OpenGameStore(const std::string& location, std::string* error) {

@@ -1,6 +1,7 @@
 // SqlRunner on SQLite (see sql_runner.h).
 #include <sqlite3.h>
 
+#include "server/open_or_error.h"
 #include "server/score_store.h"
 #include "server/sql_runner.h"
 
@@ -93,12 +94,7 @@ class SqliteRunner final : public SqlRunner {
 }  // namespace
 
 std::unique_ptr<SqlRunner> OpenSqliteRunner(const std::string& path, std::string* error) {
-    auto runner = std::make_unique<SqliteRunner>();
-    if (!runner->Open(path)) {
-        *error = runner->LastError();
-        return nullptr;
-    }
-    return runner;
+    return OpenOrError<SqliteRunner>(error, path);
 }
 
 std::unique_ptr<SqlRunner> OpenSqlRunner(const std::string& location, std::string* error) {

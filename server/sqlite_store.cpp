@@ -11,6 +11,7 @@
 #include <string>
 
 #include "server/hidden.h"
+#include "server/open_or_error.h"
 #include "server/schema.h"
 #include "server/score_store.h"
 
@@ -446,10 +447,5 @@ class SqliteStore final : public ScoreStore {
 }  // namespace
 
 std::unique_ptr<ScoreStore> OpenSqliteStore(const std::string& path, bool writer, std::string* error) {
-    auto store = std::make_unique<SqliteStore>();
-    if (!store->Open(path, writer)) {
-        *error = store->LastError();
-        return nullptr;
-    }
-    return store;
+    return OpenOrError<SqliteStore>(error, path, writer);
 }
